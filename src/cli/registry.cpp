@@ -1,0 +1,12 @@
+#include "cli/commands.h"
+
+// The command families. Add a family by declaring its runner here and listing it below.
+
+const TCliCommand* CliCommands(int& count)
+{
+    static const TCliCommand commands[] = {
+        {"version", "print the program version", [](const QStringList&) { return 0; }},
+    };
+    count = static_cast<int>(sizeof commands / sizeof commands[0]);
+    return commands;
+}
