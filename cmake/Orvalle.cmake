@@ -1,11 +1,11 @@
 # Helpers shared by the CMake files of src/, tests/ and bench/.
 
 # orvalle_add_gtest(NAME SOURCES ... [LIBS ...])
-# A GoogleTest executable linked to orvalle_core; every TEST becomes a CTest case.
+# A GoogleTest executable linked to the given modules (LIBS); every TEST becomes a CTest case.
 function(orvalle_add_gtest name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
-  target_link_libraries(${name} PRIVATE orvalle_core GTest::gtest GTest::gtest_main ${ARG_LIBS})
+  target_link_libraries(${name} PRIVATE GTest::gtest GTest::gtest_main ${ARG_LIBS})
   target_compile_definitions(${name} PRIVATE
     ORVALLE_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
     ORVALLE_FIXTURES_DIR="${PROJECT_SOURCE_DIR}/../shared/fixtures")
