@@ -7,13 +7,18 @@
 // function is type-checked. Evaluation then reads the record bytes in place.
 //
 // Rules that differ from the classic interpreter on purpose:
-// - `=` between character values is exact, trailing blanks aside: 'abc ' = 'abc', but the field
-//   holding "30" does not equal '3' (no partial match on the left operand's prefix). `==` is the
-//   same test. `<`, `>`, `<=`, `>=` compare the bytes (machine order) after trailing blanks are
-//   dropped from both sides, so 'ab' < 'ab!' and 'ab ' = 'ab'.
-// - UPPER() and LOWER() change the case of non-ASCII letters too. For a UTF-8 table the result
-//   keeps the byte width of its argument: a letter whose other case needs more bytes is left as it
-//   is, and one that needs fewer is padded with blanks at the end, so index keys keep their width.
+// - Character values compare as if the shorter one were padded with blanks, byte by byte
+//   (machine order). So `=` is exact, trailing blanks aside: 'abc ' = 'abc', but the field
+//   holding "30" does not equal '3' (no partial match on a prefix of the left operand). `==` is
+//   the same test; `<>`, `#` and `!=` its negation; `<`, `>`, `<=`, `>=` follow the order of
+//   blank-padded index keys. `a $ b` is true when a occurs in b (an empty a never does).
+// - UPPER() and LOWER() change the case of non-ASCII letters too. In a single-byte code page a
+//   letter whose other case the code page lacks stays as it is. In UTF-8 the result keeps the
+//   byte width of its argument: a letter whose other case needs more bytes stays as it is, and
+//   one that needs fewer is followed by blanks at the end, so index keys keep their width.
+// - LEFT(), RIGHT(), SUBSTR(), AT(), RAT() and LEN() count bytes, the unit of field widths; in a
+//   UTF-8 table a cut never splits a character (the character falls out whole).
+// - An N or F field that does not spell a number (e.g. "*****") reads as 0, as a blank one does.
 //
 // Character values are bytes in the table's encoding (TRecordLayout::Encoding).
 
@@ -55,6 +60,9 @@ public:
     char ResultType() const; // 'C', 'N', 'L' or 'D'
     int ResultWidth() const; // for 'C': byte width of the result (fields padded to width)
     bool IsTrue(const TRecordContext& ctx) const; // a logical result; anything else is false
+    // A character result is padded with blanks to ResultWidth() (when that is not 0); a Date is
+    // its Julian day number (0 for a blank date; a date-time field adds the time of day as a
+    // fraction). A record shorter than the layout reads as if padded with blanks.
     TValue Evaluate(const TRecordContext& ctx) const;
     const QString& Text() const;
 
@@ -62,6 +70,13 @@ public:
     const std::vector<int>& FieldsUsed() const;
     // Whether the expression reads a memo field (the context's Memo must then be set).
     bool ReadsMemo() const;
+    // The field index when the whole expression is one field name (an index key that the
+    // engine may store in the field's own key form, e.g. 4-byte integer keys), else -1.
+    int SingleField() const;
+
+    // The text as UPPER() would change it in a table of this encoding: for a search text that is
+    // compared with UPPER(field), so that both follow one rule.
+    static QString UpperText(const QString& text, TTextEncoding encoding);
 
 private:
     TExpression();
