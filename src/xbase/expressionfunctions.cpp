@@ -22,7 +22,7 @@ size_t ToCount(double value, size_t limit)
 }
 
 struct TCall : TNode {
-    TCall(TType type, int width, std::vector<TNodePtr> args)
+    TCall(TType type, int width, std::vector<TNodePtr>&& args)
         : TNode(type, width)
         , Args(std::move(args))
     {

@@ -292,7 +292,7 @@ TCompareOp Mirrored(TCompareOp op)
 }
 
 struct TBinary : TNode {
-    TBinary(TType type, int width, TNodePtr left, TNodePtr right)
+    TBinary(TType type, int width, TNodePtr&& left, TNodePtr&& right)
         : TNode(type, width)
         , Left(std::move(left))
         , Right(std::move(right))
