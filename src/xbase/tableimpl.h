@@ -1,0 +1,107 @@
+#pragma once
+
+// The inside of TTable, shared by its source files (open and index upkeep, navigation, editing,
+// copies).
+
+#include "xbase/dbfheader.h"
+#include "xbase/expression.h"
+#include "xbase/filesystem.h"
+#include "xbase/memofile.h"
+#include "xbase/table.h"
+#include "xbase/tagindex.h"
+
+#include <map>
+#include <memory>
+#include <vector>
+
+namespace xbase {
+
+struct TTable::TImpl {
+    struct TPending {
+        QByteArray record;
+        std::map<int, QByteArray> memos; // field index -> new memo bytes (encoded)
+    };
+
+    std::shared_ptr<TFileSystem> fs;
+    QString path, memoPath, cdxPath, cpgPath;
+    std::unique_ptr<TFile> dbf;
+    TMemoFile memo;
+    TDbfHeader header;
+    bool readOnly = false;
+    bool indexRebuilt = false;
+    bool indexDirty = false; // the in-memory tags differ from the file
+    std::vector<std::unique_ptr<TTag>> tags;
+    quint64 indexGeneration = 0;
+    int order = 0;
+    quint64 dbfStamp = 0, cdxStamp = 0;
+    quint32 cdxCounter = 0;
+    std::unique_ptr<TExpression> filter;
+    QString filterText;
+    QString lastError;
+
+    // Position.
+    quint32 recno = 0; // current record; 0 or count+1 at the end
+    bool eof = true, bof = true;
+    size_t tagPos = 0; // storage index into the order's entries
+    quint64 tagPosGeneration = ~0ull;
+    int pendingIndex = -1; // the current record is appends[pendingIndex]
+
+    std::vector<TPending> appends;
+    std::unique_ptr<TPending> edit; // change of the current stored record
+
+    // Read cache of consecutive records.
+    QByteArray chunk;
+    quint32 chunkFirst = 0, chunkCount = 0;
+    QByteArray blank;
+
+    bool IsOpen() const { return dbf != nullptr; }
+    quint32 Count() const { return header.RecordCount; }
+    TStatus Fail(const QString& message)
+    {
+        lastError = message;
+        return TStatus::Error(message);
+    }
+    TStatus Track(TStatus st)
+    {
+        if (!st.ok())
+            lastError = st.Message();
+        return st;
+    }
+
+    int lockDepth = 0;
+    bool lockExclusive = false;
+    // Nested locks of the table file; a shared lock inside an exclusive one stays exclusive.
+    TStatus LockTable(bool exclusive);
+    void UnlockTable();
+
+    // table.cpp: opening, freshness, index upkeep
+    TStatus OpenFiles(const QString& tablePath, bool readOnlyMode);
+    void CloseFiles();
+    TStatus Sync();
+    TStatus LoadIndex(bool writeIfRebuilt);
+    TStatus ComputeAllKeys(std::vector<std::vector<TCdxEntry>>* keys, const std::vector<TTag*>& which);
+    TStatus WriteIndex();
+    const char* RecordPtr(quint32 n);
+    TStatus ReadRecordFresh(quint32 n, QByteArray* out);
+    QString ReadMemo(const char* record, int field);
+    TRecordContext Context(const char** recordHolder);
+
+    // tablenav.cpp
+    const char* CurrentRecord();
+    bool Visible(quint32 n);
+    TTag* OrderTag() const { return order > 0 ? tags[size_t(order - 1)].get() : nullptr; }
+    void RelocateInTag();
+    void MoveTo(quint32 n);
+    void SetEof();
+    bool StepNatural(int direction);
+    bool StepTag(int direction);
+    bool Step(int direction);
+
+    // tableedit.cpp
+    TStatus Flush(); // commits pending changes before a move
+    TStatus CommitLocked();
+    TStatus ApplyKeys(quint32 n, const QByteArray& oldRecord, const QByteArray& newRecord);
+    TStatus EnsureIndexMaintainable();
+};
+
+} // namespace xbase
