@@ -29,14 +29,22 @@ QString TFileSystem::Companion(const QString& tablePath, const QString& ext)
 {
     const QFileInfo info(tablePath);
     const QString dir = info.path();
-    const QString wanted = info.completeBaseName() + ext;
+    QString wantedExt = ext;
+    // A database container keeps its memos in .dct and its index in .dcx.
+    if (info.suffix().compare(QLatin1String("dbc"), Qt::CaseInsensitive) == 0) {
+        if (ext.compare(QLatin1String(".fpt"), Qt::CaseInsensitive) == 0)
+            wantedExt = QStringLiteral(".dct");
+        else if (ext.compare(QLatin1String(".cdx"), Qt::CaseInsensitive) == 0)
+            wantedExt = QStringLiteral(".dcx");
+    }
+    const QString wanted = info.completeBaseName() + wantedExt;
     if (Exists(dir + QLatin1Char('/') + wanted))
         return dir + QLatin1Char('/') + wanted;
     const QStringList names = List(dir);
     for (const QString& name : names)
         if (name.compare(wanted, Qt::CaseInsensitive) == 0)
             return dir + QLatin1Char('/') + name;
-    return dir + QLatin1Char('/') + info.completeBaseName() + ext.toLower();
+    return dir + QLatin1Char('/') + info.completeBaseName() + wantedExt.toLower();
 }
 
 namespace {

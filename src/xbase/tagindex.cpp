@@ -174,14 +174,18 @@ bool TTag::SearchKey(const QString& text, TTextEncoding encoding, std::string* k
     default: {
         *exact = true;
         bool ok = false;
-        double v = trimmed.toDouble(&ok);
-        if (!ok) {
+        double v = 0;
+        if (Key && Key->ResultType() == 'D') {
             QDate d = QDate::fromString(trimmed, QStringLiteral("yyyyMMdd"));
             if (!d.isValid())
                 d = QDate::fromString(trimmed, Qt::ISODate);
             if (!d.isValid())
                 return false;
             v = double(d.toJulianDay());
+        } else {
+            v = trimmed.toDouble(&ok);
+            if (!ok)
+                return false;
         }
         *key = KeyType == 'I' ? IntegerKey(qint32(v)) : NumericKey(v);
         return true;
