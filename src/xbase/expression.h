@@ -21,6 +21,13 @@
 // - An N or F field that does not spell a number (e.g. "*****") reads as 0, as a blank one does.
 //
 // Character values are bytes in the table's encoding (TRecordLayout::Encoding).
+//
+// Operators: + - * / (numbers; + and - also join texts and shift dates), = == <> # != < > <= >= $,
+// .AND. .OR. .NOT. ! (case-insensitive), parentheses. Literals: 'text' "text" [text], 5 2.5 .5,
+// .T. .F.. Functions (names case-insensitive, or cut to four letters or more when that is
+// unambiguous): ABS ALLTRIM AT DELETED DTOS EMPTY IIF INT LEFT LEN LOWER LTRIM RAT RIGHT ROUND
+// RTRIM STR SUBSTR TRIM UPPER VAL. A compiled expression holds no mutable state: several
+// threads may evaluate it at once.
 
 #include "xbase/recordlayout.h"
 
@@ -58,7 +65,10 @@ public:
     static bool Validate(const QString& text, const TRecordLayout& layout, QString* error);
 
     char ResultType() const; // 'C', 'N', 'L' or 'D'
-    int ResultWidth() const; // for 'C': byte width of the result (fields padded to width)
+    // For 'C': the byte width of the result (fields padded to width), the greatest a value can
+    // have; 0 when no bound is known before evaluation (the text of a memo field). 'N' and 'D'
+    // give 8 (the width of their index keys), 'L' 1.
+    int ResultWidth() const;
     bool IsTrue(const TRecordContext& ctx) const; // a logical result; anything else is false
     // A character result is padded with blanks to ResultWidth() (when that is not 0); a Date is
     // its Julian day number (0 for a blank date; a date-time field adds the time of day as a
