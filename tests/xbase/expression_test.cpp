@@ -274,6 +274,31 @@ TEST(ExpressionTest, NumericComparisonsReadBlankPaddedAscii)
     }
 }
 
+TEST(ExpressionTest, ReadsStoredNumbersAndDates)
+{
+    const TRecordLayout layout = MakeLayout({{"AMOUNT", 'F', 20, 3}, {"DAY", 'D', 8}});
+    const struct {
+        const char* amount;
+        const char* day;
+        const char* expected; // AMOUNT, then DTOS(DAY)
+    } rows[] = {
+        {"98.990", "20240229", "N:98.99 C:20240229"},
+        {"1.5E+3", "19000101", "N:1500 C:19000101"},
+        {"+4", "00010101", "N:4 C:00010101"},
+        {"-.5", "99991231", "N:-0.5 C:99991231"},
+        {"12345678901234567890", "20230229", "N:1.23457e+19 C:        "}, // no 29 February in 2023
+        {"1.2.3", "2024-1-1", "N:0 C:        "},
+        {"-", "        ", "N:0 C:        "},
+    };
+    for (const auto& row : rows) {
+        const std::string record = TRecordBuilder(layout).Set("AMOUNT", row.amount).Set("DAY", row.day).Bytes;
+        EXPECT_EQ(
+            EvaluateOn("AMOUNT", record, {}, layout) + " " + EvaluateOn("DTOS(DAY)", record, {}, layout),
+            row.expected)
+            << row.amount << " " << row.day;
+    }
+}
+
 TEST(ExpressionTest, EmptyOnEveryFieldType)
 {
     const TRecordLayout& layout = SurveyLayout();
