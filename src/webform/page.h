@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QString>
+
+class TSurvey;
+
+// What the callers of GeneratePage show when it fails.
+inline constexpr const char* kPageFailureMessage
+    = "The HTML file could not be generated.  Please verify that you have sufficient disk space and that the "
+      "display template you have specified is correct.";
+inline constexpr const char* kPageFailedStatus = "HTML file failed to generate";
+
+// The placeholders a display template may hold, and the comments that switch the page layout.
+namespace placeholder {
+inline constexpr const char* Title = "<!--ORVTITLE-->";
+inline constexpr const char* Intro = "<!--ORVINTRO-->";
+inline constexpr const char* Close = "<!--ORVCLOSE-->";
+inline constexpr const char* Questions = "<!--ORVQUESTIONS-->";
+inline constexpr const char* SurveyFile = "<!--ORVSURVEYFILE-->";
+inline constexpr const char* ResultURL = "<!--ORVRESULTURL-->";
+inline constexpr const char* FormAction = "<!--ORVFORMACTION-->";
+inline constexpr const char* EMailAddress = "<!--ORVEMAILADDRESS-->";
+inline constexpr const char* AccountID = "<!--ORVACCOUNTID-->";
+inline constexpr const char* Notice = "<!--NOTICE-->";
+inline constexpr const char* IncludeGotos = "<!--ORVINCLUDEGOTOS-->";
+inline constexpr const char* BoldQuestions = "<!--ORVBOLDQUESTIONS-->";
+inline constexpr const char* QuestionStyle2 = "<!--ORVQSTYLE2-->";
+} // namespace placeholder
+
+// Why a generation failed, for logs and the command line; the user sees kPageFailureMessage.
+enum class TPageError {
+    None,
+    TemplateMissing, // no file at the template path (or the name leaves the data directory)
+    TemplateUnreadable, // the file cannot be read or is not UTF-8 text
+    WriteFailed, // the page could not be written; HTMLStatus says so
+};
+
+struct TPageResult {
+    TPageError Error = TPageError::None;
+    QString Detail; // the path concerned and the system's reason
+    bool Succeeded() const { return Error == TPageError::None; }
+};
+
+// Builds the survey page from the display template `DisplayTemplate` in `dataDirectory` and writes
+// it to `outputPath`, replacing any file there. The page replaces the file whole or not at all.
+// On success HTMLStatus, HTMLFileName and HTMLLastUpdate record the generation. A template that is
+// missing or unreadable changes nothing; a failed write sets HTMLStatus to kPageFailedStatus.
+// Sets the survey's page-layout flags and the items' NumberLabel as a side effect.
+TPageResult GeneratePage(TSurvey& survey, const QString& outputPath, const QString& dataDirectory);
+
+// The page text GeneratePage would write for `templateText`, with CR LF line ends, for callers
+// that hold the template themselves (and for tests). Sets the layout flags and NumberLabel.
+QString BuildPage(TSurvey& survey, const QString& templateText);
+
+// The credit line that stands before the page's closing body tag.
+QString CreditLine();
