@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -257,16 +258,19 @@ public:
     {
         if (!m_writable)
             return TStatus::Error(QStringLiteral("File opened for reading only"));
+        // Like a real disk, only bytes that grow the file need free space.
+        QByteArray& d = m_node->data;
         qint64 allowed = length;
         if (m_fs->m_writeBudget >= 0)
-            allowed = std::min(length, m_fs->m_writeBudget);
-        QByteArray& d = m_node->data;
-        if (offset + allowed > d.size())
+            allowed = std::clamp<qint64>(d.size() + m_fs->m_writeBudget - offset, 0, length);
+        const qint64 before = d.size();
+        if (allowed > 0 && offset + allowed > d.size())
             d.resize(offset + allowed, '\0');
         std::memcpy(d.data() + offset, data, size_t(allowed));
         m_node->version = ++m_fs->m_nextVersion;
         if (m_fs->m_writeBudget >= 0)
-            m_fs->m_writeBudget -= allowed;
+            m_fs->m_writeBudget
+                = std::max<qint64>(0, m_fs->m_writeBudget - std::max<qint64>(0, d.size() - before));
         if (allowed < length)
             return TStatus::Error(QStringLiteral("No space left on device"));
         return TStatus::Ok();

@@ -69,8 +69,9 @@ public:
     QStringList List(const QString& directory) override;
     quint64 Stamp(const QString& path) override;
 
-    // After this many more bytes have been written, every write fails ("disk full"); the write
-    // that crosses the limit stores only the bytes below it. Negative: no limit.
+    // After files have grown by this many more bytes, writes that grow a file fail ("disk
+    // full"); the write that crosses the limit stores only what fits. Overwriting bytes inside a
+    // file needs no space. Negative: no limit.
     void SetWriteBudget(qint64 bytes) { m_writeBudget = bytes; }
     QByteArray Content(const QString& path) const;
     void SetContent(const QString& path, const QByteArray& content);

@@ -85,8 +85,6 @@ TStatus TTable::TImpl::ApplyKeys(quint32 n, const QByteArray& oldRecord, const Q
 
 TStatus TTable::TImpl::CommitLocked()
 {
-    const TTextEncoding enc = header.Layout.Encoding;
-    (void)enc;
     const auto& fields = header.Layout.Fields;
     auto storeMemos = [&](TPending& p, const QByteArray* old) -> TStatus {
         for (const auto& [field, bytes] : p.memos) {
@@ -101,20 +99,50 @@ TStatus TTable::TImpl::CommitLocked()
         return TStatus::Ok();
     };
 
-    if (edit) {
-        QByteArray old;
-        TStatus st = ReadRecordFresh(recno, &old);
-        if (st.ok())
-            st = storeMemos(*edit, &old);
-        if (st.ok())
-            st = dbf->WriteAt(header.RecordOffset(recno), edit->record.constData(), edit->record.size());
-        if (!st.ok())
-            return st;
+    // What to put back when a later step fails, so that a commit stores everything or nothing.
+    // (Memo blocks written on the way stay as unreferenced space; the pending records keep
+    // pointing at them, so a retry does not write them again.)
+    const quint32 oldCount = header.RecordCount;
+    const QByteArray oldHead = header.Raw.left(8);
+    QByteArray editOld;
+    bool editWritten = false, appendsWritten = false;
+    auto rollback = [&](TStatus failure) -> TStatus {
+        if (editWritten)
+            (void)dbf->WriteAt(header.RecordOffset(recno), editOld.constData(), editOld.size());
+        if (appendsWritten) {
+            (void)dbf->WriteAt(0, oldHead.constData(), oldHead.size());
+            (void)dbf->Truncate(header.RecordOffset(oldCount + 1));
+            (void)dbf->WriteAt(header.RecordOffset(oldCount + 1), "\x1A", 1);
+            header.Raw.replace(0, 8, oldHead);
+            header.RecordCount = header.StoredCount = oldCount;
+        }
         chunkCount = 0;
-        st = ApplyKeys(recno, old, edit->record);
+        if (editWritten || appendsWritten) {
+            if (header.HasStructuralIndex() && fs->Exists(cdxPath))
+                (void)LoadIndex(false);
+            else
+                ++indexGeneration;
+        }
+        dbfStamp = dbf->Stamp();
+        return failure;
+    };
+
+    TPending* editDone = nullptr;
+    if (edit) {
+        TStatus st = ReadRecordFresh(recno, &editOld);
+        if (st.ok())
+            st = storeMemos(*edit, &editOld);
         if (!st.ok())
             return st;
-        edit.reset();
+        editWritten = true;
+        st = dbf->WriteAt(header.RecordOffset(recno), edit->record.constData(), edit->record.size());
+        if (!st.ok())
+            return rollback(st);
+        chunkCount = 0;
+        st = ApplyKeys(recno, editOld, edit->record);
+        if (!st.ok())
+            return rollback(st);
+        editDone = edit.get();
     }
 
     if (!appends.empty()) {
@@ -126,21 +154,22 @@ TStatus TTable::TImpl::CommitLocked()
         for (TPending& p : appends) {
             TStatus st = storeMemos(p, nullptr);
             if (!st.ok())
-                return st;
+                return rollback(st);
             block.append(p.record);
         }
         block.append('\x1A');
         const qint64 offset = header.RecordOffset(base + 1);
+        appendsWritten = true;
         TStatus st = dbf->WriteAt(offset, block.constData(), block.size());
         if (st.ok() && dbf->Size() > offset + block.size())
             st = dbf->Truncate(offset + block.size()); // bytes of an append that never finished
         if (!st.ok())
-            return st;
+            return rollback(st);
         const quint32 count = base + quint32(appends.size());
         StampHeader(header.Raw, count);
         st = dbf->WriteAt(0, header.Raw.constData(), 8);
         if (!st.ok())
-            return st;
+            return rollback(st);
         header.RecordCount = header.StoredCount = count;
         chunkCount = 0;
 
@@ -163,13 +192,6 @@ TStatus TTable::TImpl::CommitLocked()
             indexDirty = true;
         }
         ++indexGeneration;
-        if (pendingIndex >= 0) {
-            recno = base + 1 + quint32(pendingIndex);
-            eof = bof = false;
-            pendingIndex = -1;
-            tagPosGeneration = ~0ull;
-        }
-        appends.clear();
     }
 
     TStatus st = dbf->Sync();
@@ -177,8 +199,22 @@ TStatus TTable::TImpl::CommitLocked()
         st = memo.File()->Sync();
     if (st.ok() && indexDirty)
         st = WriteIndex();
+    if (!st.ok())
+        return rollback(st);
+
+    if (editDone)
+        edit.reset();
+    if (!appends.empty()) {
+        if (pendingIndex >= 0) {
+            recno = oldCount + 1 + quint32(pendingIndex);
+            eof = bof = false;
+            pendingIndex = -1;
+            tagPosGeneration = ~0ull;
+        }
+        appends.clear();
+    }
     dbfStamp = dbf->Stamp();
-    return st;
+    return TStatus::Ok();
 }
 
 TStatus TTable::Commit()
