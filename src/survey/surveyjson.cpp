@@ -292,6 +292,11 @@ void SurveyFromJson(const QJsonObject& json, TSurvey& s)
     s.SetPubHistory(d.String("PubHistory", QString::fromLatin1(kNeverPublished)));
 
     const QJsonArray items = questions.toArray();
+    const int count = d.Integer("QuestionCount", static_cast<int>(items.size()));
+    if (count != items.size())
+        throw ESurveyException(QStringLiteral("Details: \"QuestionCount\" is %1 but there are %2 questions")
+                                   .arg(count)
+                                   .arg(items.size()));
     for (int i = 0; i < items.size(); ++i) {
         if (!items[i].isObject())
             throw ESurveyException(QStringLiteral("Questions[%1] must be an object").arg(i));
@@ -301,6 +306,15 @@ void SurveyFromJson(const QJsonObject& json, TSurvey& s)
         d.DateTime("HTMLLastUpdate", ZeroDateTime()), d.DateTime("RegDate", ZeroDateTime()),
         JsonToEscaped(d.String("Instructions", QString())),
         JsonToEscaped(d.String("FinalComments", QString())));
+}
+
+void SaveSurveyFromJson(const QJsonObject& json, const QString& outPath)
+{
+    TSurvey survey;
+    survey.NewSurvey();
+    survey.SetFileName(outPath);
+    SurveyFromJson(json, survey);
+    survey.Save();
 }
 
 QJsonObject SurveyFileToJson(const QString& path)

@@ -14,5 +14,8 @@ QJsonObject SurveyToJson(TSurvey& survey);
 // Fills a survey (call NewSurvey first) from the JSON form; missing keys take the survey file's
 // reading defaults. Throws ESurveyException naming the first key of the wrong type.
 void SurveyFromJson(const QJsonObject& json, TSurvey& survey);
+// Builds a survey from the JSON form and saves it as outPath, keeping the JSON's LastUpdated.
+// Throws ESurveyException.
+void SaveSurveyFromJson(const QJsonObject& json, const QString& outPath);
 // Loads a survey file and describes it; LastUpdated is the file's stored time, not the load time.
 QJsonObject SurveyFileToJson(const QString& path);
