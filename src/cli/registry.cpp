@@ -3,12 +3,14 @@
 // The command families. Add a family by declaring its runner here and listing it below.
 
 int RunSurveyCommand(const QStringList& args);
+int RunDbfCommand(const QStringList& args);
 
 const TCliCommand* CliCommands(int& count)
 {
     static const TCliCommand commands[] = {
         {"version", "print the program version", [](const QStringList&) { return 0; }},
         {"survey", "to-json FILE.orv | from-json FILE.json OUT.orv", RunSurveyCommand},
+        {"dbf", "info FILE | dump FILE [--filter EXPR] [--order TAG] [--deleted] | seek FILE TAG KEY", RunDbfCommand},
     };
     count = static_cast<int>(sizeof commands / sizeof commands[0]);
     return commands;

@@ -129,6 +129,9 @@ public:
 
     // --- Counts ---------------------------------------------------------------------------------
 
+    // Deleted records are hidden unless this is switched on (as tools that show them need).
+    void SetDeletedVisible(bool visible);
+
     int RecordCount(); // every record in the file, deleted ones included
     int VisibleCount(); // records neither deleted nor filtered out
 

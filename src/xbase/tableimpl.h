@@ -30,6 +30,7 @@ struct TTable::TImpl {
     bool readOnly = false;
     bool indexRebuilt = false;
     bool indexDirty = false; // the in-memory tags differ from the file
+    bool deletedVisible = false;
     std::vector<std::unique_ptr<TTag>> tags;
     quint64 indexGeneration = 0;
     int order = 0;

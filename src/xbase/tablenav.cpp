@@ -22,7 +22,7 @@ const char* TTable::TImpl::CurrentRecord()
 bool TTable::TImpl::Visible(quint32 n)
 {
     const char* record = RecordPtr(n);
-    if (record[0] == '*')
+    if (record[0] == '*' && !deletedVisible)
         return false;
     if (!filter)
         return true;
@@ -289,6 +289,11 @@ const QString& TTable::Filter() const
     return d->filterText;
 }
 
+void TTable::SetDeletedVisible(bool visible)
+{
+    d->deletedVisible = visible;
+}
+
 int TTable::RecordCount()
 {
     if (!d->IsOpen() || !d->Sync().ok())
@@ -320,7 +325,7 @@ int TTable::VisibleCount()
     TExpression* filter = d->filter.get();
     for (quint32 n = 1; n <= d->header.RecordCount; ++n) {
         record = d->RecordPtr(n);
-        if (record[0] == '*')
+        if (record[0] == '*' && !d->deletedVisible)
             continue;
         if (filter) {
             ctx.Record = std::string_view(record, length);
