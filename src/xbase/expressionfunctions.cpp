@@ -334,12 +334,12 @@ const TFunctionSpec kFunctions[] = {
     {"VAL", "C", 1, [](auto a, auto) -> TNodePtr { return std::make_unique<TVal>(std::move(a)); }},
 };
 
-QString ArgumentCountText(const TFunctionSpec& spec)
+QString ArgumentCountText(const TFunctionSpec& fn)
 {
-    const int max = int(std::strlen(spec.ArgTypes));
-    if (spec.MinArgs == max)
+    const int max = int(std::strlen(fn.ArgTypes));
+    if (fn.MinArgs == max)
         return max == 1 ? QStringLiteral("1 argument") : QStringLiteral("%1 arguments").arg(max);
-    return QStringLiteral("%1 to %2 arguments").arg(spec.MinArgs).arg(max);
+    return QStringLiteral("%1 to %2 arguments").arg(fn.MinArgs).arg(max);
 }
 
 } // namespace
@@ -349,44 +349,44 @@ const TFunctionSpec* FindFunction(const QString& name)
     const QString upper = name.toUpper();
     const TFunctionSpec* abbreviated = nullptr;
     int matches = 0;
-    for (const auto& spec : kFunctions) {
-        const QString full = QString::fromLatin1(spec.Name);
+    for (const auto& fn : kFunctions) {
+        const QString full = QString::fromLatin1(fn.Name);
         if (full == upper)
-            return &spec;
+            return &fn;
         if (upper.size() >= 4 && full.startsWith(upper)) {
-            abbreviated = &spec;
+            abbreviated = &fn;
             ++matches;
         }
     }
     return matches == 1 ? abbreviated : nullptr;
 }
 
-TNodePtr BuildFunction(const TFunctionSpec& spec, std::vector<TNodePtr> args,
+TNodePtr BuildFunction(const TFunctionSpec& fn, std::vector<TNodePtr> args,
     const std::vector<int>& argColumns, int column, TTextEncoding encoding, QString* error)
 {
     const int count = int(args.size());
-    const int max = int(std::strlen(spec.ArgTypes));
-    if (count < spec.MinArgs || count > max) {
+    const int max = int(std::strlen(fn.ArgTypes));
+    if (count < fn.MinArgs || count > max) {
         *error = QStringLiteral("Function %1() at column %2 takes %3, not %4")
-                     .arg(QLatin1String(spec.Name))
+                     .arg(QLatin1String(fn.Name))
                      .arg(column)
-                     .arg(ArgumentCountText(spec))
+                     .arg(ArgumentCountText(fn))
                      .arg(count);
         return nullptr;
     }
     for (int i = 0; i < count; ++i) {
-        const char wanted = spec.ArgTypes[i];
+        const char wanted = fn.ArgTypes[i];
         if (wanted == '*' || char(args[i]->Type) == wanted)
             continue;
         *error = QStringLiteral("Argument %1 of %2() at column %3 must be %4, not %5")
                      .arg(i + 1)
-                     .arg(QLatin1String(spec.Name))
+                     .arg(QLatin1String(fn.Name))
                      .arg(argColumns[i])
                      .arg(QLatin1String(TypeName(TType(wanted))))
                      .arg(QLatin1String(TypeName(args[i]->Type)));
         return nullptr;
     }
-    if (std::strcmp(spec.Name, "IIF") == 0 && args[1]->Type != args[2]->Type) {
+    if (std::strcmp(fn.Name, "IIF") == 0 && args[1]->Type != args[2]->Type) {
         *error
             = QStringLiteral("The two results of IIF() at column %1 must have the same type, not %2 and %3")
                   .arg(column)
@@ -394,7 +394,7 @@ TNodePtr BuildFunction(const TFunctionSpec& spec, std::vector<TNodePtr> args,
                   .arg(QLatin1String(TypeName(args[2]->Type)));
         return nullptr;
     }
-    return spec.Build(std::move(args), encoding);
+    return fn.Build(std::move(args), encoding);
 }
 
 } // namespace xbase::exprdetail

@@ -97,7 +97,7 @@ bool CanCompare(TCompareOp op, TType left, TType right);
 // least four letters) to an entry of the function table; BuildFunction checks the arguments.
 struct TFunctionSpec;
 const TFunctionSpec* FindFunction(const QString& name);
-TNodePtr BuildFunction(const TFunctionSpec& spec, std::vector<TNodePtr> args,
+TNodePtr BuildFunction(const TFunctionSpec& fn, std::vector<TNodePtr> args,
     const std::vector<int>& argColumns, int column, TTextEncoding encoding, QString* error);
 
 // Blank-padded byte comparison: the shorter operand compares as if padded with blanks.

@@ -521,8 +521,8 @@ private:
 
     TNodePtr Call(const TToken& name)
     {
-        const TFunctionSpec* spec = FindFunction(name.Text);
-        if (!spec)
+        const TFunctionSpec* fn = FindFunction(name.Text);
+        if (!fn)
             return Fail(
                 QStringLiteral("Unknown function '%1' at column %2").arg(Shown(name.Text)).arg(name.Column));
         const TToken& open = Take();
@@ -545,7 +545,7 @@ private:
         if (!Expect(TTok::Close, "')'", open))
             return nullptr;
         --Nesting;
-        TNodePtr node = BuildFunction(*spec, std::move(args), columns, name.Column, Layout.Encoding, Error);
+        TNodePtr node = BuildFunction(*fn, std::move(args), columns, name.Column, Layout.Encoding, Error);
         return node ? Bounded(std::move(node), name.Column) : nullptr;
     }
 
