@@ -1,13 +1,13 @@
 // orvalle-cli page SURVEY.orv OUT.htm [--data-dir DIR]
 // Generates the survey's web page as the program's publish dialog would, without saving the survey.
 
-#include "app/datadir.h"
-#include "platform/inisettings.h"
-#include "platform/settingstable.h"
 #include "survey/survey.h"
 #include "webform/page.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
+#include <QStandardPaths>
 #include <QStringList>
 #include <QTextStream>
 
@@ -19,16 +19,22 @@ int Usage(QTextStream& err)
     return 2;
 }
 
-// The data directory of the program's settings; where it lacks the survey's template, the
-// templates installed with the program (or those of the source tree in a build tree).
+QString WithSlash(const QString& path)
+{
+    return path.endsWith(QLatin1Char('/')) ? path : path + QLatin1Char('/');
+}
+
+// The user's data directory ($XDG_DATA_HOME/orvalle/); where it lacks the survey's template, the
+// templates installed beside the program.
 QString ChooseDataDirectory(const QString& templateName)
 {
-    const QString configured = WithTrailingSlash(AppSettings().ReadString(
-        settings::ApplicationDetails, settings::DataDirectory, DefaultDataDirectory()));
-    if (QFileInfo::exists(configured + templateName))
-        return configured;
-    const QString installed = InstalledDataSource();
-    return installed.isEmpty() ? configured : installed;
+    const QString user = WithSlash(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation))
+        + QStringLiteral("orvalle/");
+    if (QFileInfo::exists(user + templateName))
+        return user;
+    const QString installed
+        = QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/../share/orvalle"));
+    return QFileInfo(installed).isDir() ? WithSlash(installed) : user;
 }
 
 } // namespace
@@ -69,7 +75,7 @@ int RunPageCommand(const QStringList& args)
 
     if (dataDirectory.isEmpty())
         dataDirectory = ChooseDataDirectory(survey.DisplayTemplate());
-    const TPageResult result = GeneratePage(survey, paths[1], WithTrailingSlash(dataDirectory));
+    const TPageResult result = GeneratePage(survey, paths[1], WithSlash(dataDirectory));
     if (!result.Succeeded()) {
         err << kPageFailureMessage << "\n" << result.Detail << "\n";
         return 1;

@@ -4,6 +4,7 @@
 
 int RunSurveyCommand(const QStringList& args);
 int RunDbfCommand(const QStringList& args);
+int RunPageCommand(const QStringList& args);
 
 const TCliCommand* CliCommands(int& count)
 {
@@ -11,6 +12,7 @@ const TCliCommand* CliCommands(int& count)
         {"version", "print the program version", [](const QStringList&) { return 0; }},
         {"survey", "to-json FILE.orv | from-json FILE.json OUT.orv", RunSurveyCommand},
         {"dbf", "info FILE | dump FILE [--filter EXPR] [--order TAG] [--deleted] | seek FILE TAG KEY", RunDbfCommand},
+        {"page", "SURVEY.orv OUT.htm [--data-dir DIR]: generate the survey's web page", RunPageCommand},
     };
     count = static_cast<int>(sizeof commands / sizeof commands[0]);
     return commands;

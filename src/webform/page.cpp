@@ -1,15 +1,15 @@
 #include "webform/page.h"
 
+#include "app/utils.h"
 #include "app/version.h"
-#include "app/weblinks.h"
 #include "platform/clock.h"
+#include "platform/datetimetext.h"
 #include "survey/survey.h"
 #include "webform/render.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLocale>
 #include <QSaveFile>
 #include <QStringDecoder>
 
@@ -78,7 +78,7 @@ void NumberQuestions(TSurvey& survey)
             q.NumberLabel = QString::number(++number);
             letter = 0;
         } else {
-            q.NumberLabel = QString::number(number) + QChar(char16_t(96 + ++letter));
+            q.NumberLabel = QString::number(number) + SubLetter(++letter);
         }
     }
 }
@@ -157,20 +157,13 @@ TPageResult WritePage(const QString& path, const QString& page)
     return {};
 }
 
-QString ShortDateLongTime(const QDateTime& when)
-{
-    const QLocale locale = QLocale::system();
-    return locale.toString(when.date(), QLocale::ShortFormat) + QLatin1Char(' ')
-        + locale.toString(when.time(), QLocale::LongFormat);
-}
-
 } // namespace
 
 QString CreditLine()
 {
     return QStringLiteral("<FONT FACE=\"Verdana,Arial,Helvetica\" SIZE=-1><SMALL>This survey was produced "
                           "with <A HREF=\"")
-        + weblinks::ProductSite + QStringLiteral("\">Orvalle</A>.</SMALL></FONT>") + kCRLF
+        + QLatin1String(kProductHomePage) + QStringLiteral("\">Orvalle</A>.</SMALL></FONT>") + kCRLF
         + QStringLiteral("</BODY>");
 }
 
@@ -221,7 +214,7 @@ TPageResult GeneratePage(TSurvey& survey, const QString& outputPath, const QStri
         return written;
     }
     const QDateTime now = Now();
-    survey.SetHTMLStatus(QStringLiteral("HTML file generated at ") + ShortDateLongTime(now));
+    survey.SetHTMLStatus(QStringLiteral("HTML file generated at ") + FormatDateAndTime(now));
     survey.SetHTMLFileName(outputPath);
     survey.SetHTMLLastUpdate(now);
     return written;

@@ -9,6 +9,8 @@ inline constexpr const char* kPageFailureMessage
     = "The HTML file could not be generated.  Please verify that you have sufficient disk space and that the "
       "display template you have specified is correct.";
 inline constexpr const char* kPageFailedStatus = "HTML file failed to generate";
+// The product's home page, named in the credit line of every page.
+inline constexpr const char* kProductHomePage = "https://orvalle.example.org/";
 
 // The placeholders a display template may hold, and the comments that switch the page layout.
 namespace placeholder {

@@ -1,5 +1,9 @@
+// Fragments are long chains of concatenations: build each in one allocation.
+#define QT_USE_QSTRINGBUILDER
+
 #include "webform/render.h"
 
+#include "app/utils.h"
 #include "survey/survey.h"
 
 #include <QStringList>
@@ -111,7 +115,7 @@ QString SingleSelect(
 {
     QString out = TitleLine(survey, q) + QStringLiteral("<UL>") + kCRLF;
     for (int i = 0; i < options.size(); ++i) {
-        const QString text = OptionDisplayText(options[i]);
+        const QString text = OptionCaption(options[i]);
         out += RadioButton(q, i, text) + OptionEnding(survey, index, ordinal, q, i, text);
     }
     if (q.IncludeOther)
@@ -125,7 +129,7 @@ QString MultipleSelect(
     QString out = TitleLine(survey, q) + QStringLiteral("<UL>") + kCRLF;
     for (int i = 0; i < options.size(); ++i)
         out += QStringLiteral("<INPUT TYPE=\"CHECKBOX\" NAME=\"orv") + Num(q.ID) + QLatin1Char('-') + Num(i)
-            + QStringLiteral("\" VALUE=\"1\">") + OptionDisplayText(options[i]) + QStringLiteral("<br>");
+            + QStringLiteral("\" VALUE=\"1\">") + OptionCaption(options[i]) + QStringLiteral("<br>");
     if (q.IncludeOther)
         out += OtherChoice(q, "CHECKBOX");
     return out + ListEnd() + Trailer(survey, index, ordinal, q);
@@ -136,7 +140,7 @@ QString SlidingScale(
 {
     QString row;
     for (int i = 0; i < options.size(); ++i)
-        row += RadioButton(q, i, OptionDisplayText(options[i])) + QStringLiteral("&nbsp;&nbsp;");
+        row += RadioButton(q, i, OptionCaption(options[i])) + QStringLiteral("&nbsp;&nbsp;");
     if (survey.QuestionStyle2()) {
         // One line per question: the buttons first, the question text after them.
         if (q.IncludeOther)
@@ -182,7 +186,7 @@ QString PullDownList(
     out += QStringLiteral("    <OPTION VALUE=\" \" SELECTED>  ") + kCRLF;
     for (int i = 0; i < options.size(); ++i)
         out += QStringLiteral("    <OPTION VALUE=\"") + Num(i) + QStringLiteral("\">")
-            + OptionDisplayText(options[i]) + kCRLF;
+            + OptionCaption(options[i]) + kCRLF;
 
     if (q.IncludeOther)
         out += QStringLiteral("    <OPTION VALUE=\"Other\">Other") + kCRLF + QStringLiteral("</SELECT><p>")
@@ -222,12 +226,6 @@ QString OtherBlank(const TQuestion& q)
 }
 
 } // namespace
-
-QString OptionDisplayText(const QString& option)
-{
-    const qsizetype tilde = option.indexOf(QLatin1Char('~'));
-    return tilde < 0 ? option : option.left(tilde);
-}
 
 QString RenderQuestionHTML(const TSurvey& survey, int index, int ordinal)
 {

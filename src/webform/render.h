@@ -13,6 +13,3 @@ QString RenderQuestionHTML(const TSurvey& survey, int index, int ordinal);
 
 // The plain-text block of the item at `index`, as copied to the clipboard.
 QString RenderQuestionText(const TSurvey& survey, int index);
-
-// The part of an option shown on the page: the text before its first "~", or all of it.
-QString OptionDisplayText(const QString& option);
