@@ -1,24 +1,41 @@
 #include "platform/profilefile.h"
 
-#include "platform/settings.h"
 #include "platform/textfile.h"
 
 #include <QFileInfo>
 
 namespace {
 
-QString Lower(const QString& s)
+// Case-insensitive hash of a name, consistent with QStringView::compare(Qt::CaseInsensitive)
+// for the Basic Multilingual Plane.
+quint32 NameHash(QStringView name)
 {
-    return s.trimmed().toLower();
+    quint32 h = 2166136261u;
+    for (const QChar c : name) {
+        char16_t u = c.unicode();
+        if (u < 128) {
+            if (u >= u'A' && u <= u'Z')
+                u += 32;
+        } else {
+            u = QChar::toCaseFolded(u);
+        }
+        h = (h ^ u) * 16777619u;
+    }
+    return h;
+}
+
+bool SameName(QStringView a, QStringView b)
+{
+    return a.size() == b.size() && a.compare(b, Qt::CaseInsensitive) == 0;
 }
 
 bool IsBlank(const QString& line)
 {
-    return line.trimmed().isEmpty();
+    return QStringView(line).trimmed().isEmpty();
 }
 
 // "[name]" (leading blanks allowed); the name runs to the first "]" or the end of the line.
-std::optional<QString> SectionName(const QString& line)
+std::optional<QStringView> SectionName(const QString& line)
 {
     qsizetype i = 0;
     while (i < line.size() && line[i].isSpace())
@@ -26,7 +43,7 @@ std::optional<QString> SectionName(const QString& line)
     if (i >= line.size() || line[i] != u'[')
         return std::nullopt;
     const qsizetype close = line.indexOf(u']', i + 1);
-    return line.mid(i + 1, close < 0 ? -1 : close - i - 1).trimmed();
+    return QStringView(line).mid(i + 1, close < 0 ? -1 : close - i - 1).trimmed();
 }
 
 QString SingleLine(QString value)
@@ -39,14 +56,35 @@ QString SingleLine(QString value)
     return value;
 }
 
+QStringView Unquoted(QStringView value)
+{
+    QStringView v = value.trimmed();
+    if (v.size() >= 2 && v.front() == u'"' && v.back() == u'"')
+        v = v.mid(1, v.size() - 2);
+    return v;
+}
+
+// Decimal; more than two characters starting "0x"/"0X" are hexadecimal. Values up to 2^32 - 1
+// keep their bit pattern (colours are stored unsigned).
+std::optional<int> ParseInteger(QStringView text)
+{
+    const QStringView t = text.trimmed();
+    bool ok = false;
+    qlonglong v = 0;
+    if (t.size() > 2 && t[0] == u'0' && (t[1] == u'x' || t[1] == u'X'))
+        v = t.mid(2).toLongLong(&ok, 16);
+    else
+        v = t.toLongLong(&ok, 10);
+    if (!ok || v < INT32_MIN || v > UINT32_MAX)
+        return std::nullopt;
+    return static_cast<int>(static_cast<qint32>(static_cast<quint32>(v & 0xFFFFFFFF)));
+}
+
 } // namespace
 
 QString UnquoteProfileValue(const QString& value)
 {
-    QString v = value.trimmed();
-    if (v.size() >= 2 && v.startsWith(u'"') && v.endsWith(u'"'))
-        v = v.mid(1, v.size() - 2);
-    return v;
+    return Unquoted(value).toString();
 }
 
 QString QuoteProfileValue(const QString& value)
@@ -70,6 +108,7 @@ bool TProfileFile::Load(const QString& path, QString* error)
     path_ = path;
     sections_.clear();
     sectionIndex_.clear();
+    lastSection_ = -1;
     if (!QFileInfo::exists(path))
         return true;
     QByteArray bytes;
@@ -89,26 +128,37 @@ TProfileFile::TLine TProfileFile::ParseLine(const QString& raw)
     TLine line;
     line.raw = raw;
     const qsizetype eq = raw.indexOf(u'=');
-    if (eq > 0) {
-        const QString key = Lower(raw.left(eq));
-        if (!key.isEmpty()) {
-            line.isKey = true;
-            line.key = key;
-            line.valueStart = eq + 1;
-        }
-    }
+    if (eq <= 0)
+        return line;
+    const QStringView whole(raw);
+    const QStringView key = whole.left(eq).trimmed();
+    if (key.isEmpty())
+        return line;
+    line.keyStart = static_cast<int>(key.data() - whole.data());
+    line.keyLength = static_cast<int>(key.size());
+    line.keyHash = NameHash(key);
+    line.valueStart = static_cast<int>(eq + 1);
+    return line;
+}
+
+TProfileFile::TLine TProfileFile::KeyLine(const QString& key, const QString& value)
+{
+    TLine line;
+    line.raw = key + u'=' + value;
+    line.keyLength = static_cast<int>(key.size());
+    line.keyHash = NameHash(key);
+    line.valueStart = line.keyLength + 1;
     return line;
 }
 
 void TProfileFile::ParseText(const QString& text)
 {
     sections_.clear();
-    sectionIndex_.clear();
     const QStringList lines = SplitLines(text);
     for (const QString& raw : lines) {
         if (const auto name = SectionName(raw)) {
             TSection section;
-            section.name = *name;
+            section.name = name->toString();
             section.hasHeader = true;
             section.header = raw;
             sections_.push_back(std::move(section));
@@ -121,21 +171,75 @@ void TProfileFile::ParseText(const QString& text)
     RebuildIndex();
 }
 
+void TProfileFile::IndexKey(TSection& section, int line)
+{
+    const quint32 hash = section.lines[line].keyHash;
+    const auto it = section.keys.constFind(hash);
+    if (it == section.keys.constEnd() || *it > line)
+        section.keys.insert(hash, line);
+}
+
 void TProfileFile::RebuildIndex()
 {
     sectionIndex_.clear();
+    lastSection_ = -1;
     for (int s = 0; s < static_cast<int>(sections_.size()); ++s) {
         TSection& section = sections_[s];
         section.keys.clear();
         if (!section.hasHeader || section.erased)
             continue;
-        for (int i = 0; i < static_cast<int>(section.lines.size()); ++i)
-            if (section.lines[i].isKey && !section.keys.contains(section.lines[i].key))
-                section.keys.insert(section.lines[i].key, i);
-        const QString name = section.name.toLower();
-        if (!sectionIndex_.contains(name))
-            sectionIndex_.insert(name, s);
+        for (int i = static_cast<int>(section.lines.size()) - 1; i >= 0; --i)
+            if (section.lines[i].IsKey())
+                section.keys.insert(section.lines[i].keyHash, i);
+        section.nameHash = NameHash(section.name);
+        if (!sectionIndex_.contains(section.nameHash))
+            sectionIndex_.insert(section.nameHash, s);
     }
+}
+
+int TProfileFile::FindSection(QStringView name) const
+{
+    name = name.trimmed();
+    if (lastSection_ >= 0 && SameName(sections_[lastSection_].name, name))
+        return lastSection_;
+    const auto it = sectionIndex_.constFind(NameHash(name));
+    if (it == sectionIndex_.constEnd())
+        return -1;
+    int found = -1;
+    if (SameName(sections_[*it].name, name)) {
+        found = *it;
+    } else {
+        // Two names with one hash: look at every section.
+        for (int s = 0; s < static_cast<int>(sections_.size()) && found < 0; ++s)
+            if (sections_[s].hasHeader && !sections_[s].erased && SameName(sections_[s].name, name))
+                found = s;
+    }
+    if (found >= 0)
+        lastSection_ = found;
+    return found;
+}
+
+int TProfileFile::FindKey(const TSection& section, QStringView key)
+{
+    key = key.trimmed();
+    const auto it = section.keys.constFind(NameHash(key));
+    if (it == section.keys.constEnd())
+        return -1;
+    if (SameName(section.lines[*it].Key(), key))
+        return *it;
+    for (int i = 0; i < static_cast<int>(section.lines.size()); ++i)
+        if (section.lines[i].IsKey() && SameName(section.lines[i].Key(), key))
+            return i;
+    return -1;
+}
+
+const TProfileFile::TLine* TProfileFile::FindLine(const QString& section, const QString& key) const
+{
+    const int s = FindSection(section);
+    if (s < 0)
+        return nullptr;
+    const int k = FindKey(sections_[s], key);
+    return k < 0 ? nullptr : &sections_[s].lines[k];
 }
 
 QStringList TProfileFile::Lines() const
@@ -154,24 +258,34 @@ QStringList TProfileFile::Lines() const
 
 QByteArray TProfileFile::ToBytes() const
 {
-    return JoinLinesCRLF(Lines());
+    qsizetype size = 0;
+    for (const TSection& section : sections_) {
+        if (section.erased)
+            continue;
+        size += section.header.size() + 2;
+        for (const TLine& line : section.lines)
+            size += line.raw.size() + 2;
+    }
+    QString text;
+    text.reserve(size);
+    const auto add = [&text](const QString& line) {
+        text += line;
+        text += QLatin1String("\r\n");
+    };
+    for (const TSection& section : sections_) {
+        if (section.erased)
+            continue;
+        if (section.hasHeader)
+            add(section.header);
+        for (const TLine& line : section.lines)
+            add(line.raw);
+    }
+    return text.toUtf8();
 }
 
 bool TProfileFile::Save(const QString& path, QString* error) const
 {
     return WriteFileAtomically(path, ToBytes(), error);
-}
-
-const TProfileFile::TLine* TProfileFile::FindLine(const QString& section, const QString& key) const
-{
-    const auto s = sectionIndex_.constFind(Lower(section));
-    if (s == sectionIndex_.constEnd())
-        return nullptr;
-    const TSection& sec = sections_[*s];
-    const auto k = sec.keys.constFind(Lower(key));
-    if (k == sec.keys.constEnd())
-        return nullptr;
-    return &sec.lines[*k];
 }
 
 std::optional<QString> TProfileFile::RawValue(const QString& section, const QString& key) const
@@ -184,10 +298,10 @@ std::optional<QString> TProfileFile::RawValue(const QString& section, const QStr
 
 std::optional<QString> TProfileFile::Value(const QString& section, const QString& key) const
 {
-    const auto raw = RawValue(section, key);
-    if (!raw)
+    const TLine* line = FindLine(section, key);
+    if (!line)
         return std::nullopt;
-    return UnquoteProfileValue(*raw);
+    return Unquoted(QStringView(line->raw).mid(line->valueStart)).toString();
 }
 
 QString TProfileFile::ReadString(const QString& section, const QString& key, const QString& def) const
@@ -197,10 +311,10 @@ QString TProfileFile::ReadString(const QString& section, const QString& key, con
 
 int TProfileFile::ReadInteger(const QString& section, const QString& key, int def) const
 {
-    const auto value = Value(section, key);
-    if (!value)
+    const TLine* line = FindLine(section, key);
+    if (!line)
         return def;
-    return ParseSettingsInteger(*value).value_or(def);
+    return ParseInteger(Unquoted(QStringView(line->raw).mid(line->valueStart))).value_or(def);
 }
 
 bool TProfileFile::ReadBool(const QString& section, const QString& key, bool def) const
@@ -210,51 +324,59 @@ bool TProfileFile::ReadBool(const QString& section, const QString& key, bool def
 
 TProfileFile::TSection& TProfileFile::SectionForWrite(const QString& section)
 {
-    const QString lower = Lower(section);
-    const auto found = sectionIndex_.constFind(lower);
-    if (found != sectionIndex_.constEnd())
-        return sections_[*found];
+    const int found = FindSection(section);
+    if (found >= 0)
+        return sections_[found];
     // A blank line keeps sections apart for a human reader.
     for (auto it = sections_.rbegin(); it != sections_.rend(); ++it) {
         if (it->erased)
             continue;
         if ((!it->lines.empty() && !IsBlank(it->lines.back().raw)) || (it->lines.empty() && it->hasHeader))
-            it->lines.push_back(ParseLine(QString()));
+            it->lines.push_back(TLine());
         break;
     }
     TSection added;
     added.name = section.trimmed();
+    added.nameHash = NameHash(added.name);
     added.hasHeader = true;
     added.header = u'[' + added.name + u']';
     sections_.push_back(std::move(added));
-    sectionIndex_.insert(lower, static_cast<int>(sections_.size()) - 1);
+    const int index = static_cast<int>(sections_.size()) - 1;
+    if (!sectionIndex_.contains(sections_.back().nameHash))
+        sectionIndex_.insert(sections_.back().nameHash, index);
+    lastSection_ = index;
     return sections_.back();
 }
 
-void TProfileFile::WriteString(const QString& section, const QString& key, const QString& value)
+void TProfileFile::WriteString(const QString& section, const QString& key, const QString& rawValue)
 {
     TSection& sec = SectionForWrite(section);
     const QString name = key.trimmed();
-    const QString lowerKey = name.toLower();
-    TLine line;
-    line.raw = name + u'=' + SingleLine(value);
-    line.key = lowerKey;
-    line.isKey = true;
-    line.valueStart = name.size() + 1;
-    const auto found = sec.keys.constFind(lowerKey);
-    if (found != sec.keys.constEnd()) {
-        sec.lines[*found] = std::move(line);
+    const QString value = SingleLine(rawValue);
+    const int found = FindKey(sec, name);
+    if (found >= 0) {
+        TLine& line = sec.lines[found];
+        // Saving an unchanged survey rewrites every key with its old value: keep those lines.
+        if (line.Key() == name && line.valueStart == line.keyLength + 1
+            && QStringView(line.raw).mid(line.valueStart) == value)
+            return;
+        line = KeyLine(name, value);
         return;
     }
     // Append after the section's last non-blank line, before any blank lines that end it.
     qsizetype at = static_cast<qsizetype>(sec.lines.size());
     while (at > 0 && IsBlank(sec.lines[at - 1].raw))
         --at;
-    sec.lines.insert(sec.lines.begin() + at, std::move(line));
-    for (int i = static_cast<int>(at) + 1; i < static_cast<int>(sec.lines.size()); ++i)
-        if (sec.lines[i].isKey)
-            sec.keys[sec.lines[i].key] = i;
-    sec.keys.insert(lowerKey, static_cast<int>(at));
+    sec.lines.insert(sec.lines.begin() + at, KeyLine(name, value));
+    if (at + 1 < static_cast<qsizetype>(sec.lines.size())) {
+        // Only blank lines moved, but keep the index exact anyway.
+        sec.keys.clear();
+        for (int i = static_cast<int>(sec.lines.size()) - 1; i >= 0; --i)
+            if (sec.lines[i].IsKey())
+                sec.keys.insert(sec.lines[i].keyHash, i);
+    } else {
+        IndexKey(sec, static_cast<int>(at));
+    }
 }
 
 void TProfileFile::WriteText(const QString& section, const QString& key, const QString& value)
@@ -274,7 +396,7 @@ void TProfileFile::WriteBool(const QString& section, const QString& key, bool va
 
 bool TProfileFile::SectionExists(const QString& section) const
 {
-    return sectionIndex_.contains(Lower(section));
+    return FindSection(section) >= 0;
 }
 
 bool TProfileFile::KeyExists(const QString& section, const QString& key) const
@@ -294,31 +416,31 @@ QStringList TProfileFile::Sections() const
 QStringList TProfileFile::Keys(const QString& section) const
 {
     QStringList keys;
-    const auto s = sectionIndex_.constFind(Lower(section));
-    if (s == sectionIndex_.constEnd())
+    const int s = FindSection(section);
+    if (s < 0)
         return keys;
-    for (const TLine& line : sections_[*s].lines)
-        if (line.isKey)
-            keys.append(line.raw.left(line.valueStart - 1).trimmed());
+    for (const TLine& line : sections_[s].lines)
+        if (line.IsKey())
+            keys.append(line.Key().toString());
     return keys;
 }
 
 void TProfileFile::EraseSection(const QString& section)
 {
-    const QString lower = Lower(section);
+    const QStringView name = QStringView(section).trimmed();
     for (TSection& sec : sections_)
-        if (sec.hasHeader && sec.name.toLower() == lower)
+        if (sec.hasHeader && SameName(sec.name, name))
             sec.erased = true;
     RebuildIndex();
 }
 
 void TProfileFile::DeleteKey(const QString& section, const QString& key)
 {
-    const auto s = sectionIndex_.constFind(Lower(section));
-    if (s == sectionIndex_.constEnd())
+    const int s = FindSection(section);
+    if (s < 0)
         return;
-    TSection& sec = sections_[*s];
-    const QString lowerKey = Lower(key);
-    std::erase_if(sec.lines, [&](const TLine& line) { return line.isKey && line.key == lowerKey; });
+    const QStringView name = QStringView(key).trimmed();
+    std::erase_if(
+        sections_[s].lines, [&](const TLine& line) { return line.IsKey() && SameName(line.Key(), name); });
     RebuildIndex();
 }

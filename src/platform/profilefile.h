@@ -4,6 +4,7 @@
 #include <QHash>
 #include <QString>
 #include <QStringList>
+#include <QStringView>
 
 #include <optional>
 #include <vector>
@@ -61,27 +62,36 @@ public:
 private:
     struct TLine {
         QString raw; // the line as read, or as last written
-        QString key; // lower-case key of a key line; empty otherwise
-        bool isKey = false;
-        qsizetype valueStart = 0; // offset of the value within raw
+        quint32 keyHash = 0;
+        int keyStart = 0;
+        int keyLength = 0;
+        int valueStart = -1; // offset of the value within raw; -1 for a line that holds no key
+        bool IsKey() const { return valueStart >= 0; }
+        QStringView Key() const { return QStringView(raw).mid(keyStart, keyLength); }
     };
     struct TSection {
-        QString name; // empty name with !hasHeader: lines before the first section
+        QString name; // lines before the first section have no header and cannot be looked up
+        quint32 nameHash = 0;
         bool hasHeader = false;
+        bool erased = false;
         QString header;
         std::vector<TLine> lines;
-        QHash<QString, int> keys; // lower-case key -> index into lines (first occurrence)
-        bool erased = false;
+        QHash<quint32, int> keys; // key hash -> first line with that hash
     };
 
     static TLine ParseLine(const QString& raw);
+    static TLine KeyLine(const QString& key, const QString& value);
+    static void IndexKey(TSection& section, int line);
+    int FindSection(QStringView name) const;
+    static int FindKey(const TSection& section, QStringView key);
     const TLine* FindLine(const QString& section, const QString& key) const;
     TSection& SectionForWrite(const QString& section);
     void RebuildIndex();
 
     QString path_;
     std::vector<TSection> sections_;
-    QHash<QString, int> sectionIndex_; // lower-case name -> index into sections_ (first occurrence)
+    QHash<quint32, int> sectionIndex_; // name hash -> first section with that hash
+    mutable int lastSection_ = -1; // the section found last: saves and loads go section by section
 };
 
 // Removes blanks at both ends and then one pair of enclosing double quotes.
