@@ -219,3 +219,18 @@ TPageResult GeneratePage(TSurvey& survey, const QString& outputPath, const QStri
     survey.SetHTMLLastUpdate(now);
     return written;
 }
+
+TPageResult GeneratePreview(
+    TSurvey& survey, const QString& outputPath, const QString& dataDirectory, const QString& displayTemplate)
+{
+    const bool neverGenerated = survey.HTMLStatus() == QLatin1String(kHTMLNotGenerated);
+    const QString savedTemplate = survey.DisplayTemplate();
+    if (!displayTemplate.isEmpty())
+        survey.SetDisplayTemplate(displayTemplate);
+    TPageResult result = GeneratePage(survey, outputPath, dataDirectory);
+    if (!displayTemplate.isEmpty())
+        survey.SetDisplayTemplate(savedTemplate);
+    if (neverGenerated)
+        survey.SetHTMLStatus(QLatin1String(kHTMLNotGenerated));
+    return result;
+}

@@ -50,6 +50,12 @@ struct TPageResult {
 // Sets the survey's page-layout flags and the items' NumberLabel as a side effect.
 TPageResult GeneratePage(TSurvey& survey, const QString& outputPath, const QString& dataDirectory);
 
+// A preview of the page: generated like GeneratePage (into a temporary file the caller chose), but
+// a survey whose page was never generated keeps saying so. With `displayTemplate` set, that
+// template is used for this preview only (the survey properties preview an unsaved choice).
+TPageResult GeneratePreview(TSurvey& survey, const QString& outputPath, const QString& dataDirectory,
+    const QString& displayTemplate = QString());
+
 // The page text GeneratePage would write for `templateText`, with CR LF line ends, for callers
 // that hold the template themselves (and for tests). Sets the layout flags and NumberLabel.
 QString BuildPage(TSurvey& survey, const QString& templateText);

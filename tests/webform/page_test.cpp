@@ -311,4 +311,23 @@ TEST_F(GeneratePageTest, WriteFailingHalfwayKeepsThePreviousPage)
         QStringList{QStringLiteral("page.htm")});
 }
 
+TEST_F(GeneratePageTest, PreviewKeepsTheNeverGeneratedStatusAndTheChosenTemplate)
+{
+    QTemporaryDir data;
+    QFile::copy(kDataDir + QStringLiteral("plain.ovg"), data.filePath(QStringLiteral("plain.ovg")));
+    QFile::copy(kDataDir + QStringLiteral("page.ovg"), data.filePath(QStringLiteral("page.ovg")));
+    const QString path = out.filePath(QStringLiteral("preview.htm"));
+
+    ASSERT_TRUE(GeneratePreview(*survey, path, data.path(), QStringLiteral("plain.ovg")).Succeeded());
+    EXPECT_TRUE(ReadFile(path).contains("A page with no placeholders"));
+    EXPECT_EQ(survey->DisplayTemplate(), QStringLiteral("page.ovg"));
+    EXPECT_EQ(survey->HTMLStatus(), QLatin1String(kHTMLNotGenerated));
+    EXPECT_EQ(survey->HTMLFileName(), path);
+
+    // Once a page was published, a preview records itself like any generation.
+    ASSERT_TRUE(GeneratePage(*survey, out.filePath(QStringLiteral("page.htm")), data.path()).Succeeded());
+    ASSERT_TRUE(GeneratePreview(*survey, path, data.path()).Succeeded());
+    EXPECT_TRUE(survey->HTMLStatus().startsWith(QStringLiteral("HTML file generated at ")));
+}
+
 } // namespace
