@@ -49,6 +49,8 @@ function generate(work, serverUrl, templateName) {
 
 async function submit(browserPage, file, fill, server) {
   await browserPage.goto('file://' + file);
+  // The comment the generator puts before the doctype must not throw the page into quirks mode.
+  assert.equal(await browserPage.evaluate(() => document.compatMode), 'CSS1Compat');
   await fill(browserPage);
   const posted = server.nextPost();
   await browserPage.click('form [type=submit]');
