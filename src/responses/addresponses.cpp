@@ -8,12 +8,15 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
 #include <exception>
 #include <unordered_set>
 
 namespace {
 
-constexpr int kCommitEvery = 512; // appended records held before they are stored together
+// Lines judged, and records waiting to be stored, are held up to this many bytes each: larger
+// batches mean fewer commits (each rewrites the index), smaller ones less memory.
+constexpr qsizetype kBatchBytes = 32 * 1024 * 1024;
 constexpr int kProgressEvery = 256; // lines between two progress reports
 constexpr int kRemoteIPWidth = 25;
 constexpr int kEmailWidth = 250;
@@ -23,8 +26,8 @@ std::string Key(const QString& text)
     return text.toStdString();
 }
 
-// The duplicate checks: a seek in the table, plus the keys appended during this merge (they may
-// still be waiting for their commit). An empty address is no address and never a duplicate.
+// The duplicate checks: a seek in the table, plus the keys admitted in the batch not yet
+// stored. An empty address is no address and never a duplicate.
 class TDuplicateCheck {
 public:
     explicit TDuplicateCheck(TResponseTable& table)
@@ -79,6 +82,13 @@ public:
         return false;
     }
 
+    // Once the batch is stored, the seeks find its records.
+    void Forget()
+    {
+        addresses_.clear();
+        emails_.clear();
+    }
+
     void Remember(const QString& addressKey, const QString& emailKey)
     {
         if (!addressKey.isEmpty())
@@ -110,6 +120,7 @@ public:
 
 private:
     bool ReadResponses(TDataLineReader& reader);
+    bool AppendBatch(std::vector<QByteArray>& batch, TResponseValues& values, const TResponseWriter& writer);
     bool Admit(
         const TResponseWriter& writer, const TResponseValues& values, QString& addressKey, QString& emailKey);
     bool Fail(const QString& message)
@@ -123,7 +134,6 @@ private:
     TAddResponseResult& result_;
     const TIntakeHooks& hooks_;
     TDuplicateCheck duplicates_;
-    int pending_ = 0;
 };
 
 bool TMerge::Run(const QString& path)
@@ -166,16 +176,25 @@ bool TMerge::ReadResponses(TDataLineReader& reader)
     xbase::TTable& table = table_.Table();
     TResponseValues values;
     const TResponseWriter writer(survey_, table, values);
+    // Records are stored in batches: a seek stores every record still waiting, so the lines of a
+    // batch are first judged against the table (and the batch's own addresses), then appended
+    // and committed together. The budget bounds the memory the waiting records take.
+    const qsizetype recordBytes = std::max<qsizetype>(table.Layout().RecordLength, 1);
+    const qsizetype batchRecords = std::max<qsizetype>(64, kBatchBytes / recordBytes);
+    std::vector<QByteArray> batch;
+    qsizetype batchBytes = 0;
     QByteArray line;
     qint64 lines = 0;
-    while (reader.ReadLine(line)) {
+    bool ok = true;
+    while (ok && reader.ReadLine(line)) {
         if (++lines % kProgressEvery == 0 && hooks_.Progress
             && !hooks_.Progress(reader.Position(), reader.Size())) {
             result_.Stopped = true;
-            return Fail(QStringLiteral("The merge was stopped."));
+            ok = Fail(QStringLiteral("The merge was stopped."));
+            break;
         }
         if (!reader.LastLineOverlong() && IsEndOfDataLine(line))
-            return true;
+            break;
         if (reader.LastLineOverlong() || !IsResponseLine(line)) {
             ++result_.EliminatedCount;
             continue;
@@ -187,26 +206,47 @@ bool TMerge::ReadResponses(TDataLineReader& reader)
             ++result_.EliminatedCount;
             continue;
         }
+        duplicates_.Remember(addressKey, emailKey);
+        batchBytes += line.size();
+        batch.push_back(std::move(line));
+        line = QByteArray();
+        if (static_cast<qsizetype>(batch.size()) >= batchRecords || batchBytes >= kBatchBytes) {
+            ok = AppendBatch(batch, values, writer);
+            batchBytes = 0;
+        }
+    }
+    // What was judged admitted is stored even when the merge stops here.
+    if (!AppendBatch(batch, values, writer))
+        return false;
+    if (ok && reader.Failed())
+        return Fail(reader.Error());
+    return ok;
+}
+
+bool TMerge::AppendBatch(
+    std::vector<QByteArray>& batch, TResponseValues& values, const TResponseWriter& writer)
+{
+    xbase::TTable& table = table_.Table();
+    QString received;
+    for (const QByteArray& line : batch) {
+        values.Parse(std::string_view(line.constData(), static_cast<size_t>(line.size())));
         const xbase::TStatus appended = table.Append();
         if (!appended)
             return Fail(appended.Message());
         ++result_.AddedCount;
-        duplicates_.Remember(addressKey, emailKey);
         // A response without a receive time leaves the last one known: an empty LastUpdate
         // would make the next download ask for nothing the server understands.
-        const QString received = values.Value(writer.DateRecSlot());
-        if (!received.isEmpty())
-            survey_.SetSRLastUpdate(received);
+        if (values.Has(writer.DateRecSlot()) && !values.Raw(writer.DateRecSlot()).empty())
+            received = values.Value(writer.DateRecSlot());
         writer.Write(table);
-        if (++pending_ >= kCommitEvery) {
-            pending_ = 0;
-            const xbase::TStatus committed = table.Commit();
-            if (!committed)
-                return Fail(committed.Message());
-        }
     }
-    if (reader.Failed())
-        return Fail(reader.Error());
+    if (!received.isEmpty())
+        survey_.SetSRLastUpdate(received);
+    batch.clear();
+    const xbase::TStatus committed = table.Commit();
+    if (!committed)
+        return Fail(committed.Message());
+    duplicates_.Forget();
     return true;
 }
 

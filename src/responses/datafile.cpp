@@ -142,6 +142,7 @@ bool TDataLineReader::Open(const QString& path)
         return false;
     }
     size_ = file_.size();
+    buffer_.reserve(2 * kChunk);
     return true;
 }
 
