@@ -1,1 +1,0 @@
-// Keeps orvalle_ui non-empty until its first window lands; remove then.

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+
+#include <vector>
+
+class TSurvey;
+class TQuestion;
+
+// What one row of the main window's question list shows. Built from the survey after every
+// change; the list never edits rows one by one.
+struct TQuestionRow {
+    QString text; // header: its text; question: number label + ") " + text
+    QString detail; // the second line of a question row (empty for headers)
+    int image = 0; // style image: Style - 1 for styles 1..6, else 0
+    bool header = false;
+    bool indent = false; // a member of a skip group
+};
+
+// Renumbers the survey (NumberLabel, SkipDistance) and builds one row per item in survey order.
+std::vector<TQuestionRow> BuildQuestionRows(TSurvey& survey);
+
+// The row text and detail line of one renumbered item.
+QString RowText(const TQuestion& item);
+QString DetailLine(const TQuestion& item);
+// Text shown on one line: line breaks become blanks and trailing ones are dropped.
+QString OneLine(const QString& text);
+
+// What the skip-group button offers for the selected rows (sorted ascending, no duplicates).
+enum class TSkipGroupOffer { None, Create, Ungroup };
+TSkipGroupOffer SkipGroupOffer(const TSurvey& survey, const std::vector<int>& selectedRows);

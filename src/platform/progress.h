@@ -1,0 +1,20 @@
+#pragma once
+
+// Receives the progress of a long loop over records (rebuilding the tallies after a survey with
+// responses is loaded). The window that owns the loop decides where progress is shown: on the
+// splash screen while it is still up, in the status bar afterwards, or nowhere.
+class TProgress {
+public:
+    virtual ~TProgress() = default;
+    virtual void Start(int total) = 0;
+    virtual void Step(int done) = 0;
+    virtual void Finish() = 0;
+};
+
+// Shows nothing; used where no window is there to show progress.
+class TNoProgress : public TProgress {
+public:
+    void Start(int) override { }
+    void Step(int) override { }
+    void Finish() override { }
+};
