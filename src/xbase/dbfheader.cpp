@@ -439,6 +439,19 @@ TStatus StoreFieldText(char* record, const TFieldDef& f, const QString& text, TT
     char* p = record + f.Offset;
     switch (f.Type) {
     case 'C': {
+        // Plain ASCII that fits, the usual case, goes straight into the record.
+        if (text.size() <= f.Width) {
+            const QChar* c = text.constData();
+            int i = 0;
+            while (i < text.size() && c[i].unicode() < 0x80)
+                ++i;
+            if (i == text.size()) {
+                for (i = 0; i < text.size(); ++i)
+                    p[i] = char(c[i].unicode());
+                std::memset(p + i, ' ', size_t(f.Width - i));
+                return TStatus::Ok();
+            }
+        }
         const QByteArray bytes = EncodeFitting(text, encoding, f.Width);
         std::memset(p, ' ', size_t(f.Width));
         std::memcpy(p, bytes.constData(), size_t(bytes.size()));

@@ -77,11 +77,8 @@ TStatus TMemoFile::Read(quint32 block, QByteArray* data)
     return TStatus::Ok();
 }
 
-TStatus TMemoFile::Write(const QByteArray& data, quint32 oldBlock, quint32* block)
+TStatus TMemoFile::Prepare()
 {
-    *block = 0;
-    if (data.isEmpty())
-        return TStatus::Ok();
     TStatus st = ReadHeader();
     if (!st.ok())
         return st;
@@ -92,15 +89,56 @@ TStatus TMemoFile::Write(const QByteArray& data, quint32 oldBlock, quint32* bloc
     const qint64 sizeBlocks = (m_file->Size() + m_blockSize - 1) / m_blockSize;
     if (sizeBlocks > m_nextFree && sizeBlocks <= 0xFFFFFFFFll)
         m_nextFree = quint32(sizeBlocks);
+    return TStatus::Ok();
+}
+
+TStatus TMemoFile::Begin()
+{
+    TStatus st = Prepare();
+    m_batch = st.ok();
+    m_batchStart = m_nextFree;
+    m_gathered.clear();
+    return st;
+}
+
+TStatus TMemoFile::Finish()
+{
+    if (!m_batch)
+        return TStatus::Ok();
+    m_batch = false;
+    if (m_gathered.isEmpty())
+        return TStatus::Ok();
+    TStatus st
+        = m_file->WriteAt(qint64(m_batchStart) * m_blockSize, m_gathered.constData(), m_gathered.size());
+    m_gathered.clear();
+    if (!st.ok())
+        return st;
+    char next[4];
+    PutBe32(next, m_nextFree);
+    return m_file->WriteAt(0, next, 4);
+}
+
+TStatus TMemoFile::Write(const QByteArray& data, quint32 oldBlock, quint32* block)
+{
+    *block = 0;
+    if (data.isEmpty())
+        return TStatus::Ok();
+    if (!m_batch) {
+        TStatus st = Prepare();
+        if (!st.ok())
+            return st;
+    }
+    const quint32 firstBlock = quint32((kHeaderSize + m_blockSize - 1) / m_blockSize);
     const qint64 needed = (8 + qint64(data.size()) + m_blockSize - 1) / m_blockSize;
 
     // The old run can take the new value when it needs no more blocks than the old one used.
     quint32 target = 0;
-    if (oldBlock >= firstBlock && oldBlock < m_nextFree) {
+    const quint32 stored = m_batch ? m_batchStart : m_nextFree;
+    if (oldBlock >= firstBlock && oldBlock < stored) {
         char head[8];
         if (m_file->ReadAt(qint64(oldBlock) * m_blockSize, head, 8) == 8) {
             const qint64 oldBlocks = (8 + qint64(Be32(head + 4)) + m_blockSize - 1) / m_blockSize;
-            if (needed <= oldBlocks && oldBlock + oldBlocks <= m_nextFree)
+            if (needed <= oldBlocks && oldBlock + oldBlocks <= stored)
                 target = oldBlock;
         }
     }
@@ -116,7 +154,13 @@ TStatus TMemoFile::Write(const QByteArray& data, quint32 oldBlock, quint32* bloc
     PutBe32(run.data(), 1);
     PutBe32(run.data() + 4, quint32(data.size()));
     std::memcpy(run.data() + 8, data.constData(), size_t(data.size()));
-    st = m_file->WriteAt(qint64(target) * m_blockSize, run.constData(), run.size());
+    if (append && m_batch) {
+        m_gathered.append(run);
+        m_nextFree = target + quint32(needed);
+        *block = target;
+        return TStatus::Ok();
+    }
+    TStatus st = m_file->WriteAt(qint64(target) * m_blockSize, run.constData(), run.size());
     if (!st.ok())
         return st;
     if (append) {

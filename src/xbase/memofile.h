@@ -32,12 +32,21 @@ public:
     // the header first, so that writers in other handles are not overwritten.
     TStatus Write(const QByteArray& data, quint32 oldBlock, quint32* block);
 
+    // Between Begin and Finish (one commit, under the table's lock) the header is read once and
+    // appended values are gathered and written together: data blocks first, then the header.
+    TStatus Begin();
+    TStatus Finish();
+
 private:
     TStatus ReadHeader();
+    TStatus Prepare(); // header re-read and next free block settled
 
     std::unique_ptr<TFile> m_file;
     int m_blockSize = DefaultBlockSize;
     quint32 m_nextFree = 0;
+    bool m_batch = false;
+    quint32 m_batchStart = 0; // first block of the gathered runs
+    QByteArray m_gathered;
 };
 
 } // namespace xbase

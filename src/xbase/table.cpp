@@ -6,13 +6,31 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
+#include <mutex>
 
 namespace xbase {
 
 namespace {
 
 constexpr qint64 kChunkBytes = 256 * 1024;
+constexpr qint64 kJumpBytes = 4 * 1024;
+
+std::shared_ptr<std::atomic<quint64>> SharedVersion(const TFileSystem* fs, const QString& path)
+{
+    static std::mutex mutex;
+    static std::map<QString, std::weak_ptr<std::atomic<quint64>>> versions;
+    const QString key = QString::number(quintptr(fs)) + QLatin1Char('|') + QFileInfo(path).absoluteFilePath();
+    std::lock_guard<std::mutex> lock(mutex);
+    auto& slot = versions[key];
+    auto version = slot.lock();
+    if (!version) {
+        version = std::make_shared<std::atomic<quint64>>(0);
+        slot = version;
+    }
+    return version;
+}
 
 bool ValidFieldName(const QString& name)
 {
@@ -166,6 +184,8 @@ TStatus TTable::TImpl::OpenFiles(const QString& tablePath, bool readOnlyMode)
     QString error;
     readOnly = readOnlyMode;
     path = tablePath;
+    version = SharedVersion(fs.get(), path);
+    seenVersion = version->load();
     dbf = fs->Open(path, !readOnly, &error);
     if (!dbf)
         return TStatus::Error(error);
@@ -203,6 +223,9 @@ TStatus TTable::TImpl::OpenFiles(const QString& tablePath, bool readOnlyMode)
     }
     dbfStamp = dbf->Stamp();
     blank = BlankRecord(header.Layout, header.IsVfp());
+    fieldNames.clear();
+    for (size_t i = 0; i < header.Layout.Fields.size(); ++i)
+        fieldNames.insert(header.Layout.Fields[i].Name.toUpper(), int(i));
     SetEof();
     return TStatus::Ok();
 }
@@ -258,7 +281,10 @@ int TTable::FieldCount() const
 }
 int TTable::FieldIndex(const QString& name) const
 {
-    return d->header.Layout.FieldIndex(name);
+    auto it = d->fieldNames.constFind(name);
+    if (it == d->fieldNames.cend())
+        it = d->fieldNames.constFind(name.trimmed().toUpper());
+    return it == d->fieldNames.cend() ? -1 : it.value();
 }
 quint8 TTable::VersionByte() const
 {
@@ -284,8 +310,10 @@ const char* TTable::TImpl::RecordPtr(quint32 n)
     if (n == 0 || n > header.RecordCount)
         return blank.constData();
     if (n < chunkFirst || n >= chunkFirst + chunkCount) {
+        // Scans read ahead in large chunks; a jump (seeks, index order) reads a small one.
+        const bool sequential = n == chunkFirst + chunkCount || n == 1;
         const int length = header.Layout.RecordLength;
-        const quint32 per = quint32(std::max<qint64>(1, kChunkBytes / length));
+        const quint32 per = quint32(std::max<qint64>(1, (sequential ? kChunkBytes : kJumpBytes) / length));
         const quint32 count = std::min(per, header.RecordCount - n + 1);
         chunk.resize(qsizetype(count) * length);
         const qint64 got = dbf->ReadAt(header.RecordOffset(n), chunk.data(), chunk.size());
@@ -352,11 +380,23 @@ TStatus TTable::TImpl::Sync()
 {
     if (!IsOpen())
         return TStatus::Error(QStringLiteral("No table is open"));
-    const quint64 stamp = dbf->Stamp();
+    const quint64 seen = version->load();
+    if (seen == seenVersion) {
+        // Other processes are looked for at most every two milliseconds (a modification time
+        // is no finer than that anyway); handles of this process always show up in `version`.
+        const qint64 now = std::chrono::duration_cast<std::chrono::microseconds>(
+            std::chrono::steady_clock::now().time_since_epoch())
+                               .count();
+        if (now - lastStampCheck < 2000)
+            return TStatus::Ok();
+        lastStampCheck = now;
+        if (dbf->Stamp() == dbfStamp)
+            return TStatus::Ok();
+    }
+    seenVersion = seen;
+    // The index file is replaced whole, so its stamp (which includes the inode) always changes.
     const bool cdxChanged = !cdxPath.isEmpty() && (header.HasStructuralIndex() || !tags.empty())
         && fs->Stamp(cdxPath) != cdxStamp;
-    if (stamp == dbfStamp && !cdxChanged)
-        return TStatus::Ok();
     // Someone else wrote: re-read what may have changed, under a shared lock so that a writer's
     // commit is seen whole.
     TStatus st = LockTable(false);

@@ -124,14 +124,27 @@ TStatus TTable::TImpl::CommitLocked()
                 ++indexGeneration;
         }
         dbfStamp = dbf->Stamp();
+        Bump();
         return failure;
     };
 
     TPending* editDone = nullptr;
+    if (memo.IsOpen()) {
+        TStatus st = memo.Begin();
+        if (!st.ok())
+            return st;
+    }
     if (edit) {
         TStatus st = ReadRecordFresh(recno, &editOld);
         if (st.ok())
             st = storeMemos(*edit, &editOld);
+        if (memo.IsOpen()) {
+            const TStatus finished = memo.Finish(); // before the record points at the blocks
+            if (st.ok())
+                st = finished;
+            if (st.ok() && !appends.empty())
+                st = memo.Begin();
+        }
         if (!st.ok())
             return st;
         editWritten = true;
@@ -153,9 +166,16 @@ TStatus TTable::TImpl::CommitLocked()
         block.reserve(qsizetype(appends.size()) * header.Layout.RecordLength + 1);
         for (TPending& p : appends) {
             TStatus st = storeMemos(p, nullptr);
+            if (!st.ok()) {
+                (void)memo.Finish();
+                return rollback(st);
+            }
+            block.append(p.record);
+        }
+        if (memo.IsOpen()) {
+            TStatus st = memo.Finish(); // memo blocks before the records that point at them
             if (!st.ok())
                 return rollback(st);
-            block.append(p.record);
         }
         block.append('\x1A');
         const qint64 offset = header.RecordOffset(base + 1);
@@ -214,6 +234,7 @@ TStatus TTable::TImpl::CommitLocked()
         appends.clear();
     }
     dbfStamp = dbf->Stamp();
+    Bump();
     return TStatus::Ok();
 }
 

@@ -10,6 +10,9 @@
 #include "xbase/table.h"
 #include "xbase/tagindex.h"
 
+#include <QHash>
+
+#include <atomic>
 #include <map>
 #include <memory>
 #include <vector>
@@ -35,10 +38,21 @@ struct TTable::TImpl {
     quint64 indexGeneration = 0;
     int order = 0;
     quint64 dbfStamp = 0, cdxStamp = 0;
+    // Bumped by every handle of this process that writes the table, so that the others notice
+    // at once; other processes are noticed by the file's modification stamp.
+    std::shared_ptr<std::atomic<quint64>> version;
+    quint64 seenVersion = 0;
+    qint64 lastStampCheck = 0; // steady clock, microseconds
+    void Bump()
+    {
+        if (version)
+            seenVersion = ++*version;
+    }
     quint32 cdxCounter = 0;
     std::unique_ptr<TExpression> filter;
     QString filterText;
     QString lastError;
+    QHash<QString, int> fieldNames; // upper-case name -> index
 
     // Position.
     quint32 recno = 0; // current record; 0 or count+1 at the end

@@ -112,12 +112,21 @@ TStatus TTable::TImpl::WriteIndex()
         std::vector<TCdxTagData> data;
         for (const auto& tag : tags)
             data.push_back({tag->Header, tag->Fill, &tag->Entries});
-        st = fs->ReplaceWhole(cdxPath, BuildCdx(data, ++cdxCounter));
+        const QByteArray bytes = BuildCdx(data, ++cdxCounter);
+        st = fs->ReplaceWhole(cdxPath, bytes);
     }
     if (!st.ok())
         return st;
     cdxStamp = fs->Stamp(cdxPath);
     indexDirty = false;
+    // Rewriting the table's date touches the table file too, which is what other processes
+    // watch for changes.
+    StampHeader(header.Raw, header.RecordCount);
+    st = dbf->WriteAt(0, header.Raw.constData(), 8);
+    if (!st.ok())
+        return st;
+    dbfStamp = dbf->Stamp();
+    Bump();
     // The structural flag goes on only once a complete index file exists.
     const char flags = char(tags.empty() ? header.Flags & ~0x01 : header.Flags | 0x01);
     if (flags != char(header.Flags)) {

@@ -64,6 +64,13 @@ std::unique_ptr<TTag> TTag::FromHeader(const TCdxTagHeader& header, const TRecor
     }
     if (!tag->Evaluable())
         tag->CompileError = QStringLiteral("Index tag %1 cannot be computed: %2").arg(header.Name, error);
+    // A key that is just a character field (the usual case) is copied without evaluation.
+    const int field = layout.FieldIndex(header.KeyExpression.trimmed());
+    if (tag->Key && tag->KeyType == 'C' && field >= 0 && layout.Fields[size_t(field)].Type == 'C'
+        && layout.Fields[size_t(field)].Width == header.KeyLength) {
+        tag->DirectField = field;
+        tag->DirectOffset = layout.Fields[size_t(field)].Offset;
+    }
     return tag;
 }
 
@@ -124,6 +131,10 @@ bool TTag::KeyOf(const TRecordContext& ctx, std::string* key) const
 {
     if (For && !For->IsTrue(ctx))
         return false;
+    if (DirectField >= 0) {
+        key->assign(ctx.Record.data() + DirectOffset, size_t(Header.KeyLength));
+        return true;
+    }
     const TValue v = Key->Evaluate(ctx);
     const size_t length = size_t(Header.KeyLength);
     switch (KeyType) {

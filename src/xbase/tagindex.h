@@ -22,6 +22,8 @@ public:
     std::unique_ptr<TExpression> For;
     QString CompileError; // why the tag cannot be computed from a record
     std::vector<TCdxEntry> Entries;
+    int DirectField = -1; // the key is this character field's bytes as they are
+    int DirectOffset = 0;
 
     // Compiles the expressions of `header` against the layout. A tag read from a file whose
     // expressions we cannot evaluate is still usable as stored (Evaluable() false).
