@@ -156,6 +156,35 @@ test('generated pages post the names and values of the form contract', async (t)
   }
 });
 
+test('every jump link of a skip-group survey lands on an anchor of the page', async () => {
+  const browser = await launchBrowser();
+  const work = fs.mkdtempSync(path.join(os.tmpdir(), 'orvalle-page-'));
+  const groups = fs.readFileSync(path.join(__dirname, 'fixtures', 'skipgroups.orv'), 'utf8');
+  try {
+    const page = await browser.context.newPage();
+    for (const templateName of ['default.ovg', 'modern.ovg', 'compact.ovg', 'guided.ovg']) {
+      const survey = path.join(work, 'groups.orv');
+      const file = path.join(work, 'groups.htm');
+      fs.writeFileSync(survey, groups.replace('DisplayTemplate=default.ovg', `DisplayTemplate=${templateName}`));
+      execFileSync(cli, ['page', survey, file, '--data-dir', dataDir], { stdio: 'pipe' });
+      await page.goto('file://' + file);
+      const links = await page.$$eval('a[href^="#"]', (as) => as.map((a) => [a.textContent, a.getAttribute('href')]));
+      assert.ok(links.some(([text, href]) => text === 'If No then go to 2' && href === '#Question4'), templateName);
+      assert.ok(links.some(([text, href]) => text === 'Go to End' && href === '#EndOfSurvey'), templateName);
+      for (const [, href] of links) {
+        const anchors = await page.$$(`a[name="${href.slice(1)}"]`);
+        assert.equal(anchors.length, 1, `${templateName}: one anchor for ${href}`);
+      }
+      // Following the skipping answer's link brings its target question into view.
+      await page.click('text=If No then go to 2');
+      assert.equal(new URL(page.url()).hash, '#Question4');
+    }
+  } finally {
+    await browser.close();
+    fs.rmSync(work, { recursive: true, force: true });
+  }
+});
+
 test('a page that cannot be generated is reported and not written', () => {
   const work = fs.mkdtempSync(path.join(os.tmpdir(), 'orvalle-page-'));
   try {
