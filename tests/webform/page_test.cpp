@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 
 #include <csignal>
+#include <random>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -328,6 +329,36 @@ TEST_F(GeneratePageTest, PreviewKeepsTheNeverGeneratedStatusAndTheChosenTemplate
     ASSERT_TRUE(GeneratePage(*survey, out.filePath(QStringLiteral("page.htm")), data.path()).Succeeded());
     ASSERT_TRUE(GeneratePreview(*survey, path, data.path()).Succeeded());
     EXPECT_TRUE(survey->HTMLStatus().startsWith(QStringLiteral("HTML file generated at ")));
+}
+
+// Templates come from anywhere: arbitrary bytes give a page or a refusal, never a crash.
+TEST_F(GeneratePageTest, ArbitraryTemplateBytes)
+{
+    const QByteArray pieces[] = {"<!--ORVQUESTIONS-->", "<!--ORVTITLE", "-->", "</BODY>", "<!--NOTICE-->",
+        "\r", "\n", "\r\n", "\xc3\xa9", "\xff", "\xe2\x82", "\0", "<!--ORVQSTYLE2-->", "x"};
+    std::mt19937 random(20261207);
+    QTemporaryDir data;
+    const QString path = out.filePath(QStringLiteral("page.htm"));
+    survey->SetDisplayTemplate(QStringLiteral("random.ovg"));
+    for (int round = 0; round < 200; ++round) {
+        QByteArray bytes;
+        const int count = static_cast<int>(random() % 40);
+        for (int i = 0; i < count; ++i)
+            bytes += pieces[random() % std::size(pieces)];
+        QFile file(data.filePath(QStringLiteral("random.ovg")));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(bytes);
+        file.close();
+        const TPageResult result = GeneratePage(*survey, path, data.path());
+        if (QString::fromUtf8(bytes).toUtf8() != bytes) {
+            EXPECT_EQ(result.Error, TPageError::TemplateUnreadable) << bytes.toHex().constData();
+            continue;
+        }
+        ASSERT_TRUE(result.Succeeded()) << bytes.toHex().constData();
+        const QByteArray page = ReadFile(path);
+        EXPECT_EQ(page.count('\r'), page.count("\r\n"));
+        EXPECT_EQ(page.count('\n'), page.count("\r\n"));
+    }
 }
 
 } // namespace
