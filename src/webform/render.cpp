@@ -14,7 +14,7 @@ namespace {
 
 const QString kCRLF = QStringLiteral("\r\n");
 
-// Longest run of blanks the plain-text block draws for a limited text answer; a corrupt survey
+// Longest answer line the plain-text block draws for a limited text answer; a corrupt survey
 // file could otherwise ask for gigabytes of underscores.
 constexpr int kMaxAnswerLine = 32767;
 
