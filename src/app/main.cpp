@@ -1,7 +1,9 @@
 #include "app/about.h"
 #include "authoring/mainform.h"
+#include "responses/responsecommands.h"
 
 #include <QApplication>
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QTimer>
 
@@ -22,12 +24,15 @@ int main(int argc, char* argv[])
     // At most one argument: the survey file to open.
     const QStringList args = QApplication::arguments();
     TORVMainForm window(args.size() > 1 ? args.at(1) : QString(), &splash);
+    AttachResponseCommands(window);
     window.show();
 
     // The start-up benchmark (bench/startup.sh) asks for the time to the shown window and leaves.
     if (qEnvironmentVariableIsSet("ORVALLE_STARTUP_PROBE")) {
         QTimer::singleShot(0, &window, [&] {
-            std::printf("main window shown after %lld ms\n", static_cast<long long>(sinceStart.elapsed()));
+            std::printf("main window shown after %lld ms in main(), at %lld ms since the epoch\n",
+                static_cast<long long>(sinceStart.elapsed()),
+                static_cast<long long>(QDateTime::currentMSecsSinceEpoch()));
             std::fflush(stdout);
             QApplication::exit(0);
         });

@@ -15,9 +15,9 @@ class QLabel;
 class QListView;
 class QMenu;
 class QProgressBar;
+class QPushButton;
 class QTabWidget;
 class QToolBar;
-class QToolButton;
 class TORVAbout;
 class TQuestionListModel;
 class TResponseTableSeam;
@@ -74,7 +74,7 @@ public:
     QListView* lbQuestions = nullptr;
     TQuestionListModel* questionModel = nullptr;
     QToolBar* tbMain = nullptr;
-    QToolBar* tbSurvey = nullptr;
+    QWidget* tbSurvey = nullptr; // the side bar of list commands
     QComboBox* cmbQuestionList = nullptr;
     QLabel* lblLastUpdated = nullptr;
     QLabel* lblNotificationsSent = nullptr;
@@ -118,7 +118,7 @@ public:
     QAction* tbAddHeader = nullptr;
     QAction* tbMoveUp = nullptr;
     QAction* tbMoveDown = nullptr;
-    QToolButton* tbSkipGroup = nullptr;
+    QPushButton* tbSkipGroup = nullptr;
     QAction* miCreateSkipGroup = nullptr;
     QAction* miUngroupSkipGroup = nullptr;
     QAction* btnUpdateNow = nullptr;

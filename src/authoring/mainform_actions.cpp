@@ -49,6 +49,22 @@ QToolButton* ButtonFor(QAction* action, QWidget* parent)
     return b;
 }
 
+// A flat button of the side bar that follows its action's caption, picture and state.
+QPushButton* SideButton(QAction* action, QWidget* parent)
+{
+    auto* b = new QPushButton(action->icon(), action->text(), parent);
+    b->setFlat(true);
+    b->setIconSize(QSize(20, 20));
+    b->setToolTip(action->toolTip());
+    b->setEnabled(action->isEnabled());
+    QObject::connect(b, &QPushButton::clicked, action, &QAction::trigger);
+    QObject::connect(action, &QAction::changed, b, [b, action] {
+        b->setEnabled(action->isEnabled());
+        b->setText(action->text());
+    });
+    return b;
+}
+
 } // namespace
 
 QAction* TORVMainForm::NotYet(const QString& caption, const QKeySequence& shortcut)
@@ -246,10 +262,9 @@ void TORVMainForm::CreatePages()
 
     // "Questions": the side toolbar and the owner-drawn list.
     auto* questions = new QWidget(pcMain);
-    tbSurvey = new QToolBar(questions);
-    tbSurvey->setOrientation(Qt::Vertical);
-    tbSurvey->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    tbSurvey->setIconSize(QSize(20, 20));
+    tbSurvey = new QWidget(questions);
+    tbSurvey->setObjectName(QStringLiteral("tbSurvey"));
+    tbSurvey->setStyleSheet(QStringLiteral("QPushButton { text-align: left; padding: 5px 8px; }"));
     auto* tbEdit = NotYet(QStringLiteral("&Edit selected item..."));
     tbEdit->setIcon(ToolIcon(TToolIcon::Edit));
     auto* tbRemove = NotYet(QStringLiteral("&Delete selected items..."));
@@ -260,21 +275,24 @@ void TORVMainForm::CreatePages()
         [this, tbEdit] { tbEdit->setEnabled(miEditItem->isEnabled()); });
     connect(miDeleteItem, &QAction::changed, tbRemove,
         [this, tbRemove] { tbRemove->setEnabled(miDeleteItem->isEnabled()); });
-    tbSurvey->addAction(tbAddQuestion);
-    tbSurvey->addAction(tbAddHeader);
-    tbSurvey->addAction(tbEdit);
-    tbSurvey->addAction(tbRemove);
-    tbSkipGroup = new QToolButton(tbSurvey);
-    tbSkipGroup->setText(QStringLiteral("Skip &Group"));
-    tbSkipGroup->setIcon(ToolIcon(TToolIcon::SkipGroup));
-    tbSkipGroup->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    tbSkipGroup->setPopupMode(QToolButton::InstantPopup);
+    tbSkipGroup = new QPushButton(ToolIcon(TToolIcon::SkipGroup), QStringLiteral("Skip &Group"), tbSurvey);
+    tbSkipGroup->setFlat(true);
+    tbSkipGroup->setIconSize(QSize(20, 20));
     tbSkipGroup->setMenu(new QMenu(tbSkipGroup));
-    tbSurvey->addWidget(tbSkipGroup);
-    tbSurvey->addAction(tbMoveUp);
-    tbSurvey->addAction(tbMoveDown);
-    tbSurvey->addSeparator();
-    tbSurvey->addAction(tbPreviewAsWebPage);
+    auto* side = new QVBoxLayout(tbSurvey);
+    side->setContentsMargins(0, 0, 0, 0);
+    side->setSpacing(1);
+    for (QAction* a : {tbAddQuestion, tbAddHeader, tbEdit, tbRemove})
+        side->addWidget(SideButton(a, tbSurvey));
+    side->addWidget(tbSkipGroup);
+    for (QAction* a : {tbMoveUp, tbMoveDown})
+        side->addWidget(SideButton(a, tbSurvey));
+    auto* line = new QFrame(tbSurvey);
+    line->setFrameShape(QFrame::HLine);
+    line->setFrameShadow(QFrame::Sunken);
+    side->addWidget(line);
+    side->addWidget(SideButton(tbPreviewAsWebPage, tbSurvey));
+    side->addStretch(1);
 
     lbQuestions = new QListView(questions);
     lbQuestions->setObjectName(QStringLiteral("lbQuestions"));

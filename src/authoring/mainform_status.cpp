@@ -10,8 +10,8 @@
 #include <QLabel>
 #include <QListView>
 #include <QMenu>
+#include <QPushButton>
 #include <QTabWidget>
-#include <QToolButton>
 
 #include <exception>
 
