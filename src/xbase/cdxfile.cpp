@@ -85,6 +85,9 @@ TStatus TTreeReader::Node(quint32 offset, int depth, TCdxEntry* last)
         return TStatus::Error(Damaged(QStringLiteral("tree deeper than 32 levels")));
     const char* p = file.constData() + offset;
     const int attr = Le16(p);
+    if (strict && depth > 0 && (attr & 1))
+        return TStatus::Error(
+            Damaged(QStringLiteral("node %1 below the root is marked as root").arg(offset)));
     if (attr & 2) {
         if (leafDepth >= 0 && leafDepth != depth)
             return TStatus::Error(Damaged(QStringLiteral("leaves on different levels")));
@@ -130,6 +133,7 @@ TStatus TTreeReader::Leaf(const char* p, quint32 offset, TCdxEntry* last)
     std::string prev(size_t(keyLength), fill);
     int pos = kPage;
     int stored = 0;
+    int prevTrail = 0;
     const size_t first = out->size();
     for (int i = 0; i < n; ++i) {
         quint64 value = 0;
@@ -139,6 +143,10 @@ TStatus TTreeReader::Leaf(const char* p, quint32 offset, TCdxEntry* last)
         entry.recno = quint32(value & recMask);
         int dup = int((value >> r) & quint64(dupMask));
         const int trail = int((value >> (r + d)) & quint64(trailMask));
+        if (strict && ((i == 0 && dup != 0) || (i > 0 && dup > keyLength - std::max(prevTrail, trail))))
+            return TStatus::Error(
+                Damaged(where + QStringLiteral(": a shared prefix reaches into trailing fill")));
+        prevTrail = trail;
         if (i == 0)
             dup = 0;
         if (dup + trail > keyLength)

@@ -241,3 +241,48 @@ TEST_F(TableTest, RefusesBadDefinitionsAndValues)
 }
 
 } // namespace
+
+namespace {
+
+// Tables of other programs carry their code page in the header (or a .cpg file beside them).
+TEST(CodePageTest, TextIsConvertedToUnicode)
+{
+    struct Case {
+        quint8 mark;
+        QByteArray cpg; // empty: no .cpg file
+        QByteArray stored;
+        QString text;
+    } cases[] = {
+        {0x03, "", "Caf\xE9 \x80", QStringLiteral("Café €")}, // 1252
+        {0x01, "", "Caf\x82 \x9C", QStringLiteral("Café £")}, // 437
+        {0x02, "", "Caf\x82 \x9D", QStringLiteral("Café Ø")}, // 850
+        {0x00, "", "na\xEFve", QStringLiteral("naïve")}, // no mark: Windows-1252
+        {0x03, "UTF-8", "Caf\xC3\xA9", QStringLiteral("Café")}, // the .cpg file wins
+        {0x00, "1252", "\x93q\x94", QStringLiteral("“q”")},
+    };
+    for (const Case& c : cases) {
+        auto fs = std::make_shared<TMemoryFileSystem>();
+        {
+            TTable t(fs);
+            ASSERT_OK(t.CreateTable("/c/t.dbf", {{"NAME", 'C', 10, 0}}));
+            ASSERT_OK(t.Append());
+            ASSERT_OK(t.Commit());
+        }
+        QByteArray bytes = fs->Content("/c/t.dbf");
+        bytes[29] = char(c.mark);
+        const int offset = 32 + 32 + 1 + 1; // header, one field, terminator, deletion flag
+        bytes.replace(offset, c.stored.size(), c.stored);
+        fs->SetContent("/c/t.dbf", bytes);
+        if (c.cpg.isEmpty())
+            (void)fs->Remove("/c/t.cpg");
+        else
+            fs->SetContent("/c/t.cpg", c.cpg);
+        TTable t(fs);
+        ASSERT_OK(t.OpenReadOnly("/c/t.dbf"));
+        ASSERT_OK(t.Go(1));
+        EXPECT_EQ(t.FieldText("NAME"), c.text) << int(c.mark);
+        EXPECT_EQ(t.CodePageMark(), c.mark);
+    }
+}
+
+} // namespace
