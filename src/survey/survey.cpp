@@ -42,7 +42,7 @@ QString DefaultNotifyMessage()
 
 QString DefaultFormAction()
 {
-    return QStringLiteral("http://localhost:8080/orv.dll");
+    return QStringLiteral("http://localhost:8765/orv.dll");
 }
 
 QDateTime ZeroDateTime()
