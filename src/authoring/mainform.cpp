@@ -36,11 +36,32 @@ QString WithoutTrailingSlash(QString dir)
     return dir;
 }
 
+TORVMainForm::TResponseTableFactory& Factory()
+{
+    static TORVMainForm::TResponseTableFactory factory;
+    return factory;
+}
+
+std::unique_ptr<TResponseTableSeam> MakeResponseTable()
+{
+    std::unique_ptr<TResponseTableSeam> table;
+    if (Factory())
+        table = Factory()();
+    if (!table)
+        table = std::make_unique<TNoResponseTable>();
+    return table;
+}
+
 } // namespace
+
+void TORVMainForm::SetResponseTableFactory(TResponseTableFactory factory)
+{
+    Factory() = std::move(factory);
+}
 
 TORVMainForm::TORVMainForm(const QString& commandLineFile, TORVAbout* splash, QWidget* parent)
     : QMainWindow(parent)
-    , responses_(std::make_unique<TNoResponseTable>())
+    , responses_(MakeResponseTable())
     , splash_(splash)
 {
     setObjectName(QStringLiteral("ORVMainForm"));

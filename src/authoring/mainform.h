@@ -6,6 +6,7 @@
 
 #include <QMainWindow>
 
+#include <functional>
 #include <memory>
 
 class QAction;
@@ -44,8 +45,12 @@ public:
     QString DataDirectory() const { return dataDirectory_; }
     QString LastDirSavedTo() const { return lastDirSavedTo_; }
     QString HtmlExtension() const { return htmlExtension_; }
-    // Attaches the response table of a later module; the window owns it.
+    // Replaces the window's response table; the window owns it.
     void SetResponseTable(std::unique_ptr<TResponseTableSeam> table);
+    // Makes the response table of every window created afterwards (the program installs it
+    // before the main window exists, so that a survey loaded at start-up opens its table).
+    using TResponseTableFactory = std::function<std::unique_ptr<TResponseTableSeam>()>;
+    static void SetResponseTableFactory(TResponseTableFactory factory);
 
     // Rebuild the list and bring every command state, status text and the title up to date.
     void RefreshQuestionList();

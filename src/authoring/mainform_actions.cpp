@@ -49,6 +49,13 @@ QToolButton* ButtonFor(QAction* action, QWidget* parent)
     return b;
 }
 
+// Gives a command its What's This text (Shift+F1 on a toolbar button, and the side bar's menus).
+void SetActionHelp(QAction* action, int context)
+{
+    action->setProperty("helpContext", context);
+    action->setWhatsThis(WhatsThisText(context));
+}
+
 // A flat button of the side bar that follows its action's caption, picture and state.
 QPushButton* SideButton(QAction* action, QWidget* parent)
 {
@@ -57,6 +64,8 @@ QPushButton* SideButton(QAction* action, QWidget* parent)
     b->setIconSize(QSize(20, 20));
     b->setToolTip(action->toolTip());
     b->setEnabled(action->isEnabled());
+    if (const int context = action->property("helpContext").toInt())
+        SetHelpContext(b, context);
     QObject::connect(b, &QPushButton::clicked, action, &QAction::trigger);
     QObject::connect(action, &QAction::changed, b, [b, action] {
         b->setEnabled(action->isEnabled());
@@ -158,6 +167,33 @@ void TORVMainForm::CreateActions()
     btnUpdateNow->setIcon(ToolIcon(TToolIcon::Update));
     miResetLocalResponses = NotYet(QStringLiteral("&Reset Local Responses..."));
     miClearResultsFromServer = NotYet(QStringLiteral("&Clear Results From Server..."));
+
+    const std::pair<QAction*, int> contexts[] = {
+        {miFileNew, 1010},
+        {miFileOpen, 1011},
+        {miFileSave, 1012},
+        {miFileSaveAs, 1013},
+        {miFilePrint, 1014},
+        {tbPreview, 1015},
+        {tbPreviewAsWebPage, 1015},
+        {miEditCut, 1016},
+        {miEditCopy, 1017},
+        {miEditPaste, 1018},
+        {tbAddQuestion, 1019},
+        {tbAddHeader, 1020},
+        {miEditItem, 1021},
+        {miDeleteItem, 1022},
+        {tbMoveUp, 1024},
+        {tbMoveDown, 1025},
+        {miSurveyProperties, 1026},
+        {miSurveyQuestionLibrary, 1027},
+        {miSurveyBuilderWizard, 1028},
+        {miPublishSurvey, 1029},
+        {miSurveyEmailLists, 1030},
+        {btnUpdateNow, 1031},
+    };
+    for (const auto& [action, context] : contexts)
+        SetActionHelp(action, context);
 
     miWhatsThis = new QAction(QStringLiteral("&What's This?"), this);
     connect(miWhatsThis, &QAction::triggered, this, [] { QWhatsThis::enterWhatsThisMode(); });
@@ -269,6 +305,8 @@ void TORVMainForm::CreatePages()
     tbEdit->setIcon(ToolIcon(TToolIcon::Edit));
     auto* tbRemove = NotYet(QStringLiteral("&Delete selected items..."));
     tbRemove->setIcon(ToolIcon(TToolIcon::Remove));
+    SetActionHelp(tbEdit, 1021);
+    SetActionHelp(tbRemove, 1022);
     tbEdit->setObjectName(QStringLiteral("tbEdit"));
     tbRemove->setObjectName(QStringLiteral("tbRemove"));
     connect(miEditItem, &QAction::changed, tbEdit,
@@ -279,6 +317,7 @@ void TORVMainForm::CreatePages()
     tbSkipGroup->setFlat(true);
     tbSkipGroup->setIconSize(QSize(20, 20));
     tbSkipGroup->setMenu(new QMenu(tbSkipGroup));
+    SetHelpContext(tbSkipGroup, 1023);
     auto* side = new QVBoxLayout(tbSurvey);
     side->setContentsMargins(0, 0, 0, 0);
     side->setSpacing(1);

@@ -1,6 +1,8 @@
+#include "app/about.h"
 #include "app/help.h"
 #include "app/messages.h"
 #include "app/scriptedseams.h"
+#include "app/version.h"
 #include "app/warning.h"
 #include "authoring/tipofday.h"
 #include "platform/inisettings.h"
@@ -9,6 +11,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QFile>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -130,6 +133,19 @@ private Q_SLOTS:
         next.setAttribute(Qt::WA_DeleteOnClose, false);
         QCOMPARE(next.TipIndex(), 2); // each opening shows the tip after the last one shown
         QVERIFY(!next.cbTipsAtStartup->isChecked());
+    }
+
+    void aboutBoxShowsTheVersionAndClosesOnAClick()
+    {
+        TScriptedSeams seams;
+        TORVAbout about;
+        QCOMPARE(about.lblVersion->text(), QStringLiteral("Version ") + VersionString());
+        QVERIFY(VersionString().contains("  (Build "));
+        about.lblWebSite->linkActivated(QStringLiteral("https://orvalle.example.org/"));
+        QCOMPARE(seams.shell->opened, QStringList{"https://orvalle.example.org/"});
+        about.show();
+        QTest::mouseClick(about.lblTitle, Qt::LeftButton);
+        QVERIFY(!about.isVisible());
     }
 
     void tipOfTheDayWithoutTipsFile()

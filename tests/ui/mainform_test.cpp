@@ -1,6 +1,8 @@
+#include "app/about.h"
 #include "app/scriptedseams.h"
 #include "authoring/mainform.h"
 #include "authoring/questionlist.h"
+#include "authoring/responseseam.h"
 #include "authoring/tipofday.h"
 #include "platform/inisettings.h"
 #include "platform/profilefile.h"
@@ -14,15 +16,42 @@
 #include <QLabel>
 #include <QListView>
 #include <QMenu>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWhatsThis>
 
 #include <memory>
 
 namespace {
+
+// A response table that reports progress as if it tallied `records` responses, and can fail.
+class TFakeResponses : public TResponseTableSeam {
+public:
+    int records = 0;
+    bool failFilter = false;
+    int* progressSeen = nullptr;
+    void SurveyLoaded(TSurvey&, TProgress& progress) override
+    {
+        progress.Start(records);
+        for (int i = 1; i <= records; ++i)
+            progress.Step(i);
+        if (progressSeen)
+            *progressSeen = records;
+        progress.Finish();
+    }
+    void Close() override { }
+    bool IsOpen() const override { return records > 0; }
+    QString FilterText() const override
+    {
+        if (failFilter)
+            throw std::runtime_error("filter table is gone");
+        return {};
+    }
+};
 
 QStringList MenuCaptions(QMenu* menu)
 {
@@ -395,6 +424,71 @@ private Q_SLOTS:
         QCOMPARE(seams_->messages->shown.back().kind, QStringLiteral("Warn"));
         AppSettings().WriteBool(settings::DisabledWarnings, settings::ChangesToPublishedSurvey, true);
         QVERIFY(w.ConfirmChangesToPublished());
+    }
+
+    void droppedFileReplacesTheSurvey()
+    {
+        const QString first = MakeSurvey(QStringLiteral("first"), 2);
+        const QString second = MakeSurvey(QStringLiteral("second"), 3);
+        TORVMainForm w(first);
+        QVERIFY(w.OpenDroppedFile(second));
+        QCOMPARE(w.Survey().Name(), QStringLiteral("second"));
+        QCOMPARE(w.questionModel->rowCount(), 3);
+        QCOMPARE(w.RecentFiles().Files().first(), first);
+        QCOMPARE(w.pnlStatus[1]->text(), second); // not in the last save folder: the full path
+    }
+
+    void startupLoadShowsProgressOnTheSplash()
+    {
+        const QString path = MakeSurvey(QStringLiteral("answered"));
+        int seen = 0;
+        TORVMainForm::SetResponseTableFactory([&seen] {
+            auto table = std::make_unique<TFakeResponses>();
+            table->records = 40;
+            table->progressSeen = &seen;
+            return table;
+        });
+        TORVAbout splash;
+        splash.show();
+        int maximum = 0;
+        connect(splash.pbAnalyzing, &QProgressBar::valueChanged, &splash,
+            [&] { maximum = splash.pbAnalyzing->maximum(); });
+        {
+            TORVMainForm w(path, &splash);
+            QCOMPARE(seen, 40);
+            QCOMPARE(maximum, 40);
+            QVERIFY(splash.pbAnalyzing->isHidden()); // shown only while the loop runs
+            QVERIFY(w.miFileExport->isEnabled() == false); // no responses received yet in the survey
+            w.show();
+            QVERIFY(!splash.isVisible()); // showing the window closes the splash screen
+        }
+        TORVMainForm::SetResponseTableFactory({});
+    }
+
+    void failureInsideCheckForButtonsIsLogged()
+    {
+        TORVMainForm w;
+        auto table = std::make_unique<TFakeResponses>();
+        table->failFilter = true;
+        w.SetResponseTable(std::move(table));
+        QFile log(w.DataDirectory() + "ERROR.LOG");
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(log.readAll());
+        QVERIFY2(text.contains(":Exception thrown during CheckForButtons - filter table is gone"),
+            qPrintable(text));
+        QCOMPARE(w.windowTitle(), QStringLiteral("Orvalle - (Untitled)")); // what was set before stays
+    }
+
+    void commandsCarryWhatsThisTexts()
+    {
+        TORVMainForm w;
+        QVERIFY(w.miFileSaveAs->whatsThis().contains("without its responses"));
+        QVERIFY(w.tbSkipGroup->whatsThis().contains("skip group"));
+        QVERIFY(w.lbQuestions->whatsThis().contains("Insert"));
+        int sideButtonsWithHelp = 0;
+        for (QPushButton* b : w.tbSurvey->findChildren<QPushButton*>())
+            sideButtonsWithHelp += !b->whatsThis().isEmpty();
+        QCOMPARE(sideButtonsWithHelp, w.tbSurvey->findChildren<QPushButton*>().size());
     }
 
     void previewWritesATemporaryPageAndKeepsThePageState()
