@@ -11,8 +11,9 @@ namespace {
 
 int AddFields(TSurvey& survey, int position, const TItemFields& f)
 {
-    return survey.InsertQuestion(position, f.text, f.style, JoinCommaText(f.options), f.lengthOfResponse, f.includeOther,
-        f.otherLength, f.includeComment, f.commentLength, f.minValue, f.maxValue, f.stepValue);
+    return survey.InsertQuestion(position, f.text, f.style, JoinCommaText(f.options), f.lengthOfResponse,
+        f.includeOther, f.otherLength, f.includeComment, f.commentLength, f.minValue, f.maxValue,
+        f.stepValue);
 }
 
 int CopyOf(const TQuestion& q, TSurvey& into)
@@ -108,9 +109,9 @@ void ReplaceItem(TSurvey& survey, int index, const TItemFields& f)
 {
     if (!Valid(survey, index))
         return;
-    survey.UpdateQuestion(index, f.text, f.style, JoinCommaText(f.options),
-        f.lengthOfResponse, f.includeOther, f.otherLength, f.includeComment, f.commentLength, f.minValue,
-        f.maxValue, f.stepValue);
+    survey.UpdateQuestion(index, f.text, f.style, JoinCommaText(f.options), f.lengthOfResponse,
+        f.includeOther, f.otherLength, f.includeComment, f.commentLength, f.minValue, f.maxValue,
+        f.stepValue);
 }
 
 void ReplaceHeader(TSurvey& survey, int index, const QString& text)

@@ -24,7 +24,9 @@ std::optional<std::pair<long long, long long>> Range(const QString& minText, con
     const std::optional<long long> max = maxTrimmed.isEmpty() ? 10 : ParseInteger(maxTrimmed);
     // Box texts are short, but an item read from a file may carry anything: keep the arithmetic
     // far from overflow.
-    const auto fits = [](long long v) { return v >= std::numeric_limits<int>::min() && v <= std::numeric_limits<int>::max(); };
+    const auto fits = [](long long v) {
+        return v >= std::numeric_limits<int>::min() && v <= std::numeric_limits<int>::max();
+    };
     if (!min || !max || !fits(*min) || !fits(*max))
         return std::nullopt;
     return std::make_pair(*min == 0 ? 1 : *min, *max);
