@@ -245,7 +245,7 @@ bool TORVMainForm::OpenDroppedFile(const QString& path)
 {
     if (!ConfirmSave())
         return false;
-    return ReplaceSurveyWith(path.left(255));
+    return ReplaceSurveyWith(path);
 }
 
 void TORVMainForm::Preview()
