@@ -50,10 +50,10 @@ bool IsMidnight(const QTime& t)
     return t.hour() == 0 && t.minute() == 0 && t.second() == 0;
 }
 
-std::optional<QDateTime> ParseWith(const QString& text, const QString& dateFormat, bool twoDigitYear)
+std::optional<QDateTime> ParseWith(const QString& text, const QString& dateFormat, bool twoDigitYear,
+    const QLocale& locale = QLocale(), const QString& timeFormat = LongTimeFormat())
 {
-    const QLocale locale;
-    QDateTime dt = locale.toDateTime(text, dateFormat + u' ' + LongTimeFormat());
+    QDateTime dt = locale.toDateTime(text, dateFormat + u' ' + timeFormat);
     if (dt.isValid()) {
         if (twoDigitYear)
             dt.setDate(WithCenturyWindow(dt.date()));
@@ -114,5 +114,10 @@ std::optional<QDateTime> ParseDateTimeText(const QString& text)
     const QDate isoDate = QDate::fromString(t, Qt::ISODate);
     if (isoDate.isValid())
         return QDateTime(isoDate, QTime(0, 0));
-    return std::nullopt;
+    // Most files from the original platform were written with the United States formats.
+    const QLocale us(QLocale::English, QLocale::UnitedStates);
+    const QString usTime = QStringLiteral("h:mm:ss AP");
+    if (auto dt = ParseWith(t, QStringLiteral("M/d/yyyy"), false, us, usTime))
+        return dt;
+    return ParseWith(t, QStringLiteral("M/d/yy"), true, us, usTime);
 }

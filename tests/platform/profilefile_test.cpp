@@ -180,5 +180,9 @@ TEST(DateTimeText, RoundTripsInSeveralLocales)
     // The locale's own two-digit year and ISO 8601 are accepted too.
     EXPECT_EQ(ParseDateTimeText("12/7/26")->date(), QDate(2026, 12, 7));
     EXPECT_EQ(*ParseDateTimeText("2026-12-07T15:04:05"), afternoon);
+    // United States text (the original platform's usual form) is accepted in any locale.
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    EXPECT_EQ(*ParseDateTimeText("12/7/2026 3:04:05 PM"), afternoon);
+    EXPECT_EQ(ParseDateTimeText("6/15/80")->date(), QDate(1980, 6, 15)); // within fifty years of today
     QLocale::setDefault(saved);
 }
