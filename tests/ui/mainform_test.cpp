@@ -461,6 +461,15 @@ private Q_SLOTS:
             QVERIFY(w.miFileExport->isEnabled() == false); // no responses received yet in the survey
             w.show();
             QVERIFY(!splash.isVisible()); // showing the window closes the splash screen
+
+            // Afterwards the status bar carries the progress.
+            int statusMaximum = 0;
+            connect(
+                w.pbStatus, &QProgressBar::valueChanged, &w, [&] { statusMaximum = w.pbStatus->maximum(); });
+            seams_->files->Script(MakeSurvey(QStringLiteral("another")));
+            QVERIFY(w.FileOpen());
+            QCOMPARE(statusMaximum, 40);
+            QVERIFY(w.pbStatus->isHidden());
         }
         TORVMainForm::SetResponseTableFactory({});
     }
