@@ -4,6 +4,7 @@
 #include "authoring/mainform.h"
 #include "authoring/responseseam.h"
 #include "platform/clock.h"
+#include "platform/datetimetext.h"
 #include "survey/survey.h"
 
 #include <QComboBox>
