@@ -1,10 +1,13 @@
 #include "app/about.h"
+#include "app/filetype.h"
 #include "authoring/mainform.h"
 #include "responses/responsecommands.h"
 
 #include <QApplication>
 #include <QDateTime>
 #include <QElapsedTimer>
+#include <QIcon>
+#include <QPixmap>
 #include <QTimer>
 
 #include <cstdio>
@@ -17,6 +20,9 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(QStringLiteral("Orvalle"));
     QApplication::setApplicationDisplayName(QStringLiteral("Orvalle"));
     QApplication::setDesktopFileName(QStringLiteral("orvalle"));
+    QPixmap icon;
+    if (icon.loadFromData(ProgramIcon(), "SVG"))
+        QApplication::setWindowIcon(QIcon(icon));
 
     TORVAbout splash;
     splash.ShowAsSplash();
