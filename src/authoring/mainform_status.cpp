@@ -44,8 +44,7 @@ void TORVMainForm::CheckForButtons()
         setWindowTitle(QStringLiteral("Orvalle - ") + survey_->Name());
     } catch (const std::exception& e) {
         AppendLine(dataDirectory_ + QStringLiteral("ERROR.LOG"),
-            Now().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"))
-                + QStringLiteral(":Exception thrown during CheckForButtons - ")
+            FormatDateAndTime(Now()) + QStringLiteral(":Exception thrown during CheckForButtons - ")
                 + QString::fromUtf8(e.what()));
     }
 }
