@@ -189,7 +189,13 @@ TStatus TTable::TImpl::OpenFiles(const QString& tablePath, bool readOnlyMode)
     dbf = fs->Open(path, !readOnly, &error);
     if (!dbf)
         return TStatus::Error(error);
-    TStatus st = ReadDbfHeader(*dbf, &header);
+    // Read under a shared lock, so that a writer's commit is never seen half-way.
+    TStatus st = LockTable(false);
+    if (!st.ok()) {
+        CloseFiles();
+        return st;
+    }
+    st = ReadDbfHeader(*dbf, &header);
     cpgPath = fs->Companion(path, QStringLiteral(".cpg"));
     if (st.ok() && fs->Exists(cpgPath)) {
         auto cpg = fs->Open(cpgPath, false, &error);
@@ -215,7 +221,12 @@ TStatus TTable::TImpl::OpenFiles(const QString& tablePath, bool readOnlyMode)
         if (!fs->Exists(cdxPath))
             st = TStatus::Error(QStringLiteral("The structural index %1 is missing").arg(cdxPath));
         else
-            st = LoadIndex(!readOnly);
+            st = LoadIndex(false);
+    }
+    UnlockTable();
+    if (st.ok() && indexDirty && !readOnly) {
+        // The index was out of date: store the rebuilt one (LoadIndex looks again first).
+        st = LoadIndex(true);
     }
     if (!st.ok()) {
         CloseFiles();
@@ -232,7 +243,8 @@ TStatus TTable::TImpl::OpenFiles(const QString& tablePath, bool readOnlyMode)
 
 void TTable::TImpl::CloseFiles()
 {
-    dbf.reset();
+    dbf.reset(); // closing the file also drops its lock
+    lockDepth = 0;
     memo = TMemoFile();
     tags.clear();
     order = 0;
@@ -376,12 +388,12 @@ void TTable::TImpl::UnlockTable()
 
 // ---- Freshness -----------------------------------------------------------------------------------
 
-TStatus TTable::TImpl::Sync()
+TStatus TTable::TImpl::Sync(bool beforeWrite)
 {
     if (!IsOpen())
         return TStatus::Error(QStringLiteral("No table is open"));
     const quint64 seen = version->load();
-    if (seen == seenVersion) {
+    if (seen == seenVersion && !beforeWrite) {
         // Other processes are looked for at most every two milliseconds (a modification time
         // is no finer than that anyway); handles of this process always show up in `version`.
         const qint64 now = std::chrono::duration_cast<std::chrono::microseconds>(
@@ -395,13 +407,13 @@ TStatus TTable::TImpl::Sync()
     }
     seenVersion = seen;
     // The index file is replaced whole, so its stamp (which includes the inode) always changes.
-    const bool cdxChanged = !cdxPath.isEmpty() && (header.HasStructuralIndex() || !tags.empty())
-        && fs->Stamp(cdxPath) != cdxStamp;
     // Someone else wrote: re-read what may have changed, under a shared lock so that a writer's
     // commit is seen whole.
     TStatus st = LockTable(false);
     if (!st.ok())
         return st;
+    const bool cdxChanged = !cdxPath.isEmpty() && (header.HasStructuralIndex() || !tags.empty())
+        && fs->Stamp(cdxPath) != cdxStamp;
     chunkCount = 0;
     const quint32 before = header.RecordCount;
     TDbfHeader fresh;

@@ -43,7 +43,7 @@ TStatus TTable::TImpl::Flush()
         st = LockTable(true);
     if (!st.ok())
         return st;
-    st = Sync();
+    st = Sync(true);
     if (st.ok())
         st = CommitLocked();
     UnlockTable();

@@ -92,7 +92,9 @@ struct TTable::TImpl {
     // table.cpp: opening, freshness, index upkeep
     TStatus OpenFiles(const QString& tablePath, bool readOnlyMode);
     void CloseFiles();
-    TStatus Sync();
+    // Notices what other handles and processes committed. Before a write (under the exclusive
+    // lock) the headers are always read again; otherwise cheap checks decide.
+    TStatus Sync(bool beforeWrite = false);
     TStatus LoadIndex(bool writeIfRebuilt);
     TStatus ComputeAllKeys(std::vector<std::vector<TCdxEntry>>* keys, const std::vector<TTag*>& which);
     TStatus WriteIndex();

@@ -86,17 +86,20 @@ TStatus TTable::TImpl::LoadIndex(bool writeIfRebuilt)
     for (size_t i = 0; i < tags.size(); ++i)
         if (!orderName.isEmpty() && tags[i]->Header.Name == orderName)
             order = int(i + 1);
-    if (rebuilt) {
+    indexDirty = rebuilt;
+    if (rebuilt)
         indexRebuilt = true;
-        indexDirty = true;
-        if (writeIfRebuilt) {
-            st = LockTable(true);
-            if (st.ok()) {
-                st = WriteIndex();
-                UnlockTable();
-            }
+    if (rebuilt && writeIfRebuilt) {
+        // What was read may have been a writer's commit half-way: look again under the
+        // exclusive lock, and write only what still disagrees.
+        st = LockTable(true);
+        if (!st.ok())
             return st;
-        }
+        st = Sync(true);
+        if (st.ok() && indexDirty)
+            st = WriteIndex();
+        UnlockTable();
+        return st;
     }
     return TStatus::Ok();
 }
@@ -155,7 +158,7 @@ TStatus TTable::CreateIndexTag(
     st = d->LockTable(true);
     if (!st.ok())
         return d->Track(st);
-    st = d->Sync();
+    st = d->Sync(true);
     if (st.ok()) {
         std::vector<std::vector<TCdxEntry>> keys;
         st = d->ComputeAllKeys(&keys, {tag.get()});
@@ -237,7 +240,7 @@ TStatus TTable::Reindex()
     st = d->LockTable(true);
     if (!st.ok())
         return d->Track(st);
-    st = d->Sync();
+    st = d->Sync(true);
     if (st.ok()) {
         std::vector<TTag*> all;
         for (auto& t : d->tags)
