@@ -59,6 +59,7 @@ struct TTable::TImpl {
     bool eof = true, bof = true;
     size_t tagPos = 0; // storage index into the order's entries
     quint64 tagPosGeneration = ~0ull;
+    bool tagBetween = false; // the current record is not in the tag; tagPos is where it would be
     int pendingIndex = -1; // the current record is appends[pendingIndex]
 
     std::vector<TPending> appends;

@@ -38,6 +38,7 @@ void TTable::TImpl::SetEof()
     TTag* tag = OrderTag();
     tagPos = tag ? tag->Entries.size() : 0;
     tagPosGeneration = indexGeneration;
+    tagBetween = false;
 }
 
 void TTable::TImpl::MoveTo(quint32 n)
@@ -54,24 +55,32 @@ void TTable::TImpl::RelocateInTag()
     if (!tag || tagPosGeneration == indexGeneration)
         return;
     tagPosGeneration = indexGeneration;
+    tagBetween = false;
     if (eof || recno == 0 || recno > header.RecordCount) {
         tagPos = tag->Entries.size();
         return;
     }
-    std::string key;
     const char* record = RecordPtr(recno);
     TRecordContext ctx = Context(&record);
     ctx.Record = std::string_view(record, size_t(header.Layout.RecordLength));
-    if (tag->Evaluable() && tag->KeyOf(ctx, &key)) {
+    if (tag->Evaluable()) {
+        // Where the record is, or would be when its FOR condition (.NOT. DELETED(), say) has
+        // just dropped it: the next step then goes to its neighbour, not past it.
+        std::string key;
+        tag->RawKeyOf(ctx, &key);
         const TCdxEntry probe{key, recno};
-        tagPos = size_t(
-            std::lower_bound(tag->Entries.begin(), tag->Entries.end(), probe) - tag->Entries.begin());
+        auto it = std::lower_bound(tag->Entries.begin(), tag->Entries.end(), probe);
+        tagPos = size_t(it - tag->Entries.begin());
+        tagBetween = it == tag->Entries.end() || !(*it == probe);
         return;
     }
     tagPos = tag->Entries.size();
+    tagBetween = true;
     for (size_t i = 0; i < tag->Entries.size(); ++i)
-        if (tag->Entries[i].recno == recno)
+        if (tag->Entries[i].recno == recno) {
             tagPos = i;
+            tagBetween = false;
+        }
 }
 
 bool TTable::TImpl::StepNatural(int direction)
@@ -91,7 +100,12 @@ bool TTable::TImpl::StepTag(int direction)
     RelocateInTag();
     const qint64 size = qint64(tag->Entries.size());
     const int storageStep = tag->Header.Descending ? -direction : direction;
-    for (qint64 i = qint64(tagPos) + storageStep; i >= 0 && i < size; i += storageStep) {
+    // From a gap the first step forward lands on the entry at the gap, not beyond it.
+    qint64 start = qint64(tagPos) + storageStep;
+    if (tagBetween && storageStep > 0)
+        start = qint64(tagPos);
+    tagBetween = false;
+    for (qint64 i = start; i >= 0 && i < size; i += storageStep) {
         const quint32 n = tag->Entries[size_t(i)].recno;
         if (n >= 1 && n <= header.RecordCount && Visible(n)) {
             MoveTo(n);
@@ -121,6 +135,7 @@ TStatus TTable::First()
     if (tag) {
         d->tagPos = tag->Header.Descending ? tag->Entries.size() : size_t(-1);
         d->tagPosGeneration = d->indexGeneration;
+        d->tagBetween = false;
         d->recno = 0;
         d->eof = false;
     } else {
@@ -143,6 +158,7 @@ TStatus TTable::Last()
     if (tag) {
         d->tagPos = tag->Header.Descending ? size_t(-1) : tag->Entries.size();
         d->tagPosGeneration = d->indexGeneration;
+        d->tagBetween = false;
         d->eof = false;
     } else {
         d->recno = d->header.RecordCount + 1;
@@ -255,6 +271,8 @@ bool TTable::Seek(const QString& key, TSeekMode mode)
             d->MoveTo(n);
             d->tagPos = i;
             d->tagPosGeneration = d->indexGeneration;
+            d->tagBetween = false;
+            d->tagBetween = false;
             return true;
         }
     }

@@ -131,9 +131,15 @@ bool TTag::KeyOf(const TRecordContext& ctx, std::string* key) const
 {
     if (For && !For->IsTrue(ctx))
         return false;
+    RawKeyOf(ctx, key);
+    return true;
+}
+
+void TTag::RawKeyOf(const TRecordContext& ctx, std::string* key) const
+{
     if (DirectField >= 0) {
         key->assign(ctx.Record.data() + DirectOffset, size_t(Header.KeyLength));
-        return true;
+        return;
     }
     const TValue v = Key->Evaluate(ctx);
     const size_t length = size_t(Header.KeyLength);
@@ -152,7 +158,6 @@ bool TTag::KeyOf(const TRecordContext& ctx, std::string* key) const
         *key = NumericKey(v.number);
         break;
     }
-    return true;
 }
 
 bool TTag::SearchKey(const QString& text, TTextEncoding encoding, std::string* key, bool* exact) const

@@ -35,6 +35,8 @@ public:
     bool Evaluable() const { return Key != nullptr && (Header.ForExpression.isEmpty() || For != nullptr); }
     // The key of a record, or false when the FOR condition leaves it out.
     bool KeyOf(const TRecordContext& ctx, std::string* key) const;
+    // The key the record would have, FOR condition or not.
+    void RawKeyOf(const TRecordContext& ctx, std::string* key) const;
     // The search key for a seek text (see TTable::Seek); `exact` tells whether the whole key
     // must match. False when the text cannot be a key of this tag.
     bool SearchKey(const QString& text, TTextEncoding encoding, std::string* key, bool* exact) const;

@@ -168,6 +168,14 @@ TEST_F(TableTest, DeletedRecordsAreHiddenAndFiltersCompileOnce)
     EXPECT_EQ(t.VisibleCount(), 3);
     ASSERT_OK(t.SetOrder(1));
     EXPECT_TRUE(t.Seek("Two"));
+
+    // Deleting in an order that drops deleted records: the next record follows, as in a list.
+    ASSERT_TRUE(t.Seek("Three")); // order One, Three, Two
+    ASSERT_OK(t.Delete());
+    ASSERT_OK(t.Skip());
+    EXPECT_EQ(t.FieldText("LNAME"), QStringLiteral("Two"));
+    ASSERT_OK(t.Skip(-1));
+    EXPECT_EQ(t.FieldText("LNAME"), QStringLiteral("One"));
 }
 
 TEST_F(TableTest, SharedHandlesSeeEachOthersCommits)
