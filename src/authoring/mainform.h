@@ -70,6 +70,10 @@ public:
     bool OpenDroppedFile(const QString& path);
     void Preview();
 
+    // Connects a command to its handler in place of the "not available yet" box; for the modules
+    // that implement the window's commands (editing, library, publishing, ...).
+    void SetCommand(QAction* command, std::function<void()> handler);
+
     std::vector<int> SelectedRows() const;
     void SelectRows(const std::vector<int>& rows);
     TSkipGroupOffer SkipGroupButtonOffer() const { return skipGroupOffer_; }

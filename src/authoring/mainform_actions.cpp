@@ -85,6 +85,12 @@ QAction* TORVMainForm::NotYet(const QString& caption, const QKeySequence& shortc
     return a;
 }
 
+void TORVMainForm::SetCommand(QAction* command, std::function<void()> handler)
+{
+    disconnect(command, &QAction::triggered, nullptr, nullptr);
+    connect(command, &QAction::triggered, this, [handler = std::move(handler)] { handler(); });
+}
+
 void TORVMainForm::CreateActions()
 {
     miFileNew = Make(this, QStringLiteral("&New"), QStringLiteral("New"), TToolIcon::New, QKeySequence::New);
@@ -301,10 +307,12 @@ void TORVMainForm::CreatePages()
     tbSurvey = new QWidget(questions);
     tbSurvey->setObjectName(QStringLiteral("tbSurvey"));
     tbSurvey->setStyleSheet(QStringLiteral("QPushButton { text-align: left; padding: 5px 8px; }"));
-    auto* tbEdit = NotYet(QStringLiteral("&Edit selected item..."));
-    tbEdit->setIcon(ToolIcon(TToolIcon::Edit));
-    auto* tbRemove = NotYet(QStringLiteral("&Delete selected items..."));
-    tbRemove->setIcon(ToolIcon(TToolIcon::Remove));
+    // The side bar's Edit and Delete run the same commands as the menu items.
+    auto* tbEdit = new QAction(ToolIcon(TToolIcon::Edit), QStringLiteral("&Edit selected item..."), this);
+    connect(tbEdit, &QAction::triggered, miEditItem, &QAction::trigger);
+    auto* tbRemove
+        = new QAction(ToolIcon(TToolIcon::Remove), QStringLiteral("&Delete selected items..."), this);
+    connect(tbRemove, &QAction::triggered, miDeleteItem, &QAction::trigger);
     SetActionHelp(tbEdit, 1021);
     SetActionHelp(tbRemove, 1022);
     tbEdit->setObjectName(QStringLiteral("tbEdit"));

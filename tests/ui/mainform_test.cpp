@@ -488,6 +488,28 @@ private Q_SLOTS:
         QCOMPARE(w.windowTitle(), QStringLiteral("Orvalle - (Untitled)")); // what was set before stays
     }
 
+    void implementedCommandsReplaceTheNotAvailableBox()
+    {
+        TORVMainForm w;
+        w.Survey().AddHeader(QStringLiteral("H"));
+        w.RefreshQuestionList();
+        w.SelectRows({0});
+        w.miEditItem->trigger();
+        QCOMPARE(seams_->messages->Captions(), QStringList{"Information"}); // not available yet
+
+        int edits = 0;
+        w.SetCommand(w.miEditItem, [&edits] { ++edits; });
+        QPushButton* sideEdit = nullptr;
+        for (QPushButton* b : w.tbSurvey->findChildren<QPushButton*>())
+            if (b->text() == QLatin1String("&Edit selected item..."))
+                sideEdit = b;
+        QVERIFY(sideEdit && sideEdit->isEnabled());
+        QTest::mouseClick(sideEdit, Qt::LeftButton);
+        w.miEditItem->trigger();
+        QCOMPARE(edits, 2);
+        QCOMPARE(seams_->messages->shown.size(), size_t(1));
+    }
+
     void commandsCarryWhatsThisTexts()
     {
         TORVMainForm w;
