@@ -4,6 +4,7 @@
 #include "app/datadir.h"
 #include "app/filetype.h"
 #include "app/messages.h"
+#include "authoring/listcommands.h"
 #include "authoring/questionlist.h"
 #include "authoring/responseseam.h"
 #include "authoring/stocktemplates.h"
@@ -86,6 +87,8 @@ TORVMainForm::TORVMainForm(const QString& commandLineFile, TORVAbout* splash, QW
     LoadStartupSurvey(commandLineFile);
     CreateStatusProgress();
     WriteDefaultTemplates(dataDirectory_);
+    // The list's editing commands, with the question and header editors they reuse.
+    new TORVListCommands(*this);
     RefreshQuestionList();
     CheckForButtons();
 }

@@ -1,6 +1,7 @@
 #include "authoring/responsetemplate.h"
 
 #include "platform/profilefile.h"
+#include "platform/textfile.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -98,4 +99,24 @@ bool RewriteResponseTemplate(const QString& path, const QString& title, const QS
     file.WriteString(kDetails, kTitle, title);
     WriteValues(file, lines);
     return file.Save(path);
+}
+
+std::optional<QString> ReadDisplayTemplateText(const QString& path)
+{
+    QByteArray bytes;
+    if (!QFileInfo(path).isFile() || !ReadFileBytes(path, bytes))
+        return std::nullopt;
+    return DecodeFileText(bytes);
+}
+
+bool WriteDisplayTemplateText(const QString& path, const QString& text)
+{
+    return WriteFileAtomically(path, text.isEmpty() ? QByteArray() : JoinLinesCRLF(SplitLines(text)));
+}
+
+QString DisplayTemplatePath(const QString& chosen)
+{
+    if (QFileInfo(chosen).suffix().toUpper() == QLatin1String("OVG"))
+        return chosen;
+    return chosen + QStringLiteral(".ovg");
 }

@@ -41,3 +41,10 @@ std::optional<QString> CreateResponseTemplate(
 // Writes the title again and replaces the whole [Values] section by the lines; other sections
 // and lines of the file stay. False when the file could not be written (it stays as it was).
 bool RewriteResponseTemplate(const QString& path, const QString& title, const QStringList& lines);
+
+// Display templates edited as text: read with the program's text rules, written UTF-8 CR LF in
+// one step. nullopt / false when the file cannot be read or written.
+std::optional<QString> ReadDisplayTemplateText(const QString& path);
+bool WriteDisplayTemplateText(const QString& path, const QString& text);
+// A new display template's path: ".ovg" appended unless the name already ends so (any case).
+QString DisplayTemplatePath(const QString& chosen);
