@@ -8,7 +8,6 @@
 #include "survey/survey.h"
 #include "xbase/table.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -102,12 +101,9 @@ TSurveyResponseTable& AttachResponseCommands(TORVMainForm& form)
         TNoProgress quiet;
         responses.SurveyLoaded(form.Survey(), quiet);
     }
-    // The window made these items before the commands existed; they get their real handlers.
-    QObject::disconnect(form.miResetLocalResponses, &QAction::triggered, &form, nullptr);
-    QObject::connect(form.miResetLocalResponses, &QAction::triggered, &form,
+    form.SetCommand(form.miResetLocalResponses,
         [&form, &responses] { ResetLocalResponsesCommand(form, responses.Table()); });
-    QObject::disconnect(form.miImportServerDataFile, &QAction::triggered, &form, nullptr);
-    QObject::connect(form.miImportServerDataFile, &QAction::triggered, &form,
+    form.SetCommand(form.miImportServerDataFile,
         [&form, &responses] { ImportServerDataFileCommand(form, responses.Table()); });
     form.CheckForButtons();
     return responses;
