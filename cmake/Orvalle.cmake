@@ -8,7 +8,7 @@ function(orvalle_add_gtest name)
   target_link_libraries(${name} PRIVATE GTest::gtest GTest::gtest_main ${ARG_LIBS})
   target_compile_definitions(${name} PRIVATE
     ORVALLE_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
-    ORVALLE_FIXTURES_DIR="${PROJECT_SOURCE_DIR}/../shared/fixtures")
+    ORVALLE_FIXTURES_DIR="${PROJECT_SOURCE_DIR}/tests/fixtures")
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
     PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
 endfunction()
@@ -21,7 +21,7 @@ function(orvalle_add_qtest name)
   target_link_libraries(${name} PRIVATE orvalle_ui orvalle_core Qt6::Test ${ARG_LIBS})
   target_compile_definitions(${name} PRIVATE
     ORVALLE_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
-    ORVALLE_FIXTURES_DIR="${PROJECT_SOURCE_DIR}/../shared/fixtures")
+    ORVALLE_FIXTURES_DIR="${PROJECT_SOURCE_DIR}/tests/fixtures")
   add_test(NAME ${name} COMMAND ${name})
   set_tests_properties(${name} PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 300)
 endfunction()
