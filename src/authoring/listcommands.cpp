@@ -22,20 +22,6 @@
 #include <QPlainTextEdit>
 #include <QScrollBar>
 
-namespace {
-
-// Replaces what the window (the context's parent) connected to an action so far: the
-// placeholder of a command not built yet. Connections of others stay.
-template <typename F> void Rewire(QAction* action, QObject* context, F&& handler)
-{
-    if (!action)
-        return;
-    QObject::disconnect(action, &QAction::triggered, context->parent(), nullptr);
-    QObject::connect(action, &QAction::triggered, context, std::forward<F>(handler));
-}
-
-} // namespace
-
 TORVListCommands::TORVListCommands(TORVMainForm& form)
     : QObject(&form)
     , form_(form)
@@ -49,20 +35,22 @@ TORVListCommands::TORVListCommands(TORVMainForm& form)
 
 void TORVListCommands::Connect()
 {
-    Rewire(form_.tbAddQuestion, this, [this] { AddQuestion(); });
-    Rewire(form_.tbAddHeader, this, [this] { AddHeader(); });
-    Rewire(form_.miEditItem, this, [this] { EditItem(); });
-    Rewire(form_.miDeleteItem, this, [this] { DeleteItems(); });
-    Rewire(form_.findChild<QAction*>(QStringLiteral("tbEdit")), this, [this] { EditItem(); });
-    Rewire(form_.findChild<QAction*>(QStringLiteral("tbRemove")), this, [this] { DeleteItems(); });
-    Rewire(form_.tbMoveUp, this, [this] { MoveUp(); });
-    Rewire(form_.tbMoveDown, this, [this] { MoveDown(); });
-    Rewire(form_.miEditCopy, this, [this] { Copy(); });
-    Rewire(form_.miEditCut, this, [this] { Cut(); });
-    Rewire(form_.miEditPaste, this, [this] { Paste(); });
-    Rewire(form_.miCreateSkipGroup, this, [this] { CreateSkipGroup(); });
-    Rewire(form_.miUngroupSkipGroup, this, [this] { Ungroup(); });
-    Rewire(form_.miTemplateManager, this, [this] { TemplateManager(); });
+    const std::pair<QAction*, void (TORVListCommands::*)()> commands[] = {
+        {form_.tbAddQuestion, &TORVListCommands::AddQuestion},
+        {form_.tbAddHeader, &TORVListCommands::AddHeader},
+        {form_.miEditItem, &TORVListCommands::EditItem},
+        {form_.miDeleteItem, &TORVListCommands::DeleteItems},
+        {form_.tbMoveUp, &TORVListCommands::MoveUp},
+        {form_.tbMoveDown, &TORVListCommands::MoveDown},
+        {form_.miEditCopy, &TORVListCommands::Copy},
+        {form_.miEditCut, &TORVListCommands::Cut},
+        {form_.miEditPaste, &TORVListCommands::Paste},
+        {form_.miCreateSkipGroup, &TORVListCommands::CreateSkipGroup},
+        {form_.miUngroupSkipGroup, &TORVListCommands::Ungroup},
+        {form_.miTemplateManager, &TORVListCommands::TemplateManager},
+    };
+    for (const auto& [action, command] : commands)
+        form_.SetCommand(action, [this, command = command] { (this->*command)(); });
     connect(form_.miApplyResponseTemplate, &QMenu::aboutToShow, this, &TORVListCommands::RebuildApplyMenu);
 }
 

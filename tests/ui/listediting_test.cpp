@@ -174,6 +174,24 @@ private Q_SLOTS:
         QCOMPARE(S().GetQuestion(2).Text, QStringLiteral("Renamed"));
     }
 
+    void sideBarEditOpensTheEditorOnce()
+    {
+        S().AddHeader(QStringLiteral("H"));
+        form_->RefreshQuestionList();
+        Select({0});
+        int opened = 0;
+        connect(Commands()->HeaderEditor(), &QDialog::finished, this, [&opened] { ++opened; });
+        QPushButton* sideEdit = nullptr;
+        for (QPushButton* b : form_->tbSurvey->findChildren<QPushButton*>())
+            if (b->text() == QLatin1String("&Edit selected item..."))
+                sideEdit = b;
+        QVERIFY(sideEdit);
+        WhenModal([](QDialog* d) { d->reject(); });
+        QTest::mouseClick(sideEdit, Qt::LeftButton);
+        QCOMPARE(opened, 1);
+        QVERIFY(seams_->messages->shown.empty()); // no "not available" box any more
+    }
+
     void deleteAsksAndMovesTheFocusToTheNewLastRow()
     {
         AddQuestions(4);

@@ -494,8 +494,6 @@ private Q_SLOTS:
         w.Survey().AddHeader(QStringLiteral("H"));
         w.RefreshQuestionList();
         w.SelectRows({0});
-        w.miEditItem->trigger();
-        QCOMPARE(seams_->messages->Captions(), QStringList{"Information"}); // not available yet
 
         int edits = 0;
         w.SetCommand(w.miEditItem, [&edits] { ++edits; });
@@ -507,7 +505,7 @@ private Q_SLOTS:
         QTest::mouseClick(sideEdit, Qt::LeftButton);
         w.miEditItem->trigger();
         QCOMPARE(edits, 2);
-        QCOMPARE(seams_->messages->shown.size(), size_t(1));
+        QVERIFY(seams_->messages->shown.empty());
     }
 
     void commandsCarryWhatsThisTexts()
