@@ -15,6 +15,7 @@
 
 #include <QAction>
 #include <QClipboard>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QItemSelectionModel>
 #include <QListView>
@@ -250,6 +251,14 @@ void TORVListCommands::ApplyResponseTemplate(int position)
     if (position < 0 || position >= list.size() || selected.empty())
         return;
     const QString path = question_->DataDirectory() + list[position];
+    // A file removed behind the program's back would read as no options and wipe the options
+    // of every selected question: refuse, and offer the templates that are really there.
+    if (!QFileInfo(path).isFile()) {
+        ShowError(QStringLiteral("The response template ") + path + QStringLiteral(" no longer exists."));
+        question_->LoadTemplateList();
+        RebuildApplyMenu();
+        return;
+    }
     const TResponseTemplate t = ReadResponseTemplate(path);
     if (!AskYesNo(QStringLiteral("Are you sure you want to apply the responses from the ") + t.title
             + QStringLiteral(" template to the selected questions?")))

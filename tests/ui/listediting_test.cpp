@@ -317,6 +317,11 @@ private Q_SLOTS:
         QVERIFY(S().GetQuestion(0).Options.isEmpty());
         QCOMPARE(S().GetQuestion(1).OptionList(), QStringList({"Yes", "No", "Maybe"}));
         QCOMPARE(S().GetQuestion(2).OptionList(), QStringList({"Yes", "No", "Don't Know"}));
+        QFile::remove(DataDir() + "agree.ovt"); // removed behind the program's back
+        form_->miApplyResponseTemplate->actions().at(0)->trigger();
+        QVERIFY(seams_->messages->Texts().last().endsWith("agree.ovt no longer exists."));
+        QCOMPARE(S().GetQuestion(2).OptionList(), QStringList({"Yes", "No", "Don't Know"}));
+        QCOMPARE(Commands()->QuestionEditor()->TemplateList(), QStringList{"yesno.ovt"});
     }
 
     void templateManagerEditsCreatesAndDeletes()
