@@ -140,6 +140,15 @@ TEST(QuestionRules, EditorValuesBecomeFields)
     EXPECT_EQ(MemoLines(QString()), QStringList());
     EXPECT_EQ(MemoLines(QStringLiteral("a\r\n\r\nb")), QStringList({"a", "", "b"}));
 
+    // A huge pasted list survives the trip into the item's comma text and back.
+    QStringList huge;
+    for (int i = 0; i < 10000; ++i)
+        huge.append(QStringLiteral("Option, \"%1\"").arg(i));
+    v.responses = huge.join(QLatin1Char('\n'));
+    TSurvey survey;
+    const int row = AddItem(survey, FieldsFromEditor(v), {});
+    EXPECT_EQ(survey.GetQuestion(row).OptionList(), huge);
+
     TQuestion verbose;
     verbose.Style = qsFreeFormText;
     verbose.LengthOfResponse = -1;
