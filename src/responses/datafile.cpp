@@ -1,5 +1,7 @@
 #include "responses/datafile.h"
 
+#include "platform/textfile.h"
+
 #include <QStringDecoder>
 
 #include <algorithm>
@@ -41,42 +43,6 @@ std::string_view View(const QByteArray& bytes)
 {
     return std::string_view(bytes.constData(), static_cast<size_t>(bytes.size()));
 }
-
-// The characters Windows-1252 puts at 0x80..0x9F; the rest of the code page is Latin-1.
-constexpr char16_t kCp1252High[32] = {
-    0x20AC,
-    0x0081,
-    0x201A,
-    0x0192,
-    0x201E,
-    0x2026,
-    0x2020,
-    0x2021,
-    0x02C6,
-    0x2030,
-    0x0160,
-    0x2039,
-    0x0152,
-    0x008D,
-    0x017D,
-    0x008F,
-    0x0090,
-    0x2018,
-    0x2019,
-    0x201C,
-    0x201D,
-    0x2022,
-    0x2013,
-    0x2014,
-    0x02DC,
-    0x2122,
-    0x0161,
-    0x203A,
-    0x0153,
-    0x009D,
-    0x017E,
-    0x0178,
-};
 
 // Walks the items of a comma-text line; `emit` receives each item's bytes. `scratch` holds the
 // text of a quoted item while it is looked at.
@@ -247,17 +213,10 @@ std::vector<std::string> SplitCommaItems(std::string_view line)
 
 QString DecodeDataText(std::string_view bytes)
 {
+    const QByteArray raw = QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size()));
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
-    if (!utf8.hasError())
-        return text;
-    text.resize(static_cast<qsizetype>(bytes.size()));
-    QChar* out = text.data();
-    for (size_t i = 0; i < bytes.size(); ++i) {
-        const auto c = static_cast<unsigned char>(bytes[i]);
-        out[i] = (c >= 0x80 && c < 0xA0) ? QChar(kCp1252High[c - 0x80]) : QChar(c);
-    }
-    return text;
+    const QString text = utf8.decode(raw);
+    return utf8.hasError() ? DecodeWindows1252(raw) : text;
 }
 
 // --- TResponseValues -------------------------------------------------------------------------

@@ -12,7 +12,7 @@ namespace {
 
 const QString kInternalError = QStringLiteral("The following internal error occurred: ");
 
-xbase::TFieldSpec Spec(const TResponseField& field)
+xbase::TFieldSpec FieldDefinition(const TResponseField& field)
 {
     return xbase::TFieldSpec{field.Name, field.Type, field.Width, field.Decimals};
 }
@@ -109,12 +109,12 @@ QString TResponseTable::CreateAt(
     const QString declarations = CheckFieldDeclarations(fields);
     if (!declarations.isEmpty())
         return declarations;
-    std::vector<xbase::TFieldSpec> specs;
-    specs.reserve(fields.size());
+    std::vector<xbase::TFieldSpec> definitions;
+    definitions.reserve(fields.size());
     for (const TResponseField& field : fields)
-        specs.push_back(Spec(field));
+        definitions.push_back(FieldDefinition(field));
     table_ = std::make_unique<xbase::TTable>();
-    const xbase::TStatus s = table_->CreateTable(path, specs);
+    const xbase::TStatus s = table_->CreateTable(path, definitions);
     if (!s) {
         table_.reset();
         return s.Message();

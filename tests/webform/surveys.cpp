@@ -13,11 +13,11 @@ QString TestDir()
 
 } // namespace
 
-int AddItem(TSurvey& survey, const TItemSpec& spec, int id)
+int AddItem(TSurvey& survey, const TItemSpec& item, int id)
 {
-    const int index = spec.Style == qsHeader ? survey.AddHeader(spec.Text)
-                                             : survey.AddQuestion(spec.Text, spec.Style, spec.Options,
-                                                 spec.Length, spec.Other, 35, spec.Comment, 120, 0, 10, 1);
+    const int index = item.Style == qsHeader ? survey.AddHeader(item.Text)
+                                             : survey.AddQuestion(item.Text, item.Style, item.Options,
+                                                 item.Length, item.Other, 35, item.Comment, 120, 0, 10, 1);
     survey.GetQuestion(index).ID = id;
     return index;
 }
@@ -40,8 +40,8 @@ std::unique_ptr<TSurvey> AllStylesSurvey()
         {"Rate the food", qsSlidingScale, "Bad,Good", 0, false, false},
     };
     int id = 11;
-    for (const TItemSpec& spec : items)
-        AddItem(*survey, spec, id++);
+    for (const TItemSpec& item : items)
+        AddItem(*survey, item, id++);
     survey->Renumber();
     return survey;
 }

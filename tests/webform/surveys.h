@@ -18,7 +18,7 @@ struct TItemSpec {
 };
 
 // Appends the item and gives it the identifier `id` (pages name their inputs after it).
-int AddItem(TSurvey& survey, const TItemSpec& spec, int id);
+int AddItem(TSurvey& survey, const TItemSpec& item, int id);
 
 // One item of every style, the choice styles with "Other" and comment boxes, a header between
 // them and options with "~" codes; identifiers 11, 12, ... in order.
