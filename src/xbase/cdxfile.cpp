@@ -1,6 +1,8 @@
 #include "xbase/cdxfile.h"
 
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <cstring>
 #include <set>
 
@@ -198,36 +200,62 @@ public:
         , m_keyLength(keyLength)
         , m_fill(fill)
     {
+        // The entry layout depends only on how many bits the largest record number needs.
+        for (int need = 0; need <= 32; ++need)
+            EntryLayout(need == 0 ? 0 : quint32(1) << (need - 1), &m_layouts[size_t(need)]);
     }
     quint32 Build(const std::vector<TItem>& items);
 
 private:
+    struct TLayout {
+        int e, r, d, t;
+    };
     quint32 NewPage()
     {
-        const quint32 offset = quint32(m_out.size());
-        m_out.append(QByteArray(kPage, '\0'));
-        return offset;
+        const qsizetype offset = m_out.size();
+        if (m_out.capacity() < offset + kPage)
+            m_out.reserve(std::max<qsizetype>(2 * m_out.capacity(), offset + kPage));
+        m_out.resize(offset + kPage);
+        std::memset(m_out.data() + offset, 0, size_t(kPage));
+        return quint32(offset);
     }
     int Trail(const std::string& key) const
     {
-        int t = 0;
-        while (t < m_keyLength && key[size_t(m_keyLength - 1 - t)] == m_fill)
-            ++t;
-        return t;
+        // Keys are mostly fill at the end (long character keys hold short values): compare a
+        // word at a time before the last few bytes.
+        const char* k = key.data();
+        char fill8[8];
+        std::memset(fill8, m_fill, sizeof fill8);
+        int n = m_keyLength;
+        while (n >= 8 && std::memcmp(k + n - 8, fill8, 8) == 0)
+            n -= 8;
+        while (n > 0 && k[n - 1] == m_fill)
+            --n;
+        return m_keyLength - n;
     }
+    const TLayout& LayoutFor(quint32 maxRecno) const { return m_layouts[size_t(std::bit_width(maxRecno))]; }
+    // Trailing fill and the prefix shared with the previous item, worked out once per item:
+    // both the packing of leaves and their writing need them.
+    void Measure(const std::vector<TItem>& items);
     std::vector<TItem> Leaves(const std::vector<TItem>& items);
     std::vector<TItem> Interiors(const std::vector<TItem>& children);
     void WriteLeaf(quint32 offset, const std::vector<TItem>& items, size_t from, size_t to);
     void Chain(const std::vector<TItem>& level);
-    void EntryLayout(quint32 maxRecno, int* e, int* r, int* d, int* t) const;
+    void EntryLayout(quint32 maxRecno, TLayout* layout) const;
 
     QByteArray& m_out;
     int m_keyLength;
     char m_fill;
+    std::array<TLayout, 33> m_layouts{};
+    std::vector<quint8> m_trail, m_dup; // key lengths are at most 240
 };
 
-void TTreeWriter::EntryLayout(quint32 maxRecno, int* e, int* r, int* d, int* t) const
+void TTreeWriter::EntryLayout(quint32 maxRecno, TLayout* layout) const
 {
+    int* e = &layout->e;
+    int* r = &layout->r;
+    int* d = &layout->d;
+    int* t = &layout->t;
     const int bits = BitLength(quint64(m_keyLength));
     const int need = std::max(1, BitLength(maxRecno));
     for (*e = 3;; ++*e) {
@@ -247,8 +275,26 @@ void TTreeWriter::EntryLayout(quint32 maxRecno, int* e, int* r, int* d, int* t) 
     }
 }
 
+void TTreeWriter::Measure(const std::vector<TItem>& items)
+{
+    m_trail.resize(items.size());
+    m_dup.assign(items.size(), 0);
+    for (size_t i = 0; i < items.size(); ++i)
+        m_trail[i] = quint8(Trail(*items[i].key));
+    for (size_t i = 1; i < items.size(); ++i) {
+        const char* prev = items[i - 1].key->data();
+        const char* key = items[i].key->data();
+        const int cap = m_keyLength - std::max(m_trail[i - 1], m_trail[i]);
+        int dup = 0;
+        while (dup < cap && prev[dup] == key[dup])
+            ++dup;
+        m_dup[i] = quint8(dup);
+    }
+}
+
 std::vector<TItem> TTreeWriter::Leaves(const std::vector<TItem>& items)
 {
+    Measure(items);
     std::vector<TItem> parents;
     size_t start = 0;
     while (start < items.size() || (items.empty() && parents.empty())) {
@@ -256,26 +302,15 @@ std::vector<TItem> TTreeWriter::Leaves(const std::vector<TItem>& items)
         size_t end = start;
         int stored = 0;
         quint32 maxRecno = 0;
-        int prevTrail = 0;
         while (end < items.size()) {
-            const std::string& key = *items[end].key;
-            const int trail = Trail(key);
-            int dup = 0;
-            if (end > start) {
-                const std::string& prev = *items[end - 1].key;
-                const int cap = m_keyLength - std::max(prevTrail, trail);
-                while (dup < cap && prev[size_t(dup)] == key[size_t(dup)])
-                    ++dup;
-            }
-            const int len = m_keyLength - dup - trail;
+            const int dup = end > start ? m_dup[end] : 0; // a leaf's first key is stored whole
+            const int len = m_keyLength - dup - m_trail[end];
             const quint32 mr = std::max(maxRecno, items[end].recno);
-            int e, r, d, t;
-            EntryLayout(mr, &e, &r, &d, &t);
+            const int e = LayoutFor(mr).e;
             if (int(end - start + 1) * e + stored + len > kLeafArea)
                 break;
             stored += len;
             maxRecno = mr;
-            prevTrail = trail;
             ++end;
         }
         const quint32 offset = NewPage();
@@ -296,8 +331,8 @@ void TTreeWriter::WriteLeaf(quint32 offset, const std::vector<TItem>& items, siz
     quint32 maxRecno = 0;
     for (size_t i = from; i < to; ++i)
         maxRecno = std::max(maxRecno, items[i].recno);
-    int e, r, d, t;
-    EntryLayout(maxRecno, &e, &r, &d, &t);
+    const TLayout& layout = LayoutFor(maxRecno);
+    const int e = layout.e, r = layout.r, d = layout.d, t = layout.t;
     char* p = m_out.data() + offset;
     PutLe16(p, 2);
     PutLe16(p + 2, quint16(to - from));
@@ -312,17 +347,10 @@ void TTreeWriter::WriteLeaf(quint32 offset, const std::vector<TItem>& items, siz
     p[23] = char(e);
     int pos = kPage;
     int stored = 0;
-    int prevTrail = 0;
     for (size_t i = from; i < to; ++i) {
         const std::string& key = *items[i].key;
-        const int trail = Trail(key);
-        int dup = 0;
-        if (i > from) {
-            const std::string& prev = *items[i - 1].key;
-            const int cap = m_keyLength - std::max(prevTrail, trail);
-            while (dup < cap && prev[size_t(dup)] == key[size_t(dup)])
-                ++dup;
-        }
+        const int trail = m_trail[i];
+        const int dup = i > from ? m_dup[i] : 0;
         const int len = m_keyLength - dup - trail;
         pos -= len;
         std::memcpy(p + pos, key.data() + dup, size_t(len));
@@ -330,7 +358,6 @@ void TTreeWriter::WriteLeaf(quint32 offset, const std::vector<TItem>& items, siz
         const quint64 value = quint64(items[i].recno) | quint64(dup) << r | quint64(trail) << (r + d);
         for (int b = 0; b < e; ++b)
             p[24 + int(i - from) * e + b] = char((value >> (8 * b)) & 0xFF);
-        prevTrail = trail;
     }
     PutLe16(p + 12, quint16(kLeafArea - int(to - from) * e - stored));
 }

@@ -4,6 +4,8 @@
 #include "xbase/table.h"
 #include "xbase/tableimpl.h"
 
+#include <algorithm>
+
 namespace xbase {
 
 namespace {
@@ -162,27 +164,41 @@ TStatus TTable::TImpl::CommitLocked()
         // Records and the end-of-file mark first, the count in the header last: a crash in
         // between leaves the old count, which a reader trusts over the file length.
         const quint32 base = header.RecordCount;
-        QByteArray block;
-        block.reserve(qsizetype(appends.size()) * header.Layout.RecordLength + 1);
         for (TPending& p : appends) {
             TStatus st = storeMemos(p, nullptr);
             if (!st.ok()) {
                 (void)memo.Finish();
                 return rollback(st);
             }
-            block.append(p.record);
         }
         if (memo.IsOpen()) {
             TStatus st = memo.Finish(); // memo blocks before the records that point at them
             if (!st.ok())
                 return rollback(st);
         }
-        block.append('\x1A');
+        // The records go out through a buffer that stays in the cache: gathering all of them
+        // first would copy the whole batch into fresh memory once more.
+        const qint64 length = header.Layout.RecordLength;
         const qint64 offset = header.RecordOffset(base + 1);
+        const qint64 end = offset + qint64(appends.size()) * length + 1;
+        const size_t perChunk = size_t(std::max<qint64>(1, (qint64(1) << 20) / std::max<qint64>(length, 1)));
+        QByteArray chunkBuffer;
+        chunkBuffer.reserve(qsizetype(perChunk * size_t(length) + 1));
         appendsWritten = true;
-        TStatus st = dbf->WriteAt(offset, block.constData(), block.size());
-        if (st.ok() && dbf->Size() > offset + block.size())
-            st = dbf->Truncate(offset + block.size()); // bytes of an append that never finished
+        qint64 at = offset;
+        TStatus st;
+        for (size_t i = 0; st.ok() && i < appends.size(); i += perChunk) {
+            chunkBuffer.clear();
+            const size_t stop = std::min(appends.size(), i + perChunk);
+            for (size_t k = i; k < stop; ++k)
+                chunkBuffer.append(appends[k].record);
+            if (stop == appends.size())
+                chunkBuffer.append('\x1A');
+            st = dbf->WriteAt(at, chunkBuffer.constData(), chunkBuffer.size());
+            at += chunkBuffer.size();
+        }
+        if (st.ok() && dbf->Size() > end)
+            st = dbf->Truncate(end); // bytes of an append that never finished
         if (!st.ok())
             return rollback(st);
         const quint32 count = base + quint32(appends.size());
