@@ -399,6 +399,8 @@ const char16_t kCp1252[128] = {
     0x00FF,
 };
 
+} // namespace
+
 const char16_t* UpperHalf(TTextEncoding encoding)
 {
     switch (encoding) {
@@ -412,6 +414,8 @@ const char16_t* UpperHalf(TTextEncoding encoding)
         return nullptr;
     }
 }
+
+namespace {
 
 char EncodeChar(char32_t c, TTextEncoding encoding)
 {

@@ -22,6 +22,9 @@ inline QString DecodeText(const QByteArray& bytes, TTextEncoding encoding)
 {
     return DecodeText(bytes.constData(), bytes.size(), encoding);
 }
+// The upper half (bytes 0x80-0xFF) of a single-byte code page as Unicode; nullptr for Latin-1
+// (the identity) and UTF-8.
+const char16_t* UpperHalf(TTextEncoding encoding);
 // Characters the code page lacks become '?'.
 QByteArray EncodeText(const QString& text, TTextEncoding encoding);
 // Encodes at most `width` bytes, never cutting a character in half.

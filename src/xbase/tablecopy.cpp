@@ -73,11 +73,9 @@ QByteArray CsvValue(const char* record, const TFieldDef& f, TTextEncoding encodi
 
 TStatus TTable::CopyTable(const QString& targetPath)
 {
-    TStatus st = d->Flush();
-    if (st.ok())
-        st = d->Sync();
+    TStatus st = d->FlushAndSync();
     if (!st.ok())
-        return d->Track(st);
+        return st;
     if (QFileInfo(targetPath).absoluteFilePath() == QFileInfo(d->path).absoluteFilePath())
         return d->Fail(QStringLiteral("A table cannot be copied onto itself"));
     const QFileInfo info(targetPath);
@@ -186,11 +184,9 @@ TStatus TTable::CopyTable(const QString& targetPath)
 
 TStatus TTable::CopyText(const QString& targetPath)
 {
-    TStatus st = d->Flush();
-    if (st.ok())
-        st = d->Sync();
+    TStatus st = d->FlushAndSync();
     if (!st.ok())
-        return d->Track(st);
+        return st;
     TTempWriter out(*d->fs, targetPath);
     if (!out.Status().ok())
         return d->Track(out.Status());

@@ -117,6 +117,14 @@ struct TTable::TImpl {
 
     // tableedit.cpp
     TStatus Flush(); // commits pending changes before a move
+    // Flush, then Sync: what every move and copy does first. A failure is recorded as the last error.
+    TStatus FlushAndSync()
+    {
+        TStatus st = Flush();
+        if (st.ok())
+            st = Sync();
+        return Track(st);
+    }
     TStatus CommitLocked();
     TStatus ApplyKeys(quint32 n, const QByteArray& oldRecord, const QByteArray& newRecord);
     TStatus EnsureIndexMaintainable();

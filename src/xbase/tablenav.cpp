@@ -124,11 +124,9 @@ bool TTable::TImpl::Step(int direction)
 
 TStatus TTable::First()
 {
-    TStatus st = d->Flush();
-    if (st.ok())
-        st = d->Sync();
+    TStatus st = d->FlushAndSync();
     if (!st.ok())
-        return d->Track(st);
+        return st;
     TTag* tag = d->OrderTag();
     d->bof = false;
     // Start just outside the first position and step in.
@@ -149,11 +147,9 @@ TStatus TTable::First()
 
 TStatus TTable::Last()
 {
-    TStatus st = d->Flush();
-    if (st.ok())
-        st = d->Sync();
+    TStatus st = d->FlushAndSync();
     if (!st.ok())
-        return d->Track(st);
+        return st;
     TTag* tag = d->OrderTag();
     if (tag) {
         d->tagPos = tag->Header.Descending ? size_t(-1) : tag->Entries.size();
@@ -172,11 +168,9 @@ TStatus TTable::Last()
 
 TStatus TTable::Skip(int count)
 {
-    TStatus st = d->Flush();
-    if (st.ok())
-        st = d->Sync();
+    TStatus st = d->FlushAndSync();
     if (!st.ok())
-        return d->Track(st);
+        return st;
     const int direction = count < 0 ? -1 : 1;
     for (int i = 0; i < std::abs(count); ++i) {
         if (direction > 0 && d->eof)
@@ -211,11 +205,9 @@ bool TTable::Bof() const
 
 TStatus TTable::Go(int recordNumber)
 {
-    TStatus st = d->Flush();
-    if (st.ok())
-        st = d->Sync();
+    TStatus st = d->FlushAndSync();
     if (!st.ok())
-        return d->Track(st);
+        return st;
     if (recordNumber < 1 || quint32(recordNumber) > d->header.RecordCount)
         return d->Fail(QStringLiteral("Record %1 is out of range (the table has %2 records)")
                            .arg(recordNumber)
