@@ -114,8 +114,9 @@ TStatus TCdxTree::Next(TCdxCursor* cursor)
         return TStatus::Ok();
     ++cursor->Index;
     // Empty leaves are passed over; the chain is followed at most once round the file.
-    for (qint64 guard = m_store.FileSize() / kCdxPage + 1;
-         cursor->Index >= int(cursor->Leaf->Entries.size());) {
+    for (qint64 guard = -1; cursor->Index >= int(cursor->Leaf->Entries.size());) {
+        if (guard < 0)
+            guard = m_store.FileSize() / kCdxPage + 1;
         const quint32 right = cursor->Leaf->Right;
         if (right == kCdxNone || --guard < 0) {
             cursor->Leaf.reset();
@@ -139,7 +140,9 @@ TStatus TCdxTree::Prev(TCdxCursor* cursor)
     if (!cursor->Leaf)
         return TStatus::Ok();
     --cursor->Index;
-    for (qint64 guard = m_store.FileSize() / kCdxPage + 1; cursor->Index < 0;) {
+    for (qint64 guard = -1; cursor->Index < 0;) {
+        if (guard < 0)
+            guard = m_store.FileSize() / kCdxPage + 1;
         const quint32 left = cursor->Leaf->Left;
         if (left == kCdxNone || --guard < 0) {
             cursor->Leaf.reset();
@@ -294,7 +297,9 @@ TStatus TCdxTree::FixLevel(std::vector<TLevel>& path, size_t level)
         up.changed = up.shrunk = true;
         return st;
     }
-    if (lv.shrunk) {
+    // A node that lost entries, or an interior node left with one child by a split below it,
+    // joins a neighbour under the same parent when both fit in one.
+    if (lv.shrunk || (!node.Leaf && node.Entries.size() == 1)) {
         TStatus st = Merge(path, level);
         if (!st.ok())
             return st;
@@ -324,7 +329,8 @@ TStatus TCdxTree::Merge(std::vector<TLevel>& path, size_t level)
     TLevel& up = path[level - 1];
     auto smallEnough = [&](const TCdxNode& a, const TCdxNode& b) {
         if (!a.Leaf)
-            return int(a.Entries.size() + b.Entries.size()) <= CdxInteriorCapacity(m_keyLength) * 3 / 4;
+            return int(a.Entries.size() + b.Entries.size())
+                <= std::max(2, CdxInteriorCapacity(m_keyLength) * 3 / 4);
         std::vector<TCdxEntry> both = a.Entries;
         both.insert(both.end(), b.Entries.begin(), b.Entries.end());
         return CdxLeafBytes(both, m_keyLength, m_fill) <= 488 * 3 / 4;
