@@ -304,6 +304,11 @@ TStatus TCdxTree::FixLevel(std::vector<TLevel>& path, size_t level)
         if (!st.ok())
             return st;
     }
+    if (!node.Leaf && !Fits(node)) {
+        TStatus st = Lend(path, level);
+        if (!st.ok())
+            return st;
+    }
     std::vector<TCdxNode> pieces;
     TStatus st = Split(node, &pieces);
     for (size_t i = 0; st.ok() && i < pieces.size(); ++i)
@@ -367,6 +372,52 @@ TStatus TCdxTree::Merge(std::vector<TLevel>& path, size_t level)
             return st;
         if (sibling->Leaf == lv.node.Leaf && smallEnough(lv.node, *sibling))
             return join(lv.node, *sibling, lv.index + 1);
+    }
+    return TStatus::Ok();
+}
+
+// An interior node one entry too many hands its first entry to its left neighbour, or its last
+// to its right one, when that neighbour (under the same parent) has room: with long keys an
+// interior node holds two entries, and a split that climbs through full nodes to the root would
+// add a level for every leaf that splits.
+TStatus TCdxTree::Lend(std::vector<TLevel>& path, size_t level)
+{
+    TLevel& lv = path[level];
+    TLevel& up = path[level - 1];
+    TCdxNode& node = lv.node;
+    const size_t capacity = size_t(CdxInteriorCapacity(m_keyLength));
+    for (int side = 0; side < 2 && node.Entries.size() > capacity; ++side) {
+        const bool left = side == 0;
+        if (left ? lv.index == 0 : lv.index + 1 >= up.node.Children.size())
+            continue;
+        TCdxNodePtr sibling;
+        TStatus st = m_store.Node(
+            up.node.Children[left ? lv.index - 1 : lv.index + 1], m_keyLength, m_fill, &sibling);
+        if (!st.ok())
+            return st;
+        if (sibling->Leaf || sibling->Entries.size() + (node.Entries.size() - capacity) > capacity)
+            continue;
+        TCdxNode other = *sibling;
+        while (node.Entries.size() > capacity) {
+            if (left) {
+                other.Entries.push_back(node.Entries.front());
+                other.Children.push_back(node.Children.front());
+                node.Entries.erase(node.Entries.begin());
+                node.Children.erase(node.Children.begin());
+            } else {
+                other.Entries.insert(other.Entries.begin(), node.Entries.back());
+                other.Children.insert(other.Children.begin(), node.Children.back());
+                node.Entries.pop_back();
+                node.Children.pop_back();
+            }
+        }
+        st = m_store.WriteNode(other, m_keyLength, m_fill);
+        if (!st.ok())
+            return st;
+        if (left) {
+            up.node.Entries[lv.index - 1] = other.Entries.back();
+            up.changed = true;
+        }
     }
     return TStatus::Ok();
 }

@@ -50,6 +50,7 @@ private:
     TStatus Fix(std::vector<TLevel>& path);
     TStatus FixLevel(std::vector<TLevel>& path, size_t level);
     TStatus Merge(std::vector<TLevel>& path, size_t level);
+    TStatus Lend(std::vector<TLevel>& path, size_t level);
     TStatus Split(TCdxNode& node, std::vector<TCdxNode>* pieces);
     TStatus Unlink(const TCdxNode& node);
     TStatus SetLeftOf(quint32 page, quint32 left);

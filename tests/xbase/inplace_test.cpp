@@ -170,6 +170,7 @@ TEST(InPlaceIndexTest, ThousandsOfSmallCommitsKeepEveryTagExact)
     check();
     EXPECT_GE(commits, 2500 / kScale);
     EXPECT_GE(deepest, 5) << "the trees should have grown several levels";
+    EXPECT_LE(deepest, 16) << "two-entry interior nodes should stay near a balanced tree's depth";
     EXPECT_LT(shrunk, grown) << "merges should have taken levels away";
     // What navigation sees agrees with the file.
     ASSERT_OK(t.SetOrder(t.TagNumber("LIVE")));
@@ -304,6 +305,53 @@ TEST(InPlaceIndexTest, OnlyCompleteJournalsAreRead)
             damaged[int(rng.bounded(quint32(whole.size())))] ^= char(1 + rng.bounded(255));
         EXPECT_FALSE(DecodeJournal(damaged, &read)) << i;
     }
+}
+
+} // namespace
+
+namespace {
+
+// Keys of 240 bytes: interior nodes of two entries, whose leaves split one after another.
+TEST(InPlaceIndexTest, LongKeysGrowInPlaceUnderAWholeBuiltTree)
+{
+    TMemoryFileSystem fs;
+    TTable t(Borrow(fs));
+    ASSERT_OK(t.CreateTable(kTable, {{"EMAIL", 'C', 250, 0}, {"IP", 'C', 25, 0}}));
+    ASSERT_OK(t.CreateIndexTag("EMAIL", "LEFT(EMAIL,240)"));
+    ASSERT_OK(t.CreateIndexTag("IP", "IP"));
+    auto ip = [](int i) {
+        return QStringLiteral("10.%1.%2.%3").arg(i >> 16 & 255).arg(i >> 8 & 255).arg(i & 255);
+    };
+    for (int i = 0; i < 5000; ++i) {
+        ASSERT_OK(t.Append());
+        ASSERT_OK(t.AssignField("EMAIL", QStringLiteral("person%1@example.org").arg(i * 7919 % 100003)));
+        ASSERT_OK(t.AssignField("IP", ip(i)));
+    }
+    ASSERT_OK(t.Commit());
+    for (int batch = 0; batch < 3; ++batch) {
+        // Each batch is first looked up, then appended and committed together.
+        for (int i = batch * 100; i < batch * 100 + 100; ++i) {
+            ASSERT_OK(t.SetOrder(2));
+            EXPECT_FALSE(t.Seek(ip(5000 + i), TSeekMode::Exact));
+            ASSERT_OK(t.SetOrder(1));
+            EXPECT_FALSE(t.Seek(QStringLiteral("added%1@example.org").arg(i * 31 % 1000), TSeekMode::Exact));
+        }
+        for (int i = batch * 100; i < batch * 100 + 100; ++i) {
+            ASSERT_OK(t.Append());
+            ASSERT_OK(t.AssignField("EMAIL", QStringLiteral("added%1@example.org").arg(i * 31 % 1000)));
+            ASSERT_OK(t.AssignField("IP", ip(5000 + i)));
+        }
+        ASSERT_OK(t.Commit());
+    }
+    ASSERT_OK(t.SetOrder(1));
+    EXPECT_TRUE(t.Seek("added31@example.org", TSeekMode::Exact));
+    std::vector<TCdxTagHeader> tags;
+    const QByteArray cdx = fs.Content(kIndex);
+    ASSERT_OK(ReadCdxTags(cdx, &tags));
+    std::vector<TCdxEntry> entries;
+    ASSERT_OK(ReadCdxEntries(cdx, tags[0], ' ', &entries, true));
+    EXPECT_EQ(entries.size(), 5300u);
+    EXPECT_LE(Depth(cdx, tags[0]), 14);
 }
 
 } // namespace
