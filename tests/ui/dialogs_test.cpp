@@ -221,7 +221,7 @@ private Q_SLOTS:
                 const bool control = qobject_cast<QAbstractButton*>(w) || qobject_cast<QLineEdit*>(w)
                     || qobject_cast<QPlainTextEdit*>(w) || qobject_cast<QComboBox*>(w)
                     || qobject_cast<QAbstractItemView*>(w) || (label && label->buddy());
-                if (!control || w->parent() && qobject_cast<QComboBox*>(w->parent()))
+                if (!control || w->window() != dialog.get()) // a drop-down list's own popup
                     continue;
                 if (w->whatsThis().isEmpty() || w->whatsThis().startsWith("No help is available"))
                     silent << w->metaObject()->className() + QStringLiteral(" ") + w->objectName()
