@@ -368,12 +368,23 @@ TStatus TTable::TImpl::ReadRecord(quint32 n, const char** record)
         const quint32 per = quint32(std::max<qint64>(1, (sequential ? kChunkBytes : kJumpBytes) / length));
         const quint32 count = std::min(per, header.RecordCount - n + 1);
         chunk.resize(qsizetype(count) * length);
-        const qint64 got = dbf->ReadAt(header.RecordOffset(n), chunk.data(), chunk.size());
+        qint64 got = dbf->ReadAt(header.RecordOffset(n), chunk.data(), chunk.size());
+        if (got < length && count > 1) {
+            // A bad block inside a long read-ahead need not hide the records before it.
+            chunk.resize(length);
+            got = dbf->ReadAt(header.RecordOffset(n), chunk.data(), length);
+        }
         chunkFirst = n;
         chunkCount = got < 0 ? 0 : quint32(got / length);
         if (chunkCount == 0) {
-            lastError = QStringLiteral("Cannot read record %1 of %2").arg(n).arg(path);
-            return TStatus::Error(lastError);
+            const QString message
+                = QStringLiteral("Cannot read record %1 of %2: the file is damaged or unreadable")
+                      .arg(n)
+                      .arg(path);
+            if (readError.isEmpty())
+                readError = message;
+            lastError = message;
+            return TStatus::Error(message);
         }
     }
     *record = chunk.constData() + qsizetype(n - chunkFirst) * header.Layout.RecordLength;

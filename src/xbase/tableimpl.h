@@ -63,6 +63,9 @@ struct TTable::TImpl {
     std::unique_ptr<TExpression> filter;
     QString filterText;
     QString lastError;
+    // Set by RecordPtr when a record could not be read (a damaged block, an I/O error); the
+    // operation that asked for it reports it instead of treating a blank record as data.
+    QString readError;
     QHash<QString, int> fieldNames; // upper-case name -> index
 
     // Position.
@@ -159,6 +162,15 @@ struct TTable::TImpl {
     TStatus BeginWrite();
     TStatus FinishWrite();
     void AbortWrite();
+    // The read error since the last call, as a failure (recorded as the last error), or Ok.
+    TStatus TakeReadError()
+    {
+        if (readError.isEmpty())
+            return TStatus::Ok();
+        TStatus st = Fail(readError);
+        readError.clear();
+        return st;
+    }
     TStatus ReadRecordFresh(quint32 n, QByteArray* out);
     QString ReadMemo(const char* record, int field);
     TRecordContext Context(const char** recordHolder);
@@ -181,6 +193,7 @@ struct TTable::TImpl {
     // recorded as the last error.
     TStatus FlushAndSync(TReadLock& lock)
     {
+        readError.clear();
         TStatus st = Flush();
         if (st.ok())
             st = lock.Take();

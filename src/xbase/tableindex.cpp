@@ -18,6 +18,7 @@ TStatus TTable::TImpl::ComputeAllKeys(
     TRecordContext ctx = Context(&record);
     const int length = header.Layout.RecordLength;
     std::string key;
+    readError.clear();
     for (quint32 n = 1; n <= header.RecordCount; ++n) {
         TStatus st = ReadRecord(n, &record);
         if (!st.ok())

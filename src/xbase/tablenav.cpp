@@ -170,7 +170,9 @@ TStatus TTable::First()
     if (!moved)
         d->SetEof();
     d->bof = d->eof;
-    return d->Track(st);
+    if (!st.ok())
+        return d->Track(st);
+    return d->TakeReadError();
 }
 
 TStatus TTable::Last()
@@ -195,7 +197,9 @@ TStatus TTable::Last()
         d->SetEof();
         d->bof = true;
     }
-    return d->Track(st);
+    if (!st.ok())
+        return d->Track(st);
+    return d->TakeReadError();
 }
 
 TStatus TTable::Skip(int count)
@@ -228,7 +232,7 @@ TStatus TTable::Skip(int count)
             }
         }
     }
-    return TStatus::Ok();
+    return d->TakeReadError();
 }
 
 bool TTable::Eof() const
@@ -251,7 +255,8 @@ TStatus TTable::Go(int recordNumber)
                            .arg(recordNumber)
                            .arg(d->header.RecordCount));
     d->MoveTo(quint32(recordNumber));
-    return TStatus::Ok();
+    (void)d->RecordPtr(d->recno);
+    return d->TakeReadError();
 }
 
 int TTable::RecNo() const
@@ -324,13 +329,14 @@ bool TTable::Seek(const QString& key, TSeekMode mode)
             d->tagEntryKnown = true;
             d->tagCursor = cursor;
             d->tagCursorGeneration = d->indexGeneration;
-            return true;
+            return d->TakeReadError().ok();
         }
         st = down ? tree.Prev(&cursor) : tree.Next(&cursor);
     }
     if (!st.ok())
         (void)d->Track(st);
     d->SetEof();
+    (void)d->TakeReadError();
     return false;
 }
 
