@@ -228,7 +228,8 @@ TStatus TTable::TImpl::OpenFiles(const QString& tablePath, bool readOnlyMode)
             }
         }
     }
-    blank = BlankRecord(header.Layout, header.IsVfp());
+    if (st.ok())
+        blank = BlankRecord(header.Layout, header.IsVfp());
     cdxPath = fs->Companion(path, QStringLiteral(".cdx"));
     if (st.ok() && header.HasStructuralIndex()) {
         if (!fs->Exists(cdxPath))
