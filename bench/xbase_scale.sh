@@ -4,7 +4,7 @@
 # Builds a RECORDS-response table of a 56-question survey (default 1,000,000) and measures, each in
 # a process of its own under /usr/bin/time -v (peak memory of the whole process):
 #   open + one e-mail seek;  a merge of 100 new responses with the duplicate checks;
-#   merges of 10,000, 100,000 and 400,000 responses into an empty table.
+#   merges of 10,000, 100,000 and 400,000 responses into an empty table (SKIP_EMPTY=1 leaves them out).
 set -euo pipefail
 build="${1:?usage: $0 BUILD_DIR [RECORDS]}"
 records="${2:-1000000}"
@@ -24,6 +24,7 @@ for side in "" --sqlite; do
   run "open+seek again ${side:-engine}" "$bench" --open-seek "$dir" $((records * 3 / 7)) $side
   run "merge 100 ${side:-engine}" "$bench" --merge "$dir" 100 "$records" $side
 done
+[ -n "${SKIP_EMPTY:-}" ] && exit 0
 for n in 10000 100000 400000; do
   for side in "" --sqlite; do
     mkdir -p "$dir/e$n$side"
