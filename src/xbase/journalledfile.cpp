@@ -142,7 +142,7 @@ TStatus TJournalledFile::Before(TFileBefore* before)
     return keep(m_cut, m_baseSize);
 }
 
-TStatus TJournalledFile::Apply()
+TStatus TJournalledFile::Apply(bool sync)
 {
     TStatus st;
     if (m_cut < m_baseSize)
@@ -151,7 +151,7 @@ TStatus TJournalledFile::Apply()
         st = m_file->WriteAt(it->first, it->second.constData(), it->second.size());
     if (st.ok() && m_file->Size() != m_size)
         st = m_file->Truncate(m_size);
-    if (st.ok())
+    if (st.ok() && sync)
         st = m_file->Sync();
     if (st.ok())
         Discard();

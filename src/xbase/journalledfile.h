@@ -40,8 +40,9 @@ public:
     TStatus Begin();
     // What the held writes will overwrite or cut off, read from the file as it is now.
     TStatus Before(TFileBefore* before);
-    // Writes the held bytes into the file (lowest offsets first) and syncs it; stops holding.
-    TStatus Apply();
+    // Writes the held bytes into the file (lowest offsets first), syncs it unless told not to,
+    // and stops holding.
+    TStatus Apply(bool sync = true);
     // Forgets the held writes; the file was never touched.
     void Discard();
 

@@ -72,9 +72,17 @@ TStatus TTable::TImpl::FinishWrite()
         AbortWrite();
         return st;
     }
-    for (TJournalledFile* file : files)
+    // All three files are written before the first sync, so that the disk works on them together.
+    std::vector<TJournalledFile*> written;
+    for (TJournalledFile* file : files) {
+        if (st.ok() && file->Holding() && file->Changed())
+            written.push_back(file);
         if (st.ok() && file->Holding())
-            st = file->Apply();
+            st = file->Apply(false);
+    }
+    for (TJournalledFile* file : written)
+        if (st.ok())
+            st = file->Sync();
     // Removing the journal is the moment of commit. Its folder entry is not synced again (one
     // wait less per commit): after a power cut a journal that comes back undoes the last commit
     // whole, which leaves the files consistent.
