@@ -395,12 +395,13 @@ void TORVMainForm::CreatePages()
     lblCurrentFilter = new QLabel(QStringLiteral("Filter: None"), gbOptions);
     auto* optionsLayout = new QVBoxLayout(gbOptions);
     optionsLayout->addWidget(lblCurrentFilter);
-    for (const QString& caption : {QStringLiteral("Set F&ilter Options..."),
-             QStringLiteral("&Chart Toolbox..."), QStringLiteral("E&xport to")}) {
-        auto* button = ButtonFor(NotYet(caption), gbOptions);
+    btnSetFilterOptions = NotYet(QStringLiteral("Set F&ilter Options..."));
+    btnChartView = NotYet(QStringLiteral("&Chart Toolbox..."));
+    btnExportChart = NotYet(QStringLiteral("E&xport to"));
+    for (QAction* command : {btnSetFilterOptions, btnChartView, btnExportChart}) {
+        auto* button = ButtonFor(command, gbOptions);
         button->setObjectName(QStringLiteral("analysisButton"));
-        connect(btnUpdateNow, &QAction::changed, button,
-            [this, button] { button->setEnabled(btnUpdateNow->isEnabled()); });
+        button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
         optionsLayout->addWidget(button);
     }
     SetHelpContext(gbOptions, 1103);
@@ -411,6 +412,7 @@ void TORVMainForm::CreatePages()
     chartArea->setWordWrap(true);
     chartArea->setFrameShape(QFrame::StyledPanel);
     SetHelpContext(chartArea, 1104);
+    pnlAnalysisDisplay = chartArea;
 
     auto* grid = new QGridLayout(analysis);
     auto* top = new QHBoxLayout;
