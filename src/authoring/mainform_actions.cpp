@@ -404,6 +404,8 @@ void TORVMainForm::CreatePages()
         button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
         optionsLayout->addWidget(button);
     }
+    optionsLayout->addStretch(1);
+    lblCurrentFilter->setWordWrap(true);
     SetHelpContext(gbOptions, 1103);
     auto* chartArea = new QLabel(QStringLiteral("The results of the chosen question are charted here once "
                                                 "responses have been downloaded."),

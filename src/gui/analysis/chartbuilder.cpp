@@ -68,11 +68,29 @@ QValueAxis* CountAxis(const TContext& c)
     return axis;
 }
 
+// A label too long to stand under its bar is broken into two lines at the blank nearest its
+// middle (the axis would otherwise cut it short).
+QString AxisLabel(const QString& label, int count)
+{
+    const qsizetype room = std::max(8, 72 / std::max(count, 1));
+    if (label.size() <= room)
+        return label;
+    qsizetype best = -1;
+    for (qsizetype i = 0; i < label.size(); ++i) {
+        if (label[i] == QLatin1Char(' ')
+            && (best < 0 || qAbs(i - label.size() / 2) < qAbs(best - label.size() / 2)))
+            best = i;
+    }
+    if (best < 0)
+        return label.toHtmlEscaped();
+    return label.left(best).toHtmlEscaped() + QStringLiteral("<br>") + label.mid(best + 1).toHtmlEscaped();
+}
+
 QStringList Labels(const TContext& c)
 {
     QStringList labels;
     for (const TChartPoint& p : c.data.Points)
-        labels << p.Label;
+        labels << AxisLabel(p.Label, c.Count());
     return labels;
 }
 
@@ -142,7 +160,7 @@ void AddLineKind(const TContext& c, TChartMarks* marks)
     auto* categories = new QCategoryAxis;
     categories->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
     for (int i = 0; i < c.Count(); ++i)
-        categories->append(c.data.Points[size_t(i)].Label, i);
+        categories->append(AxisLabel(c.data.Points[size_t(i)].Label, c.Count()), i);
     categories->setRange(-0.5, std::max(0.5, c.Count() - 0.5));
     categories->setGridLineVisible(false);
     QValueAxis* values = CountAxis(c);

@@ -41,6 +41,8 @@ TORVFilterBuilder::TORVFilterBuilder(const TSurvey& survey, const std::vector<TQ
     lbCurrentFilter = new QListWidget(this);
     lbCurrentFilter->setObjectName(QStringLiteral("lbCurrentFilter"));
     lbCurrentFilter->setMinimumHeight(90);
+    lbCurrentFilter->setWordWrap(true);
+    lbCurrentFilter->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     btnRemoveFilter = new QPushButton(QStringLiteral("&Remove"), this);
     btnClearAll = new QPushButton(QStringLiteral("&Clear All"), this);
     cmbQList = new QComboBox(this);
@@ -79,9 +81,9 @@ TORVFilterBuilder::TORVFilterBuilder(const TSurvey& survey, const std::vector<TQ
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(current, 1);
-    layout->addWidget(condition, 2);
+    layout->addWidget(condition, 1);
     layout->addLayout(MakeButtons());
-    resize(560, 520);
+    resize(640, 420);
 
     SetHelpContext(lbCurrentFilter, 4201);
     SetHelpContext(btnRemoveFilter, 4202);

@@ -21,6 +21,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QStackedWidget>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -188,16 +189,25 @@ private Q_SLOTS:
         View(w)->chartMainClickSeries("Other");
         shoot("analysis-other-answers.png");
 
+        auto byID = [&](int id) -> const TQuestion& {
+            for (int i = 0; i < w.Survey().QuestionCount(); ++i) {
+                if (w.Survey().GetQuestion(i).ID == id)
+                    return w.Survey().GetQuestion(i);
+            }
+            return w.Survey().GetQuestion(0);
+        };
         TFilterList filter;
-        filter.AddChoiceItem(w.Survey().GetQuestion(2), true, 0);
-        filter.AddNumericItem(w.Survey().GetQuestion(8), 0, "10");
+        filter.AddChoiceItem(byID(3), true, 0);
+        filter.AddNumericItem(byID(8), 0, "10");
         std::vector<TQuestionEntry> entries;
         for (int i = 0; i < w.cmbQuestionList->count(); ++i)
             entries.push_back({w.cmbQuestionList->itemText(i), w.cmbQuestionList->itemData(i).toInt()});
         TORVFilterBuilder builder(w.Survey(), entries, filter, &w);
         builder.show();
-        builder.cmbQList->setCurrentIndex(5);
-        Q_EMIT builder.cmbQList->activated(5);
+        builder.cmbQList->setCurrentIndex(1);
+        Q_EMIT builder.cmbQList->activated(1);
+        builder.rbDidNotSelect->setChecked(true);
+        builder.lbResponses->setCurrentRow(0);
         QTest::qWait(300);
         QVERIFY(builder.grab().save(dir + "/filter-builder.png"));
         w.Survey().SetModified(false);
