@@ -127,4 +127,5 @@ private:
     TResponseTableModel* rawModel_ = nullptr;
     TChartStyle background_;
     TChartStyle style_;
+    bool toolPlaced_ = false;
 };

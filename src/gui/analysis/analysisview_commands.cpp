@@ -89,6 +89,10 @@ void TORVAnalysisView::btnChartViewClick()
     }
     tool_->LoadStyle(style_);
     tool_->setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    if (!toolPlaced_) {
+        tool_->PlaceBeside(window());
+        toolPlaced_ = true;
+    }
     tool_->show();
 }
 

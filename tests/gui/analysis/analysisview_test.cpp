@@ -209,6 +209,19 @@ private Q_SLOTS:
             QCOMPARE(survey_->GetQuestion(i).ChartType, int(ctHorizontalBar));
     }
 
+    void toolboxKeepsItsPosition()
+    {
+        {
+            TORVChartTool tool;
+            tool.move(123, 45);
+        }
+        QCOMPARE(AppSettings().ReadInteger("Chart Toolbox", "Top", -200), 45);
+        QCOMPARE(AppSettings().ReadInteger("Chart Toolbox", "Left", -200), 123);
+        TORVChartTool again;
+        again.PlaceBeside(view_.get());
+        QCOMPARE(again.pos(), QPoint(123, 45));
+    }
+
     void rawDeleteRetallies()
     {
         Select(0);
