@@ -111,6 +111,7 @@ void ImportServerDataFileCommand(TORVMainForm& form, TSurveyResponseTable& respo
     TImportProgress progress(&form);
     TIntakeHooks hooks;
     hooks.ShowError = [](const QString& message) { ShowError(message); };
+    hooks.Inform = [](const QString& message) { ShowInformation(message); };
     hooks.Progress = [&progress](qint64 done, qint64 total) { return progress.Report(done, total); };
     hooks.AnalyzeResults = [&responses] { responses.AnalyzeResults(); };
     const TImportOutcome outcome = ImportServerDataFile(survey, table, *chosen, hooks);
