@@ -10,8 +10,8 @@
 
 #include "core/analysis/analyzeresults.h"
 #include "core/analysis/rangerule.h"
-#include "responses/responsefields.h"
-#include "survey/survey.h"
+#include "core/responses/responsefields.h"
+#include "core/survey/survey.h"
 #include "xbase/table.h"
 
 #include <QTemporaryDir>

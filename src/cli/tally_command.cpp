@@ -4,7 +4,7 @@
 #include "cli/commands.h"
 #include "core/analysis/analyzeresults.h"
 #include "core/analysis/chartdata.h"
-#include "survey/survey.h"
+#include "core/survey/survey.h"
 #include "xbase/table.h"
 
 #include <QFile>

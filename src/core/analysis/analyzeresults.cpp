@@ -2,8 +2,8 @@
 
 #include "core/analysis/filterlist.h"
 #include "core/analysis/rangerule.h"
-#include "platform/progress.h"
-#include "survey/survey.h"
+#include "core/interaction/progress.h"
+#include "core/survey/survey.h"
 #include "xbase/table.h"
 
 #include <QElapsedTimer>

@@ -1,6 +1,6 @@
 #include "core/analysis/chartdata.h"
 
-#include "survey/question.h"
+#include "core/survey/question.h"
 
 #include <cmath>
 

@@ -1,6 +1,6 @@
 #include "core/analysis/filterlist.h"
 
-#include "survey/question.h"
+#include "core/survey/question.h"
 
 #include <QRegularExpression>
 

@@ -1,12 +1,12 @@
 #include "gui/analysis/analysisview.h"
 
-#include "app/help.h"
+#include "gui/help/help.h"
 #include "gui/analysis/chart.h"
 #include "gui/analysis/charttool.h"
 #include "gui/analysis/memodelegate.h"
 #include "gui/analysis/responsemodel.h"
-#include "responses/responsetable.h"
-#include "survey/survey.h"
+#include "core/responses/responsetable.h"
+#include "core/survey/survey.h"
 #include "xbase/table.h"
 
 #include <QAction>

@@ -1,14 +1,14 @@
 // The analysis tab's commands: the filter, the chart toolbox, raw results editing and the exports.
-#include "app/messages.h"
+#include "gui/seams/messages.h"
 #include "gui/analysis/analysisview.h"
 #include "gui/analysis/chart.h"
 #include "gui/analysis/charttool.h"
 #include "gui/analysis/filterbuilder.h"
 #include "gui/analysis/officehandover.h"
 #include "gui/analysis/responsemodel.h"
-#include "platform/progress.h"
-#include "responses/responsetable.h"
-#include "survey/survey.h"
+#include "core/interaction/progress.h"
+#include "core/responses/responsetable.h"
+#include "core/survey/survey.h"
 #include "xbase/expression.h"
 #include "xbase/table.h"
 

@@ -1,10 +1,10 @@
 #include "gui/analysis/charttool.h"
 
-#include "app/help.h"
-#include "app/messages.h"
+#include "gui/help/help.h"
+#include "gui/seams/messages.h"
 #include "gui/analysis/chartbuilder.h"
-#include "platform/inisettings.h"
-#include "platform/settingstable.h"
+#include "core/base/inisettings.h"
+#include "core/base/settingstable.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,8 +1,8 @@
 #include "gui/analysis/filterbuilder.h"
 
-#include "app/help.h"
-#include "app/messages.h"
-#include "survey/survey.h"
+#include "gui/help/help.h"
+#include "gui/seams/messages.h"
+#include "core/survey/survey.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>

@@ -3,8 +3,8 @@
 // A survey with questions of every style and a response table for it in a temporary folder, with
 // records written straight through the table engine.
 
-#include "responses/responsefields.h"
-#include "survey/survey.h"
+#include "core/responses/responsefields.h"
+#include "core/survey/survey.h"
 #include "xbase/table.h"
 
 #include <QMap>

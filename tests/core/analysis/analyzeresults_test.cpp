@@ -1,6 +1,6 @@
 #include "analysisfixture.h"
 #include "core/analysis/analyzeresults.h"
-#include "platform/progress.h"
+#include "core/interaction/progress.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "core/analysis/chartdata.h"
 #include "core/analysis/rangerule.h"
-#include "survey/question.h"
+#include "core/survey/question.h"
 
 #include <gtest/gtest.h>
 

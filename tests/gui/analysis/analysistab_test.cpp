@@ -2,16 +2,16 @@
 // survey with responses, the filter builder's OK, the chart toolbox. With ORVALLE_SCREENSHOT_DIR
 // set (and a survey with responses in ORVALLE_SCREENSHOT_SURVEY) it also writes the screenshots
 // of docs/screenshots.
-#include "app/scriptedseams.h"
-#include "authoring/mainform.h"
+#include "support/scriptedseams.h"
+#include "gui/mainwindow/mainform.h"
 #include "gui/analysis/analysisview.h"
 #include "gui/analysis/chart.h"
 #include "gui/analysis/charttool.h"
 #include "gui/analysis/filterbuilder.h"
-#include "platform/inisettings.h"
-#include "platform/settingstable.h"
-#include "responses/responsecommands.h"
-#include "survey/survey.h"
+#include "core/base/inisettings.h"
+#include "core/base/settingstable.h"
+#include "gui/responses/responsecommands.h"
+#include "core/survey/survey.h"
 
 #include <QAction>
 #include <QComboBox>

@@ -1,12 +1,12 @@
-#include "app/scriptedseams.h"
+#include "support/scriptedseams.h"
 #include "gui/analysis/analysisview.h"
 #include "gui/analysis/chart.h"
 #include "gui/analysis/charttool.h"
 #include "gui/analysis/officehandover.h"
-#include "platform/inisettings.h"
-#include "responses/responsefields.h"
-#include "responses/responsetable.h"
-#include "survey/survey.h"
+#include "core/base/inisettings.h"
+#include "core/responses/responsefields.h"
+#include "core/responses/responsetable.h"
+#include "core/survey/survey.h"
 #include "xbase/table.h"
 
 #include <QAbstractSeries>

@@ -1,7 +1,7 @@
-#include "app/scriptedseams.h"
+#include "support/scriptedseams.h"
 #include "gui/analysis/filterbuilder.h"
-#include "platform/inisettings.h"
-#include "survey/survey.h"
+#include "core/base/inisettings.h"
+#include "core/survey/survey.h"
 
 #include <QComboBox>
 #include <QLineEdit>
