@@ -132,6 +132,12 @@ void HttpServer::Route()
     server_->Post(".*",
         [this, respond](
             const httplib::Request& in, httplib::Response& out, const httplib::ContentReader& reader) {
+            if (in.is_multipart_form_data()) {
+                LogRequest(log_, in.remote_addr, in.method, in.path, 415, 0, false);
+                WriteReply(
+                    PageReply(415, "Unsupported form", "This server reads form-encoded posts only."), out);
+                return;
+            }
             const auto deadline = Clock::now() + std::chrono::seconds(options_.bodySeconds);
             std::string body;
             bool tooLarge = false, tooSlow = false;
