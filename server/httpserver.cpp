@@ -5,12 +5,24 @@
 
 #include <chrono>
 #include <httplib.h>
+#include <sys/socket.h>
 
 namespace orvserver {
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
+
+} // namespace
+
+// The library listens with a backlog of five connections; bursts of new connections beyond
+// that were dropped. Listening again on the bound socket widens the queue.
+class ListeningServer : public httplib::Server {
+public:
+    void WidenBacklog() { ::listen(svr_sock_, SOMAXCONN); }
+};
+
+namespace {
 
 // The part of the path below the base path, or false when the path lies outside it.
 bool BelowBase(const std::string& path, const std::string& base, std::string& rest)
@@ -66,7 +78,7 @@ void WriteReply(Reply reply, httplib::Response& out)
 } // namespace
 
 HttpServer::HttpServer(RequestHandler& handler, HttpOptions options, std::ostream& log)
-    : server_(std::make_unique<httplib::Server>())
+    : server_(std::make_unique<ListeningServer>())
     , handler_(handler)
     , options_(std::move(options))
     , log_(log)
@@ -91,7 +103,10 @@ bool HttpServer::Bind()
         port_ = server_->bind_to_any_port(options_.address);
     else
         port_ = server_->bind_to_port(options_.address, options_.port) ? options_.port : -1;
-    return port_ > 0;
+    if (port_ <= 0)
+        return false;
+    server_->WidenBacklog();
+    return true;
 }
 
 void HttpServer::Serve()

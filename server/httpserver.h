@@ -11,11 +11,9 @@
 #include <memory>
 #include <string>
 
-namespace httplib {
-class Server;
-}
-
 namespace orvserver {
+
+class ListeningServer;
 
 struct HttpOptions {
     std::string address = "127.0.0.1";
@@ -40,7 +38,7 @@ public:
 
 private:
     void Route();
-    std::unique_ptr<httplib::Server> server_;
+    std::unique_ptr<ListeningServer> server_;
     RequestHandler& handler_;
     HttpOptions options_;
     std::ostream& log_;

@@ -84,7 +84,8 @@ ServerProcess::ServerProcess(std::string database, std::vector<std::string> extr
 ServerProcess::~ServerProcess()
 {
     Kill();
-    std::filesystem::remove(logPath_);
+    if (!std::getenv("ORVALLE_KEEP_SERVER_LOGS"))
+        std::filesystem::remove(logPath_);
 }
 
 std::unique_ptr<httplib::Client> ServerProcess::Client() const
