@@ -59,6 +59,18 @@ bool IsServerName(std::string_view name)
     return false;
 }
 
+// A name holding "=" could not be read back as Name=Value, and one holding a line break would
+// split the response in two.
+bool IsStorableName(std::string_view name)
+{
+    if (name.empty())
+        return false;
+    for (unsigned char c : name)
+        if (c == '=' || c < ' ' || c == 0x7f)
+            return false;
+    return true;
+}
+
 } // namespace
 
 void AppendDataItem(std::string& line, std::string_view name, std::string_view value)
@@ -88,8 +100,7 @@ ResponseText MakeResponseText(
     AppendDataItem(text.head, "RemoteAddr", remoteAddr);
     AppendDataItem(text.head, "UserAgent", userAgent);
     for (const auto& field : fields) {
-        // A name holding "=" could not be read back as Name=Value.
-        if (field.name.empty() || field.name.find('=') != std::string::npos)
+        if (!IsStorableName(field.name))
             continue;
         if (IsRoutingField(field.name) || IsServerName(field.name))
             continue;
