@@ -50,7 +50,7 @@ private:
             idle_.push_back(std::move(connection));
     }
 
-    static constexpr std::size_t kMaxIdle = 16;
+    static constexpr std::size_t kMaxIdle = 64;
     Factory factory_;
     std::mutex mutex_;
     std::vector<std::unique_ptr<Connection>> idle_;

@@ -34,10 +34,12 @@ std::string Printable(std::string_view text)
     return out;
 }
 
-void Write(std::ostream& log, const std::string& line)
+// One write per line, so lines of different threads never interleave.
+void Write(std::ostream& log, std::string line)
 {
+    line += '\n';
     std::lock_guard lock(logMutex);
-    log << line << '\n';
+    log.write(line.data(), static_cast<std::streamsize>(line.size()));
     log.flush();
 }
 

@@ -105,6 +105,7 @@ std::string ResultUrlOfSurveyText(std::string_view surveyText)
 SurveyService::SurveyService(ResponseStore& store, ServiceOptions options)
     : store_(store)
     , options_(options)
+    , surveys_(store)
     , commits_(store)
 {
 }
@@ -180,6 +181,7 @@ Reply SurveyService::Register(const Request& request, bool withSurveyFile)
     }
     if (!store_.RegisterSurvey(survey))
         return RegisterErrorReply("This survey is already registered with this server under another ID.");
+    surveys_.Forget(survey.name);
     return RegistrationCompleteReply();
 }
 
@@ -273,7 +275,7 @@ Reply SurveyService::FormPost(const Request& request)
     Reply refusal;
     if (!Decode(request.body, fields, refusal))
         return refusal;
-    const auto survey = store_.FindSurvey(FieldValue(fields, "SurveyFile"));
+    const auto survey = surveys_.Find(FieldValue(fields, "SurveyFile"));
     if (!survey)
         return PageReply(404, "Survey not open",
             "This survey is not registered with this server, so your answers were not stored.");
@@ -293,7 +295,8 @@ Reply SurveyService::RedirectAfterPost(const SurveyRecord& survey, const std::st
     // A survey registered without its file learns its result address from the first post.
     if (target.empty() && survey.questions.empty() && IsRedirectTarget(postedResultUrl)) {
         store_.SetResultUrlIfEmpty(survey.name, postedResultUrl);
-        if (const auto stored = store_.FindSurvey(survey.name))
+        surveys_.Forget(survey.name);
+        if (const auto stored = surveys_.Find(survey.name))
             target = stored->resultUrl;
     }
     if (!IsRedirectTarget(target))

@@ -7,6 +7,7 @@
 #include "formfields.h"
 #include "request.h"
 #include "store.h"
+#include "surveycache.h"
 
 #include <string>
 
@@ -42,6 +43,7 @@ private:
 
     ResponseStore& store_;
     ServiceOptions options_;
+    SurveyCache surveys_;
     CommitQueue commits_;
 };
 
