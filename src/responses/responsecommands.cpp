@@ -5,6 +5,7 @@
 #include "authoring/mainform.h"
 #include "platform/progress.h"
 #include "responses/importdatafile.h"
+#include "responses/servercommands.h"
 #include "survey/survey.h"
 #include "xbase/table.h"
 
@@ -105,6 +106,7 @@ TSurveyResponseTable& AttachResponseCommands(TORVMainForm& form)
         [&form, &responses] { ResetLocalResponsesCommand(form, responses.Table()); });
     form.SetCommand(form.miImportServerDataFile,
         [&form, &responses] { ImportServerDataFileCommand(form, responses.Table()); });
+    AttachServerCommands(form, responses.Table());
     form.CheckForButtons();
     return responses;
 }

@@ -2,6 +2,7 @@
 // both register forms, the download to files, the checks of the replies, a server that is not
 // there and one that never answers.
 
+#include "localserver.h"
 #include "responses/httpclient.h"
 #include "responses/serverexchange.h"
 #include "responses/serverprotocol.h"
@@ -30,37 +31,6 @@ QCoreApplication& App()
     static QCoreApplication app(argc, argv);
     return app;
 }
-
-// A real orvalle-server on a free loopback port, stopped at the end of the test.
-class LocalServer {
-public:
-    explicit LocalServer(const QString& database)
-    {
-        process_.setProgram(QStringLiteral(ORVALLE_SERVER_BINARY));
-        process_.setArguments({"--port", "0", "--database", database});
-        process_.setProcessChannelMode(QProcess::MergedChannels);
-        process_.start();
-        const QRegularExpression listening(QStringLiteral("listening on (http://\\S+)"));
-        QByteArray log;
-        for (int i = 0; i < 100 && url_.isEmpty(); ++i) {
-            process_.waitForReadyRead(100);
-            log += process_.readAll();
-            const auto match = listening.match(QString::fromUtf8(log));
-            if (match.hasMatch())
-                url_ = match.captured(1);
-        }
-    }
-    ~LocalServer()
-    {
-        process_.terminate();
-        process_.waitForFinished(5000);
-    }
-    const QString& Url() const { return url_; }
-
-private:
-    QProcess process_;
-    QString url_;
-};
 
 QString ReadAll(const QString& path)
 {
