@@ -1,5 +1,6 @@
 #include "authoring/headereditor.h"
 
+#include "app/help.h"
 #include "authoring/dialogposition.h"
 #include "platform/settingstable.h"
 
@@ -35,6 +36,8 @@ TORVHeader::TORVHeader(QWidget* parent)
     layout->addWidget(memoText, 1);
     layout->addLayout(buttons);
     resize(400, 220);
+    SetHelpContexts({{memoText, 851}, {btnOK, 2}, {btnCancel, 3}});
+    ShareHelpWithLabels(this);
 }
 
 void TORVHeader::showEvent(QShowEvent* event)
