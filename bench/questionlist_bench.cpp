@@ -1,11 +1,11 @@
 // Rebuilding the main window's question list (RefreshQuestionList) for a large survey: renumbering,
 // building the rows, refilling the analysis combo and laying the list out again.
-#include "app/scriptedseams.h"
-#include "authoring/mainform.h"
-#include "authoring/questionrows.h"
-#include "platform/inisettings.h"
-#include "platform/settings.h"
-#include "survey/survey.h"
+#include "support/scriptedseams.h"
+#include "gui/mainwindow/mainform.h"
+#include "core/authoring/questionrows.h"
+#include "core/base/inisettings.h"
+#include "core/base/settings.h"
+#include "core/survey/survey.h"
 
 #include <QApplication>
 #include <QListView>

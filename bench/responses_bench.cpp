@@ -2,8 +2,8 @@
 // per address and per e-mail address enforced: the cost of AddResponses as the file grows.
 // Run: build-*/bench/responses_bench  (reports seconds per merge and peak memory).
 
-#include "responses/addresponses.h"
-#include "survey/survey.h"
+#include "core/responses/addresponses.h"
+#include "core/survey/survey.h"
 
 #include <QFile>
 #include <QTemporaryDir>

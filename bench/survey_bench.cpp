@@ -1,7 +1,7 @@
 // Load and save of large surveys: the survey file must stay quick at thousands of items.
 
-#include "platform/clock.h"
-#include "survey/survey.h"
+#include "core/base/clock.h"
+#include "core/survey/survey.h"
 
 #include <QLocale>
 #include <QTemporaryDir>

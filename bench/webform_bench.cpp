@@ -1,7 +1,7 @@
 // Page generation for surveys of growing size: the cost should grow linearly with the items.
 
-#include "survey/survey.h"
-#include "webform/page.h"
+#include "core/survey/survey.h"
+#include "core/webform/page.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -18,10 +18,33 @@ endfunction()
 function(orvalle_add_qtest name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
-  target_link_libraries(${name} PRIVATE orvalle_ui orvalle_core Qt6::Test ${ARG_LIBS})
+  target_link_libraries(${name} PRIVATE orvalle_gui orvalle_core orvalle_test_seams Qt6::Test ${ARG_LIBS})
   target_compile_definitions(${name} PRIVATE
     ORVALLE_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
     ORVALLE_FIXTURES_DIR="${PROJECT_SOURCE_DIR}/tests/fixtures")
   add_test(NAME ${name} COMMAND ${name})
   set_tests_properties(${name} PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 300)
+endfunction()
+
+# orvalle_check_no_widget_headers(DIR ...)
+# Every build (and ctest) fails when a file under DIR includes a header of a window module.
+function(orvalle_check_no_widget_headers)
+  set(script ${PROJECT_SOURCE_DIR}/cmake/CheckNoWidgets.cmake)
+  set(stamp ${CMAKE_CURRENT_BINARY_DIR}/no_widget_headers.stamp)
+  set(sources "")
+  foreach(dir IN LISTS ARGN)
+    file(GLOB_RECURSE found CONFIGURE_DEPENDS "${dir}/*.h" "${dir}/*.cpp")
+    list(APPEND sources ${found})
+  endforeach()
+  string(REPLACE ";" "\\;" dirs "${ARGN}")
+  add_custom_command(OUTPUT ${stamp}
+    COMMAND ${CMAKE_COMMAND} "-DDIRS=${dirs}" -DSTAMP=${stamp} -P ${script}
+    DEPENDS ${sources} ${script}
+    COMMENT "Checking that core code includes no window headers"
+    VERBATIM)
+  add_custom_target(orvalle_no_widget_headers ALL DEPENDS ${stamp})
+  if(ORVALLE_BUILD_TESTS)
+    add_test(NAME core_includes_no_widget_headers
+      COMMAND ${CMAKE_COMMAND} "-DDIRS=${dirs}" -P ${script})
+  endif()
 endfunction()

@@ -1,7 +1,7 @@
 // libFuzzer target: a server data file of arbitrary bytes read line by line (with a small line
 // limit, so that overlong lines are met), each line tested and split into its Name=Value items.
 
-#include "responses/datafile.h"
+#include "core/responses/datafile.h"
 
 #include <QCoreApplication>
 #include <QDir>

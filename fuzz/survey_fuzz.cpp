@@ -1,7 +1,7 @@
 // libFuzzer target: the survey-file reader and Load on arbitrary bytes.
 
-#include "platform/profilefile.h"
-#include "survey/survey.h"
+#include "core/base/profilefile.h"
+#include "core/survey/survey.h"
 
 #include <QCoreApplication>
 #include <QDir>

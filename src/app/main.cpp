@@ -1,7 +1,7 @@
-#include "app/about.h"
-#include "app/filetype.h"
-#include "authoring/mainform.h"
-#include "responses/responsecommands.h"
+#include "gui/help/about.h"
+#include "core/startup/filetype.h"
+#include "gui/mainwindow/mainform.h"
+#include "gui/responses/responsecommands.h"
 
 #include <QApplication>
 #include <QDateTime>

@@ -2,10 +2,10 @@
 // prints the field-mapping text of a survey.
 
 #include "cli/commands.h"
-#include "responses/addresponses.h"
-#include "responses/codebook.h"
-#include "responses/responsefields.h"
-#include "survey/survey.h"
+#include "core/responses/addresponses.h"
+#include "core/responses/codebook.h"
+#include "core/responses/responsefields.h"
+#include "core/survey/survey.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,8 +1,8 @@
 // orvalle-cli page SURVEY.orv OUT.htm [--data-dir DIR]
 // Generates the survey's web page as the program's publish dialog would, without saving the survey.
 
-#include "survey/survey.h"
-#include "webform/page.h"
+#include "core/survey/survey.h"
+#include "core/webform/page.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,9 +1,9 @@
 // orvalle-cli survey: converts survey files to and from their JSON form (docs/survey-json.md).
 
 #include "cli/commands.h"
-#include "platform/textfile.h"
-#include "survey/survey.h"
-#include "survey/surveyjson.h"
+#include "core/base/textfile.h"
+#include "core/survey/survey.h"
+#include "core/survey/surveyjson.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,9 +1,9 @@
 // The pieces of the wire format: form decoding with its limits, the response line as the
 // program's reader sees it, the result address inside a registered survey file, receive times.
 
+#include "core/responses/datafile.h"
 #include "dataline.h"
 #include "formfields.h"
-#include "responses/datafile.h"
 #include "stamp.h"
 #include "surveyservice.h"
 

@@ -1,0 +1,245 @@
+#include "core/authoring/listediting.h"
+
+#include "core/base/commatext.h"
+#include "core/authoring/questionrules.h"
+#include "core/survey/survey.h"
+#include "core/webform/render.h"
+
+#include <algorithm>
+
+namespace {
+
+int AddFields(TSurvey& survey, int position, const TItemFields& f)
+{
+    return survey.InsertQuestion(position, f.text, f.style, JoinCommaText(f.options), f.lengthOfResponse,
+        f.includeOther, f.otherLength, f.includeComment, f.commentLength, f.minValue, f.maxValue,
+        f.stepValue);
+}
+
+int CopyOf(const TQuestion& q, TSurvey& into)
+{
+    return into.AddQuestion(q.Text, q.Style, q.Options, q.LengthOfResponse, q.IncludeOther, q.OtherLength,
+        q.IncludeComment, q.CommentLength, q.MinValue, q.MaxValue, q.StepValue);
+}
+
+bool InGroup(const TQuestion& q)
+{
+    return q.IsSkipGroupMember() || q.OwnsSkipGroup();
+}
+
+bool Valid(const TSurvey& survey, int row)
+{
+    return row >= 0 && row < survey.QuestionCount();
+}
+
+std::vector<int> MarkedRows(const TSurvey& survey)
+{
+    std::vector<int> rows;
+    for (int i = 0; i < survey.QuestionCount(); ++i)
+        if (survey.GetQuestion(i).MoveMark)
+            rows.push_back(i);
+    return rows;
+}
+
+void Mark(TSurvey& survey, const std::vector<int>& selected)
+{
+    for (int i = 0; i < survey.QuestionCount(); ++i)
+        survey.GetQuestion(i).MoveMark = std::binary_search(selected.begin(), selected.end(), i);
+}
+
+} // namespace
+
+TItemFields FieldsFromEditor(const TEditorValues& v)
+{
+    TItemFields f;
+    f.text = v.text;
+    f.style = v.style;
+    f.options = MemoLines(v.responses);
+    f.includeOther = v.includeOther;
+    f.otherLength = IntegerOr(v.otherLength, 40);
+    f.includeComment = v.includeComment;
+    f.commentLength = IntegerOr(v.commentLength, 40);
+    // The editor keeps the numeric boxes from being left empty; anything else that is not a
+    // number (an item read with a broken value) falls back to the editor's defaults.
+    f.minValue = IntegerOr(v.minValue, 1);
+    f.maxValue = IntegerOr(v.maxValue, 10);
+    f.stepValue = IntegerOr(v.stepValue, 10);
+    f.lengthOfResponse = -1;
+    if (v.style == qsFreeFormText && v.limited)
+        f.lengthOfResponse = v.length.trimmed().isEmpty() ? 0 : IntegerOr(v.length, 0);
+    return f;
+}
+
+TEditorValues EditorFromItem(const TQuestion& item)
+{
+    TEditorValues v;
+    v.text = item.Text;
+    v.style = item.Style;
+    v.responses = item.OptionList().join(QLatin1Char('\n'));
+    v.includeOther = item.IncludeOther;
+    v.otherLength = QString::number(item.OtherLength);
+    v.includeComment = item.IncludeComment;
+    v.commentLength = QString::number(item.CommentLength);
+    v.limited = item.LengthOfResponse != -1;
+    v.length = v.limited ? QString::number(item.LengthOfResponse) : QString();
+    v.minValue = QString::number(item.MinValue);
+    v.maxValue = QString::number(item.MaxValue);
+    v.stepValue = QString::number(item.StepValue);
+    return v;
+}
+
+int AddItem(TSurvey& survey, const TItemFields& fields, const std::vector<int>& selected)
+{
+    const int position = selected.size() == 1 ? selected.front() : survey.QuestionCount();
+    return AddFields(survey, position, fields);
+}
+
+int AddHeaderItem(TSurvey& survey, const QString& text, const std::vector<int>& selected)
+{
+    const int position = selected.size() == 1 ? selected.front() : survey.QuestionCount();
+    const int index = survey.AddHeader(text);
+    if (position >= index)
+        return index;
+    const int target = std::max(position + 1, 0);
+    survey.MoveQuestion(index, target);
+    return target;
+}
+
+void ReplaceItem(TSurvey& survey, int index, const TItemFields& f)
+{
+    if (!Valid(survey, index))
+        return;
+    survey.UpdateQuestion(index, f.text, f.style, JoinCommaText(f.options), f.lengthOfResponse,
+        f.includeOther, f.otherLength, f.includeComment, f.commentLength, f.minValue, f.maxValue,
+        f.stepValue);
+}
+
+void ReplaceHeader(TSurvey& survey, int index, const QString& text)
+{
+    if (!Valid(survey, index))
+        return;
+    survey.UpdateQuestion(index, text, qsHeader, QString(), 0, false, 40, false, 40, 0, 0, 0);
+}
+
+int DeleteItems(TSurvey& survey, const std::vector<int>& selected, int focusedRow)
+{
+    for (auto it = selected.rbegin(); it != selected.rend(); ++it)
+        survey.DeleteQuestion(*it);
+    const int count = survey.QuestionCount();
+    if (count == 0)
+        return -1;
+    return std::clamp(focusedRow, 0, count - 1);
+}
+
+bool HasAnySkipGroup(const TSurvey& survey)
+{
+    for (int i = 0; i < survey.QuestionCount(); ++i)
+        if (InGroup(survey.GetQuestion(i)))
+            return true;
+    return false;
+}
+
+std::vector<int> MoveItemsUp(TSurvey& survey, const std::vector<int>& selected)
+{
+    Mark(survey, selected);
+    int floor = 0; // rows above this hold marked items that could not move
+    for (int i = 0; i < survey.QuestionCount(); ++i) {
+        if (!survey.GetQuestion(i).MoveMark)
+            continue;
+        if (i > floor)
+            survey.MoveQuestion(i, i - 1);
+        else
+            floor = i + 1;
+    }
+    return MarkedRows(survey);
+}
+
+std::vector<int> MoveItemsDown(TSurvey& survey, const std::vector<int>& selected)
+{
+    Mark(survey, selected);
+    int ceiling = survey.QuestionCount() - 1;
+    for (int i = survey.QuestionCount() - 1; i >= 0; --i) {
+        if (!survey.GetQuestion(i).MoveMark)
+            continue;
+        if (i < ceiling)
+            survey.MoveQuestion(i, i + 1);
+        else
+            ceiling = i - 1;
+    }
+    return MarkedRows(survey);
+}
+
+QString CopyItems(const TSurvey& survey, const std::vector<int>& selected, TSurvey& clipboard)
+{
+    clipboard.ClearQuestions();
+    QString text;
+    for (int row : selected) {
+        if (!Valid(survey, row))
+            continue;
+        CopyOf(survey.GetQuestion(row), clipboard);
+        text += RenderQuestionText(survey, row);
+    }
+    return text;
+}
+
+std::vector<int> PasteItems(const TSurvey& clipboard, TSurvey& survey)
+{
+    std::vector<int> rows;
+    for (int i = 0; i < clipboard.QuestionCount(); ++i)
+        rows.push_back(CopyOf(clipboard.GetQuestion(i), survey));
+    return rows;
+}
+
+bool CreateSkipGroup(TSurvey& survey, const std::vector<int>& selected, int response)
+{
+    if (selected.empty() || !Valid(survey, selected.front() - 1))
+        return false;
+    TQuestion& owner = survey.GetQuestion(selected.front() - 1);
+    if (response < 0 || response >= owner.OptionCount())
+        return false;
+    owner.SkipGroupOfResponse = response;
+    for (int row : selected)
+        if (Valid(survey, row))
+            survey.GetQuestion(row).SkipGroupOfQuestion = owner.ID;
+    survey.MarkModified();
+    return true;
+}
+
+int UngroupSkipGroup(TSurvey& survey, const std::vector<int>& selected)
+{
+    // Start at the first selected item that takes part in a group, so that an ordinary row
+    // selected above it does not make the command do nothing.
+    auto first = std::find_if(selected.begin(), selected.end(),
+        [&](int row) { return Valid(survey, row) && InGroup(survey.GetQuestion(row)); });
+    if (first == selected.end())
+        return 0;
+    int start = *first;
+    while (start >= 0 && InGroup(survey.GetQuestion(start)))
+        --start;
+    int cleared = 0;
+    for (int i = start + 1; i < survey.QuestionCount() && InGroup(survey.GetQuestion(i)); ++i) {
+        TQuestion& q = survey.GetQuestion(i);
+        q.SkipGroupOfQuestion = -1;
+        q.SkipGroupOfResponse = -1;
+        ++cleared;
+    }
+    survey.MarkModified();
+    return cleared;
+}
+
+int ApplyOptions(TSurvey& survey, const std::vector<int>& selected, const QStringList& options)
+{
+    int changed = 0;
+    for (int row : selected) {
+        if (!Valid(survey, row))
+            continue;
+        TQuestion& q = survey.GetQuestion(row);
+        if (q.Style == qsSingleSelect || q.Style == qsMultipleSelect || q.Style == qsSlidingScale
+            || q.Style == qsPullDownList) {
+            q.SetOptionList(options);
+            ++changed;
+        }
+    }
+    survey.MarkModified();
+    return changed;
+}

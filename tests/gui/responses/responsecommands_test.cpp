@@ -1,0 +1,142 @@
+#include "support/scriptedseams.h"
+#include "gui/mainwindow/mainform.h"
+#include "core/base/inisettings.h"
+#include "core/base/settingstable.h"
+#include "gui/responses/responsecommands.h"
+#include "core/survey/survey.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+// The two response commands of the main window, driven through the scripted dialogs.
+class ResponseCommandsTest : public QObject {
+    Q_OBJECT
+private:
+    std::unique_ptr<QTemporaryDir> home_;
+    std::unique_ptr<TScriptedSeams> seams_;
+
+    QString Home(const QString& relative) const { return home_->path() + QLatin1Char('/') + relative; }
+
+    QString WriteFile(const QString& relative, const QByteArray& bytes) const
+    {
+        QFile f(Home(relative));
+        f.open(QIODevice::WriteOnly);
+        f.write(bytes);
+        return f.fileName();
+    }
+
+    // A saved survey whose page has been generated, so that the import is enabled.
+    QString MakeSurvey() const
+    {
+        TSurvey s;
+        s.NewSurvey();
+        s.SetName(QStringLiteral("Poll"));
+        s.SetUniqueName(QStringLiteral("S260101120000"));
+        s.SetHTMLStatus(QStringLiteral("HTML file generated"));
+        s.AddQuestion(QStringLiteral("Colour?"), qsSingleSelect, QStringLiteral("Red,Blue"), 0, false, 40,
+            false, 40, 0, 0, 0);
+        QDir().mkpath(Home(QStringLiteral("surveys")));
+        s.SaveAs(Home(QStringLiteral("surveys/poll.orv")));
+        return s.FileName();
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        home_ = std::make_unique<QTemporaryDir>();
+        qputenv("HOME", home_->path().toUtf8());
+        qputenv("XDG_CONFIG_HOME", Home(QStringLiteral("config")).toUtf8());
+        qputenv("XDG_DATA_HOME", Home(QStringLiteral("data")).toUtf8());
+        SetAppSettings(nullptr);
+        SetAppSettings(std::make_unique<TIniSettings>(DefaultSettingsFileName()));
+        AppSettings().WriteBool(settings::Preferences, settings::TipAtStartup, false);
+        seams_ = std::make_unique<TScriptedSeams>();
+    }
+
+    void cleanup()
+    {
+        seams_.reset();
+        SetAppSettings(nullptr);
+        home_.reset();
+    }
+
+    void importReplacesTheResponsesAndShowsTheCounts()
+    {
+        TORVMainForm w(MakeSurvey());
+        AttachResponseCommands(w);
+        QVERIFY(w.miImportServerDataFile->isEnabled());
+        const QString data = WriteFile(QStringLiteral("saved.txt"),
+            "ID,RemoteAddr\r\n"
+            "RemoteAddr=10.0.0.1,orv1=0,DateRec=20260101120000\r\n"
+            "RemoteAddr=10.0.0.2,orv1=1,DateRec=20260101120500\r\n"
+            "junk\r\n");
+        seams_->files->Script(data);
+        w.miImportServerDataFile->trigger();
+
+        QCOMPARE(seams_->files->requests.size(), size_t(1));
+        const TFileDialogRequest& asked = seams_->files->requests[0];
+        QCOMPARE(asked.kind, QStringLiteral("Open"));
+        QCOMPARE(asked.title, QStringLiteral("Import Server Data File"));
+        QCOMPARE(asked.filter, QStringLiteral("Orvalle Server Data File (S260101120000.dat)"));
+        QVERIFY(asked.directory.endsWith(QStringLiteral("/S260101120000.dat")));
+        QCOMPARE(seams_->messages->Captions(), QStringList{QStringLiteral("Information")});
+        QCOMPARE(seams_->messages->Texts().value(0),
+            QStringLiteral("Results incorporated.\r\nNew responses: 2\r\nResponses eliminated: 1\r\n"
+                           "Total responses: 2\r\n"));
+        QCOMPARE(w.lblResponsesReceived->text(), QStringLiteral("Responses Received: 2"));
+        QVERIFY(QFile::exists(Home(QStringLiteral("surveys/S260101120000.dbf"))));
+        QCOMPARE(w.Survey().SRLastUpdate(), QStringLiteral("20260101120500"));
+
+        // Cancelling the dialog does nothing; a name that does not exist is reported.
+        seams_->files->ScriptCancel();
+        w.miImportServerDataFile->trigger();
+        QCOMPARE(seams_->messages->shown.size(), size_t(1));
+        const QString missing = Home(QStringLiteral("gone.dat"));
+        seams_->files->Script(missing);
+        w.miImportServerDataFile->trigger();
+        QCOMPARE(seams_->messages->Texts().last(),
+            QStringLiteral("The file ") + missing + QStringLiteral(" could not be found."));
+        QCOMPARE(w.Survey().SRResponseCount(), 2);
+    }
+
+    void resetAsksThenRemovesTheLocalResponses()
+    {
+        const QString survey = MakeSurvey();
+        {
+            TORVMainForm w(survey);
+            AttachResponseCommands(w);
+            seams_->files->Script(WriteFile(QStringLiteral("in.dat"), "RemoteAddr=1\r\nRemoteAddr=2\r\n"));
+            w.miImportServerDataFile->trigger();
+            QCOMPARE(w.Survey().SRResponseCount(), 2);
+        }
+        // A survey loaded with a table opens it.
+        TORVMainForm w(survey);
+        TSurveyResponseTable& table = AttachResponseCommands(w);
+        QVERIFY(table.IsOpen());
+        QCOMPARE(w.lblResponsesReceived->text(), QStringLiteral("Responses Received: 2"));
+
+        seams_->messages->shown.clear();
+        w.miResetLocalResponses->trigger(); // unscripted: No
+        QCOMPARE(seams_->messages->Texts(),
+            QStringList{QStringLiteral("Are you sure you want to reset your local responses?")});
+        QCOMPARE(w.Survey().SRResponseCount(), 2);
+        QVERIFY(table.IsOpen());
+
+        seams_->messages->Script(TAnswer::Yes);
+        w.miResetLocalResponses->trigger();
+        QCOMPARE(w.lblResponsesReceived->text(), QStringLiteral("Responses Received: 0"));
+        QVERIFY(!table.IsOpen());
+        QVERIFY(!QFile::exists(Home(QStringLiteral("surveys/S260101120000.dbf"))));
+        QVERIFY(w.Survey().PubHistory().contains(QStringLiteral("Response file reset")));
+        QVERIFY(!w.Survey().Modified());
+    }
+};
+
+QTEST_MAIN(ResponseCommandsTest)
+#include "responsecommands_test.moc"
