@@ -2,6 +2,7 @@
 // python3-dbfread and python3-dbf read our tables and memos, Perl XBase::Index lists, walks and
 // seeks our CDX tags, and we read a FoxPro table written by python3-dbf.
 
+#include "support/assertok.h"
 #include "xbase/table.h"
 
 #include <QDate>
@@ -20,12 +21,6 @@
 using namespace xbase;
 
 namespace {
-
-#define ASSERT_OK(expr)                                                                                      \
-    do {                                                                                                     \
-        const TStatus st_ = (expr);                                                                          \
-        ASSERT_TRUE(st_.ok()) << st_.Message().toStdString();                                                \
-    } while (0)
 
 struct TPerson {
     QString name, city;
