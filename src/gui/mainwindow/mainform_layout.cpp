@@ -1,12 +1,9 @@
-// Menus, toolbars, pages and status bar of the main window.
-#include "gui/help/about.h"
+// Menus, tool bars, side bar, pages, popup menu and status bar of the main window, built from the
+// registered commands.
 #include "gui/help/help.h"
-#include "gui/seams/messages.h"
-#include "gui/seams/shell.h"
-#include "gui/help/weblinks.h"
+#include "gui/mainwindow/commandids.h"
 #include "gui/mainwindow/mainform.h"
 #include "gui/mainwindow/questionlistmodel.h"
-#include "gui/help/tipofday.h"
 #include "gui/mainwindow/toolicons.h"
 
 #include <QComboBox>
@@ -26,19 +23,59 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
-#include <QWhatsThis>
 
 namespace {
 
-QAction* Make(QObject* parent, const QString& caption, const QString& hint, TToolIcon icon,
-    const QKeySequence& shortcut = {})
+// A separator in a list of command ids.
+const QString kSeparator = QStringLiteral("-");
+
+struct TMenuLayout {
+    QString Caption;
+    std::vector<QString> Commands;
+};
+
+const std::vector<TMenuLayout>& MenuLayout()
 {
-    auto* a = new QAction(ToolIcon(icon), caption, parent);
-    a->setToolTip(hint);
-    a->setStatusTip(hint);
-    if (!shortcut.isEmpty())
-        a->setShortcut(shortcut);
-    return a;
+    static const std::vector<TMenuLayout> layout = {
+        {QStringLiteral("&File"),
+            {cmd::FileNew, cmd::FileOpen, cmd::FileReopen, cmd::FileSave, cmd::FileSaveAs, kSeparator,
+                cmd::FileImport, cmd::FileExport, kSeparator, cmd::Preview, cmd::FilePrint, kSeparator,
+                cmd::FileExit}},
+        {QStringLiteral("&Edit"),
+            {cmd::EditCut, cmd::EditCopy, cmd::EditPaste, kSeparator, cmd::EditItem, cmd::DeleteItem,
+                kSeparator, cmd::AddToQuestionLibrary, cmd::ApplyResponseTemplate, cmd::TemplateManager}},
+        {QStringLiteral("&Options"), {cmd::Preferences, cmd::RawResultsEditing}},
+        {QStringLiteral("&Survey"),
+            {cmd::SurveyProperties, cmd::SurveyQuestionLibrary, cmd::SurveyBuilderWizard, kSeparator,
+                cmd::PublishSurvey, cmd::SurveyEmailLists, kSeparator, cmd::UpdateNow,
+                cmd::ResetLocalResponses, cmd::ClearResultsFromServer}},
+        {QStringLiteral("&Help"),
+            {cmd::HelpGettingStarted, cmd::HelpContents, cmd::HelpSearch, cmd::HelpOnHelp, cmd::WhatsThis,
+                kSeparator, cmd::TechnicalSupport, cmd::CheckForUpdates, cmd::TipOfTheDay, kSeparator,
+                cmd::About}},
+    };
+    return layout;
+}
+
+const std::vector<QString>& ToolbarLayout()
+{
+    static const std::vector<QString> layout
+        = {cmd::FileNew, cmd::FileOpen, cmd::FileSave, kSeparator, cmd::FilePrint, cmd::Preview, kSeparator,
+            cmd::EditCut, cmd::EditCopy, cmd::EditPaste, kSeparator, cmd::SurveyProperties,
+            cmd::SurveyQuestionLibrary, cmd::SurveyBuilderWizard, cmd::PublishSurvey, cmd::SurveyEmailLists};
+    return layout;
+}
+
+// Adds the commands to a menu or tool bar (anything with addAction / addSeparator).
+template <typename TTarget>
+void AddCommands(TTarget* target, const TCommandRegistry& commands, const std::vector<QString>& ids)
+{
+    for (const QString& id : ids) {
+        if (id == kSeparator)
+            target->addSeparator();
+        else if (QAction* action = commands.Action(id))
+            target->addAction(action);
+    }
 }
 
 QToolButton* ButtonFor(QAction* action, QWidget* parent)
@@ -46,231 +83,40 @@ QToolButton* ButtonFor(QAction* action, QWidget* parent)
     auto* b = new QToolButton(parent);
     b->setDefaultAction(action);
     b->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    b->setObjectName(action->objectName());
     return b;
 }
 
-// Gives a command its What's This text (Shift+F1 on a toolbar button, and the side bar's menus).
-void SetActionHelp(QAction* action, int context)
+// A flat button of the side bar that runs its command and follows the command's state.
+QPushButton* SideButton(QAction* action, QWidget* parent, const QString& caption = {})
 {
-    action->setProperty("helpContext", context);
-    action->setWhatsThis(WhatsThisText(context));
-}
-
-// A flat button of the side bar that follows its action's caption, picture and state.
-QPushButton* SideButton(QAction* action, QWidget* parent)
-{
-    auto* b = new QPushButton(action->icon(), action->text(), parent);
+    const bool ownCaption = !caption.isEmpty();
+    auto* b = new QPushButton(action->icon(), ownCaption ? caption : action->text(), parent);
     b->setFlat(true);
     b->setIconSize(QSize(20, 20));
-    b->setToolTip(action->toolTip());
+    b->setToolTip(ownCaption ? PlainCaption(caption) : action->toolTip());
     b->setEnabled(action->isEnabled());
     if (const int context = action->property("helpContext").toInt())
         SetHelpContext(b, context);
     QObject::connect(b, &QPushButton::clicked, action, &QAction::trigger);
-    QObject::connect(action, &QAction::changed, b, [b, action] {
+    QObject::connect(action, &QAction::changed, b, [b, action, ownCaption] {
         b->setEnabled(action->isEnabled());
-        b->setText(action->text());
+        if (!ownCaption)
+            b->setText(action->text());
     });
     return b;
 }
 
 } // namespace
 
-QAction* TORVMainForm::NotYet(const QString& caption, const QKeySequence& shortcut)
-{
-    auto* a = new QAction(caption, this);
-    if (!shortcut.isEmpty())
-        a->setShortcut(shortcut);
-    connect(a, &QAction::triggered, this, [caption] { ShowNotAvailable(caption); });
-    return a;
-}
-
-void TORVMainForm::SetCommand(QAction* command, std::function<void()> handler)
-{
-    disconnect(command, &QAction::triggered, nullptr, nullptr);
-    connect(command, &QAction::triggered, this, [handler = std::move(handler)] { handler(); });
-}
-
-void TORVMainForm::CreateActions()
-{
-    miFileNew = Make(this, QStringLiteral("&New"), QStringLiteral("New"), TToolIcon::New, QKeySequence::New);
-    connect(miFileNew, &QAction::triggered, this, [this] { FileNew(); });
-    miFileOpen
-        = Make(this, QStringLiteral("&Open..."), QStringLiteral("Open"), TToolIcon::Open, QKeySequence::Open);
-    connect(miFileOpen, &QAction::triggered, this, [this] { FileOpen(); });
-    miFileSave
-        = Make(this, QStringLiteral("&Save"), QStringLiteral("Save"), TToolIcon::Save, QKeySequence::Save);
-    connect(miFileSave, &QAction::triggered, this, [this] { FileSave(); });
-    miFileSaveAs = new QAction(QStringLiteral("Save &As..."), this);
-    connect(miFileSaveAs, &QAction::triggered, this, [this] {
-        SaveSurveyAs();
-        CheckForButtons();
-    });
-    miFilePrint = Make(this, QStringLiteral("&Print Questions..."), QStringLiteral("Print Questions"),
-        TToolIcon::Print, QKeySequence::Print);
-    connect(miFilePrint, &QAction::triggered, this, [this] { ShowNotAvailable(miFilePrint->text()); });
-    miFileExit = new QAction(QStringLiteral("E&xit"), this);
-    connect(miFileExit, &QAction::triggered, this, &QWidget::close);
-    miImportQuestions = NotYet(QStringLiteral("&Questions..."));
-    miImportServerDataFile = NotYet(QStringLiteral("&Server Data File..."));
-
-    tbPreview = Make(this, QStringLiteral("&Preview as Web Page"), QStringLiteral("Preview as Web Page"),
-        TToolIcon::Preview);
-    connect(tbPreview, &QAction::triggered, this, &TORVMainForm::Preview);
-    tbPreviewAsWebPage = Make(this, QStringLiteral("&Preview as Web Page"),
-        QStringLiteral("Preview as Web Page"), TToolIcon::Preview);
-    connect(tbPreviewAsWebPage, &QAction::triggered, this, &TORVMainForm::Preview);
-
-    miEditCut = NotYet(QStringLiteral("Cu&t"), QKeySequence::Cut);
-    miEditCut->setIcon(ToolIcon(TToolIcon::Cut));
-    miEditCut->setToolTip(QStringLiteral("Cut"));
-    miEditCopy = NotYet(QStringLiteral("&Copy"), QKeySequence::Copy);
-    miEditCopy->setIcon(ToolIcon(TToolIcon::Copy));
-    miEditCopy->setToolTip(QStringLiteral("Copy"));
-    miEditPaste = NotYet(QStringLiteral("&Paste"), QKeySequence::Paste);
-    miEditPaste->setIcon(ToolIcon(TToolIcon::Paste));
-    miEditPaste->setToolTip(QStringLiteral("Paste"));
-    miEditItem = NotYet(QStringLiteral("&Edit Item"));
-    miEditItem->setIcon(ToolIcon(TToolIcon::Edit));
-    miDeleteItem = NotYet(QStringLiteral("&Delete Item"));
-    miDeleteItem->setIcon(ToolIcon(TToolIcon::Remove));
-    tbAddQuestion = NotYet(QStringLiteral("Add a &Question..."));
-    tbAddQuestion->setIcon(ToolIcon(TToolIcon::AddQuestion));
-    tbAddHeader = NotYet(QStringLiteral("Add a &Header..."));
-    tbAddHeader->setIcon(ToolIcon(TToolIcon::AddHeader));
-    tbMoveUp = NotYet(QStringLiteral("Move &up"));
-    tbMoveUp->setIcon(ToolIcon(TToolIcon::MoveUp));
-    tbMoveDown = NotYet(QStringLiteral("Move d&own"));
-    tbMoveDown->setIcon(ToolIcon(TToolIcon::MoveDown));
-    miCreateSkipGroup = NotYet(QStringLiteral("&Create Skip Group..."));
-    miUngroupSkipGroup = NotYet(QStringLiteral("Ungroup..."));
-    miTemplateManager = NotYet(QStringLiteral("&Template Manager..."));
-
-    miPreferences = NotYet(QStringLiteral("&Preferences..."));
-    miRawResultsEditing = NotYet(QStringLiteral("&Raw Results Editing..."));
-    miRawResultsEditing->setCheckable(true);
-
-    miSurveyProperties = NotYet(QStringLiteral("&Properties..."));
-    miSurveyProperties->setIcon(ToolIcon(TToolIcon::Properties));
-    miSurveyProperties->setToolTip(QStringLiteral("Survey Properties"));
-    miSurveyQuestionLibrary = NotYet(QStringLiteral("&Question Library..."));
-    miSurveyQuestionLibrary->setIcon(ToolIcon(TToolIcon::Library));
-    miSurveyQuestionLibrary->setToolTip(QStringLiteral("Question Library"));
-    miSurveyBuilderWizard = NotYet(QStringLiteral("Survey Builder Wizard..."));
-    miSurveyBuilderWizard->setIcon(ToolIcon(TToolIcon::Wizard));
-    miSurveyBuilderWizard->setToolTip(QStringLiteral("Survey Builder Wizard"));
-    miPublishSurvey = new QAction(ToolIcon(TToolIcon::Publish), QStringLiteral("Publish &Survey..."), this);
-    miPublishSurvey->setToolTip(QStringLiteral("Publish Survey"));
-    connect(miPublishSurvey, &QAction::triggered, this, [this] {
-        if (ConfirmSaveBeforePublish())
-            ShowNotAvailable(QStringLiteral("Publish Survey"));
-        CheckForButtons();
-    });
-    miSurveyEmailLists = NotYet(QStringLiteral("&Email List Manager"));
-    miSurveyEmailLists->setIcon(ToolIcon(TToolIcon::EMail));
-    miSurveyEmailLists->setToolTip(QStringLiteral("E-Mail List Manager"));
-    btnUpdateNow = NotYet(QStringLiteral("&Update Now"));
-    btnUpdateNow->setIcon(ToolIcon(TToolIcon::Update));
-    miResetLocalResponses = NotYet(QStringLiteral("&Reset Local Responses..."));
-    miClearResultsFromServer = NotYet(QStringLiteral("&Clear Results From Server..."));
-
-    const std::pair<QAction*, int> contexts[] = {
-        {miFileNew, 1010},
-        {miFileOpen, 1011},
-        {miFileSave, 1012},
-        {miFileSaveAs, 1013},
-        {miFilePrint, 1014},
-        {tbPreview, 1015},
-        {tbPreviewAsWebPage, 1015},
-        {miEditCut, 1016},
-        {miEditCopy, 1017},
-        {miEditPaste, 1018},
-        {tbAddQuestion, 1019},
-        {tbAddHeader, 1020},
-        {miEditItem, 1021},
-        {miDeleteItem, 1022},
-        {tbMoveUp, 1024},
-        {tbMoveDown, 1025},
-        {miSurveyProperties, 1026},
-        {miSurveyQuestionLibrary, 1027},
-        {miSurveyBuilderWizard, 1028},
-        {miPublishSurvey, 1029},
-        {miSurveyEmailLists, 1030},
-        {btnUpdateNow, 1031},
-    };
-    for (const auto& [action, context] : contexts)
-        SetActionHelp(action, context);
-
-    miWhatsThis = new QAction(QStringLiteral("&What's This?"), this);
-    connect(miWhatsThis, &QAction::triggered, this, [] { QWhatsThis::enterWhatsThisMode(); });
-}
-
 void TORVMainForm::CreateMenus()
 {
-    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
-    file->addAction(miFileNew);
-    file->addAction(miFileOpen);
-    miFileReopen = file->addMenu(QStringLiteral("&Reopen"));
-    file->addAction(miFileSave);
-    file->addAction(miFileSaveAs);
-    file->addSeparator();
-    miFileImport = file->addMenu(QStringLiteral("&Import"));
-    miFileImport->addAction(miImportQuestions);
-    miFileImport->addAction(miImportServerDataFile);
-    miFileExport = file->addMenu(QStringLiteral("&Export Responses to"));
-    miFileExport->addAction(NotYet(QStringLiteral("&FoxPro Database File...")));
-    miFileExport->addAction(NotYet(QStringLiteral("&Comma Seperated Values...")));
-    file->addSeparator();
-    file->addAction(tbPreview);
-    file->addAction(miFilePrint);
-    file->addSeparator();
-    file->addAction(miFileExit);
-
-    QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
-    edit->addAction(miEditCut);
-    edit->addAction(miEditCopy);
-    edit->addAction(miEditPaste);
-    edit->addSeparator();
-    edit->addAction(miEditItem);
-    edit->addAction(miDeleteItem);
-    edit->addSeparator();
-    miAddtoQuestionLibrary = edit->addMenu(QStringLiteral("&Add to Question Library"));
-    miApplyResponseTemplate = edit->addMenu(QStringLiteral("Apply &Response Template"));
-    edit->addAction(miTemplateManager);
-
-    QMenu* options = menuBar()->addMenu(QStringLiteral("&Options"));
-    options->addAction(miPreferences);
-    options->addAction(miRawResultsEditing);
-
-    QMenu* survey = menuBar()->addMenu(QStringLiteral("&Survey"));
-    survey->addAction(miSurveyProperties);
-    survey->addAction(miSurveyQuestionLibrary);
-    survey->addAction(miSurveyBuilderWizard);
-    survey->addSeparator();
-    survey->addAction(miPublishSurvey);
-    survey->addAction(miSurveyEmailLists);
-    survey->addSeparator();
-    survey->addAction(btnUpdateNow);
-    survey->addAction(miResetLocalResponses);
-    survey->addAction(miClearResultsFromServer);
-
-    QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
-    help->addAction(QStringLiteral("&Getting Started - Your First Survey"), this, [] { ShowHelpTopic(3); });
-    help->addAction(QStringLiteral("&Contents"), this, [] { ShowHelpContents(); });
-    help->addAction(QStringLiteral("&Search for Help On..."), this, [] { ShowHelpSearch(); });
-    help->addAction(QStringLiteral("&How to Use Help"), this, [] { ShowHelpOnHelp(); });
-    help->addAction(miWhatsThis);
-    help->addSeparator();
-    help->addAction(
-        QStringLiteral("&Technical Support..."), this, [] { OpenWithShell(weblinks::TechnicalSupport); });
-    help->addAction(
-        QStringLiteral("Check for &Updates..."), this, [] { OpenWithShell(weblinks::CheckForUpdates); });
-    help->addAction(QStringLiteral("Show T&ip of the Day..."), this, [this] { ShowTipOfDay(); });
-    help->addSeparator();
-    help->addAction(QStringLiteral("&About..."), this, [this] {
-        TORVAbout about(this);
-        about.exec();
-    });
+    for (const TMenuLayout& layout : MenuLayout()) {
+        QMenu* menu = menuBar()->addMenu(layout.Caption);
+        AddCommands(menu, *commands_, layout.Commands);
+    }
+    AddCommands(CommandMenu(cmd::FileImport), *commands_, {cmd::ImportQuestions, cmd::ImportServerDataFile});
+    AddCommands(CommandMenu(cmd::FileExport), *commands_, {cmd::ExportFoxPro, cmd::ExportCSV});
 }
 
 void TORVMainForm::CreateToolbars()
@@ -279,131 +125,125 @@ void TORVMainForm::CreateToolbars()
     tbMain->setObjectName(QStringLiteral("tbMain"));
     tbMain->setMovable(false);
     tbMain->setIconSize(QSize(24, 24));
-    tbMain->addAction(miFileNew);
-    tbMain->addAction(miFileOpen);
-    tbMain->addAction(miFileSave);
-    tbMain->addSeparator();
-    tbMain->addAction(miFilePrint);
-    tbMain->addAction(tbPreview);
-    tbMain->addSeparator();
-    tbMain->addAction(miEditCut);
-    tbMain->addAction(miEditCopy);
-    tbMain->addAction(miEditPaste);
-    tbMain->addSeparator();
-    tbMain->addAction(miSurveyProperties);
-    tbMain->addAction(miSurveyQuestionLibrary);
-    tbMain->addAction(miSurveyBuilderWizard);
-    tbMain->addAction(miPublishSurvey);
-    tbMain->addAction(miSurveyEmailLists);
+    AddCommands(tbMain, *commands_, ToolbarLayout());
 }
 
 void TORVMainForm::CreatePages()
 {
     pcMain = new QTabWidget(this);
+    pcMain->setObjectName(QStringLiteral("pcMain"));
     setCentralWidget(pcMain);
+    pcMain->addTab(CreateQuestionsPage(), QStringLiteral("Questions"));
+    pcMain->addTab(CreateAnalysisPage(), QStringLiteral("Analysis"));
+    connect(pcMain, &QTabWidget::currentChanged, this, [this] { CheckForButtons(); });
+}
 
-    // "Questions": the side toolbar and the owner-drawn list.
-    auto* questions = new QWidget(pcMain);
-    tbSurvey = new QWidget(questions);
+QWidget* TORVMainForm::CreateSideBar(QWidget* parent)
+{
+    tbSurvey = new QWidget(parent);
     tbSurvey->setObjectName(QStringLiteral("tbSurvey"));
     tbSurvey->setStyleSheet(QStringLiteral("QPushButton { text-align: left; padding: 5px 8px; }"));
-    // The side bar's Edit and Delete run the same commands as the menu items.
-    auto* tbEdit = new QAction(ToolIcon(TToolIcon::Edit), QStringLiteral("&Edit selected item..."), this);
-    connect(tbEdit, &QAction::triggered, miEditItem, &QAction::trigger);
-    auto* tbRemove
-        = new QAction(ToolIcon(TToolIcon::Remove), QStringLiteral("&Delete selected items..."), this);
-    connect(tbRemove, &QAction::triggered, miDeleteItem, &QAction::trigger);
-    SetActionHelp(tbEdit, 1021);
-    SetActionHelp(tbRemove, 1022);
-    tbEdit->setObjectName(QStringLiteral("tbEdit"));
-    tbRemove->setObjectName(QStringLiteral("tbRemove"));
-    connect(miEditItem, &QAction::changed, tbEdit,
-        [this, tbEdit] { tbEdit->setEnabled(miEditItem->isEnabled()); });
-    connect(miDeleteItem, &QAction::changed, tbRemove,
-        [this, tbRemove] { tbRemove->setEnabled(miDeleteItem->isEnabled()); });
     tbSkipGroup = new QPushButton(ToolIcon(TToolIcon::SkipGroup), QStringLiteral("Skip &Group"), tbSurvey);
+    tbSkipGroup->setObjectName(QStringLiteral("tbSkipGroup"));
     tbSkipGroup->setFlat(true);
     tbSkipGroup->setIconSize(QSize(20, 20));
     tbSkipGroup->setMenu(new QMenu(tbSkipGroup));
     SetHelpContext(tbSkipGroup, 1023);
+
     auto* side = new QVBoxLayout(tbSurvey);
     side->setContentsMargins(0, 0, 0, 0);
     side->setSpacing(1);
-    for (QAction* a : {tbAddQuestion, tbAddHeader, tbEdit, tbRemove})
-        side->addWidget(SideButton(a, tbSurvey));
+    side->addWidget(SideButton(Command(cmd::AddQuestion), tbSurvey));
+    side->addWidget(SideButton(Command(cmd::AddHeader), tbSurvey));
+    side->addWidget(SideButton(Command(cmd::EditItem), tbSurvey, QStringLiteral("&Edit selected item...")));
+    side->addWidget(
+        SideButton(Command(cmd::DeleteItem), tbSurvey, QStringLiteral("&Delete selected items...")));
     side->addWidget(tbSkipGroup);
-    for (QAction* a : {tbMoveUp, tbMoveDown})
-        side->addWidget(SideButton(a, tbSurvey));
+    side->addWidget(SideButton(Command(cmd::MoveUp), tbSurvey));
+    side->addWidget(SideButton(Command(cmd::MoveDown), tbSurvey));
     auto* line = new QFrame(tbSurvey);
     line->setFrameShape(QFrame::HLine);
     line->setFrameShadow(QFrame::Sunken);
     side->addWidget(line);
-    side->addWidget(SideButton(tbPreviewAsWebPage, tbSurvey));
+    side->addWidget(SideButton(Command(cmd::PreviewAsWebPage), tbSurvey));
     side->addStretch(1);
+    return tbSurvey;
+}
 
+QWidget* TORVMainForm::CreateQuestionsPage()
+{
+    auto* questions = new QWidget(pcMain);
     lbQuestions = new QListView(questions);
     lbQuestions->setObjectName(QStringLiteral("lbQuestions"));
     questionModel = new TQuestionListModel(lbQuestions);
+    questionModel->setObjectName(QStringLiteral("questionModel"));
     lbQuestions->setModel(questionModel);
     lbQuestions->setItemDelegate(new TQuestionDelegate(lbQuestions));
     lbQuestions->setSelectionMode(QAbstractItemView::ExtendedSelection);
     lbQuestions->setUniformItemSizes(false);
     lbQuestions->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
-    lbQuestions->setContextMenuPolicy(Qt::CustomContextMenu);
     lbQuestions->installEventFilter(this);
     SetHelpContext(lbQuestions, 1001, true);
     connect(lbQuestions->selectionModel(), &QItemSelectionModel::selectionChanged, this,
         [this] { CheckForButtons(); });
-    connect(lbQuestions, &QListView::doubleClicked, miEditItem, &QAction::trigger);
+    connect(lbQuestions, &QListView::doubleClicked, Command(cmd::EditItem), &QAction::trigger);
+    CreateQuestionsPopup();
+
+    auto* layout = new QHBoxLayout(questions);
+    layout->setContentsMargins(2, 2, 2, 2);
+    layout->addWidget(CreateSideBar(questions));
+    layout->addWidget(lbQuestions, 1);
+    return questions;
+}
+
+void TORVMainForm::CreateQuestionsPopup()
+{
     auto* pmQuestions = new QMenu(lbQuestions);
-    pmQuestions->addMenu(miAddtoQuestionLibrary);
-    pmQuestions->addAction(miDeleteItem);
-    pmQuestions->addAction(miEditItem);
-    pmQuestions->addSeparator();
-    pmQuestions->addMenu(miApplyResponseTemplate);
-    pmQuestions->addSeparator();
+    pmQuestions->setObjectName(QStringLiteral("pmQuestions"));
+    AddCommands(pmQuestions, *commands_,
+        {cmd::AddToQuestionLibrary, cmd::DeleteItem, cmd::EditItem, kSeparator, cmd::ApplyResponseTemplate,
+            kSeparator});
     pmQuestions->addAction(QStringLiteral("&What's This?"), this, [this] { ShowWhatsThis(lbQuestions); });
+    lbQuestions->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(lbQuestions, &QWidget::customContextMenuRequested, this, [this, pmQuestions](const QPoint& pos) {
         pmQuestions->exec(lbQuestions->viewport()->mapToGlobal(pos));
     });
+}
 
-    auto* qLayout = new QHBoxLayout(questions);
-    qLayout->setContentsMargins(2, 2, 2, 2);
-    qLayout->addWidget(tbSurvey);
-    qLayout->addWidget(lbQuestions, 1);
-    pcMain->addTab(questions, QStringLiteral("Questions"));
-
-    // "Analysis": the question combo and the status labels; the charts come with the response data.
+QWidget* TORVMainForm::CreateAnalysisPage()
+{
     auto* analysis = new QWidget(pcMain);
     auto* lblQuestion = new QLabel(QStringLiteral("&Results for Question:"), analysis);
     cmbQuestionList = new QComboBox(analysis);
+    cmbQuestionList->setObjectName(QStringLiteral("cmbQuestionList"));
     cmbQuestionList->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     cmbQuestionList->setMinimumContentsLength(30);
     lblQuestion->setBuddy(cmbQuestionList);
     SetHelpContext(cmbQuestionList, 1101);
+
     auto* gbResultStatus = new QGroupBox(QStringLiteral("Result Status"), analysis);
     lblLastUpdated = new QLabel(gbResultStatus);
+    lblLastUpdated->setObjectName(QStringLiteral("lblLastUpdated"));
     lblNotificationsSent = new QLabel(gbResultStatus);
+    lblNotificationsSent->setObjectName(QStringLiteral("lblNotificationsSent"));
     lblResponsesReceived = new QLabel(gbResultStatus);
+    lblResponsesReceived->setObjectName(QStringLiteral("lblResponsesReceived"));
     auto* statusLayout = new QVBoxLayout(gbResultStatus);
     statusLayout->addWidget(lblLastUpdated);
     statusLayout->addWidget(lblNotificationsSent);
     statusLayout->addWidget(lblResponsesReceived);
-    statusLayout->addWidget(ButtonFor(btnUpdateNow, gbResultStatus));
+    statusLayout->addWidget(ButtonFor(Command(cmd::UpdateNow), gbResultStatus));
     SetHelpContext(gbResultStatus, 1102);
+
     auto* gbOptions = new QGroupBox(QStringLiteral("Analysis Options"), analysis);
     lblCurrentFilter = new QLabel(QStringLiteral("Filter: None"), gbOptions);
+    lblCurrentFilter->setObjectName(QStringLiteral("lblCurrentFilter"));
     auto* optionsLayout = new QVBoxLayout(gbOptions);
     optionsLayout->addWidget(lblCurrentFilter);
-    for (const QString& caption : {QStringLiteral("Set F&ilter Options..."),
-             QStringLiteral("&Chart Toolbox..."), QStringLiteral("E&xport to")}) {
-        auto* button = ButtonFor(NotYet(caption), gbOptions);
-        button->setObjectName(QStringLiteral("analysisButton"));
-        connect(btnUpdateNow, &QAction::changed, button,
-            [this, button] { button->setEnabled(btnUpdateNow->isEnabled()); });
-        optionsLayout->addWidget(button);
-    }
+    for (const QString& id : {cmd::SetFilterOptions, cmd::ChartToolbox, cmd::ExportAnalysis})
+        optionsLayout->addWidget(ButtonFor(Command(id), gbOptions));
     SetHelpContext(gbOptions, 1103);
+
     auto* chartArea = new QLabel(QStringLiteral("The results of the chosen question are charted here once "
                                                 "responses have been downloaded."),
         analysis);
@@ -422,8 +262,7 @@ void TORVMainForm::CreatePages()
     grid->addWidget(gbOptions, 2, 1);
     grid->setColumnStretch(0, 1);
     grid->setRowStretch(2, 1);
-    pcMain->addTab(analysis, QStringLiteral("Analysis"));
-    connect(pcMain, &QTabWidget::currentChanged, this, [this] { CheckForButtons(); });
+    return analysis;
 }
 
 void TORVMainForm::CreateStatusBar()
@@ -440,16 +279,25 @@ void TORVMainForm::CreateStatusBar()
     statusBar()->addWidget(pnlStatus[2], 1);
 }
 
+// Delete and Insert act only when pressed alone and not held down: Shift+Del, Ctrl+Ins and
+// Shift+Ins are the clipboard's keys, and a held key must not delete one row per repeat.
+bool TORVMainForm::IsPlainKey(const QKeyEvent& event, int key) const
+{
+    const Qt::KeyboardModifiers modifiers = event.modifiers() & ~Qt::KeypadModifier;
+    return event.key() == key && modifiers == Qt::NoModifier && !event.isAutoRepeat();
+}
+
 bool TORVMainForm::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == lbQuestions && event->type() == QEvent::KeyRelease) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Delete && miDeleteItem->isEnabled()) {
-            miDeleteItem->trigger();
+        const auto& key = static_cast<const QKeyEvent&>(*event);
+        QAction* remove = Command(cmd::DeleteItem);
+        if (IsPlainKey(key, Qt::Key_Delete) && remove->isEnabled()) {
+            remove->trigger();
             return true;
         }
-        if (key == Qt::Key_Insert) {
-            tbAddQuestion->trigger();
+        if (IsPlainKey(key, Qt::Key_Insert)) {
+            Command(cmd::AddQuestion)->trigger();
             return true;
         }
     }

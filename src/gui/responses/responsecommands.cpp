@@ -1,11 +1,12 @@
 #include "gui/responses/responsecommands.h"
 
-#include "gui/seams/filedialogs.h"
-#include "gui/seams/messages.h"
-#include "gui/mainwindow/mainform.h"
 #include "core/interaction/progress.h"
 #include "core/responses/importdatafile.h"
 #include "core/survey/survey.h"
+#include "gui/mainwindow/commandids.h"
+#include "gui/mainwindow/mainform.h"
+#include "gui/seams/filedialogs.h"
+#include "gui/seams/messages.h"
 #include "xbase/table.h"
 
 #include <QApplication>
@@ -60,7 +61,7 @@ void ResetLocalResponsesCommand(TORVMainForm& form, TResponseTable& table)
     const QString saveError = ResetLocalResponses(form.Survey(), table);
     if (!saveError.isEmpty())
         ShowError(saveError);
-    form.CheckForButtons();
+    form.Survey().Changes().Notify(TSurveyChange::Responses);
 }
 
 void ImportServerDataFileCommand(TORVMainForm& form, TResponseTable& table)
@@ -89,22 +90,47 @@ void ImportServerDataFileCommand(TORVMainForm& form, TResponseTable& table)
     }
     if (!outcome.Result.SaveError.isEmpty())
         ShowError(outcome.Result.SaveError);
-    form.CheckForButtons();
+    survey.Changes().Notify(TSurveyChange::Responses);
+}
+
+namespace {
+
+// The window's table when it is one of ours; null for a test's stand-in.
+TResponseTable* TableOf(TORVMainForm& form)
+{
+    auto* table = dynamic_cast<TSurveyResponseTable*>(&form.ResponseTable());
+    return table ? &table->Table() : nullptr;
+}
+
+} // namespace
+
+std::unique_ptr<TResponseTableSeam> MakeSurveyResponseTable(TORVMainForm& form)
+{
+    TORVMainForm* window = &form; // the handlers live in the window's own command registry
+    form.SetHandler(cmd::ResetLocalResponses, [window] {
+        if (TResponseTable* table = TableOf(*window))
+            ResetLocalResponsesCommand(*window, *table);
+    });
+    form.SetHandler(cmd::ImportServerDataFile, [window] {
+        if (TResponseTable* table = TableOf(*window))
+            ImportServerDataFileCommand(*window, *table);
+    });
+    return std::make_unique<TSurveyResponseTable>();
+}
+
+void InstallResponseCommands()
+{
+    TORVMainForm::SetResponseTableFactory(&MakeSurveyResponseTable);
 }
 
 TSurveyResponseTable& AttachResponseCommands(TORVMainForm& form)
 {
-    auto owned = std::make_unique<TSurveyResponseTable>();
-    TSurveyResponseTable& responses = *owned;
-    form.SetResponseTable(std::move(owned));
+    auto owned = MakeSurveyResponseTable(form);
+    auto& responses = static_cast<TSurveyResponseTable&>(*owned);
     if (form.Survey().HasFile()) {
         TNoProgress quiet;
         responses.SurveyLoaded(form.Survey(), quiet);
     }
-    form.SetCommand(form.miResetLocalResponses,
-        [&form, &responses] { ResetLocalResponsesCommand(form, responses.Table()); });
-    form.SetCommand(form.miImportServerDataFile,
-        [&form, &responses] { ImportServerDataFileCommand(form, responses.Table()); });
-    form.CheckForButtons();
+    form.SetResponseTable(std::move(owned));
     return responses;
 }

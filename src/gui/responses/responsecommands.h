@@ -4,8 +4,8 @@
 // File > Import > "&Server Data File...", and the response table the window holds for its
 // open survey.
 
-#include "gui/mainwindow/responseseam.h"
 #include "core/responses/responsetable.h"
+#include "gui/mainwindow/responseseam.h"
 
 class TORVMainForm;
 
@@ -26,6 +26,12 @@ private:
 void ResetLocalResponsesCommand(TORVMainForm& form, TResponseTable& table);
 void ImportServerDataFileCommand(TORVMainForm& form, TResponseTable& table);
 
-// Gives the window its response table (opening the one of a survey already loaded) and puts the
-// two commands behind their menu items. Returns the table, which the window owns.
+// A response table for the window, with the two commands' handlers set on the window. The
+// handlers find the window's table when they run, so a table replaced later is never used.
+std::unique_ptr<TResponseTableSeam> MakeSurveyResponseTable(TORVMainForm& form);
+// Makes every window created afterwards hold a TSurveyResponseTable, so that a survey loaded at
+// start-up opens its table (with the tally's progress on the splash screen).
+void InstallResponseCommands();
+// Gives a window created before InstallResponseCommands its response table (opening the one of a
+// survey already loaded). Returns the table, which the window owns.
 TSurveyResponseTable& AttachResponseCommands(TORVMainForm& form);

@@ -7,7 +7,7 @@ namespace {
 
 int AddSingle(TSurvey& s, const QString& text, const QString& options = QStringLiteral("Yes,No"))
 {
-    return s.AddQuestion(text, qsSingleSelect, options, 0, false, 40, false, 40, 0, 0, 0);
+    return s.AddQuestion({text, qsSingleSelect, options, 0, false, 40, false, 40, 0, 0, 0});
 }
 
 // Makes rows [first, last] members of the group owned by the item before them.
@@ -86,8 +86,8 @@ TEST(QuestionRows, DetailLineByStyle)
     };
     for (const Case& c : cases) {
         TSurvey s;
-        s.AddQuestion(QStringLiteral("Q\r\n"), c.style, c.options, c.length, false, 40, false, 40, c.min,
-            c.max, c.step);
+        s.AddQuestion({QStringLiteral("Q\r\n"), c.style, c.options, c.length, false, 40, false, 40, c.min,
+            c.max, c.step});
         const auto rows = BuildQuestionRows(s);
         EXPECT_EQ(rows[0].detail, c.detail);
         EXPECT_EQ(rows[0].image, c.image);
@@ -103,7 +103,7 @@ TEST(QuestionRows, SkipGroupButtonOffer)
     AddSingle(s, QStringLiteral("a"));
     AddSingle(s, QStringLiteral("b"));
     s.AddQuestion(
-        QStringLiteral("c"), qsMultipleSelect, QStringLiteral("x,y"), 0, false, 40, false, 40, 0, 0, 0);
+        {QStringLiteral("c"), qsMultipleSelect, QStringLiteral("x,y"), 0, false, 40, false, 40, 0, 0, 0});
     AddSingle(s, QStringLiteral("d"));
     s.AddHeader(QStringLiteral("H2"));
     AddSingle(s, QStringLiteral("e"));
