@@ -47,6 +47,7 @@ int RunMergeCommand(const QStringList& args)
         return Fail(loadError);
     TIntakeHooks hooks;
     hooks.ShowError = [](const QString& message) { QTextStream(stderr) << message << "\n"; };
+    hooks.Inform = hooks.ShowError;
     TResponseTable table;
     TAddResponseResult result;
     AddResponses(survey, table, args[1], result, hooks);
@@ -78,7 +79,7 @@ int RunCodebookCommand(const QStringList& args)
         return Fail(loadError);
     const QString table
         = survey.SRResponseFile().isEmpty() ? ResponseTablePath(survey) : survey.SRResponseFile();
-    const QByteArray text = FieldMappingText(survey, table, csv).toUtf8();
+    const QByteArray text = FieldMappingText(survey, table, csv, RemoteIPWidthOf(table)).toUtf8();
     QFile out;
     if (!out.open(stdout, QIODevice::WriteOnly) || out.write(text) != text.size())
         return Fail(QStringLiteral("Could not write to standard output"));

@@ -245,7 +245,7 @@ public:
     qint64 ReadAt(qint64 offset, char* buffer, qint64 length) override
     {
         const QByteArray& d = m_node->data;
-        if (offset < 0)
+        if (offset < 0 || (offset < m_node->unreadableTo && offset + length > m_node->unreadableFrom))
             return -1;
         if (offset >= d.size())
             return 0;
@@ -372,6 +372,15 @@ quint64 TMemoryFileSystem::Stamp(const QString& path)
     if (it == m_files.end())
         return 0;
     return it->second->version * 1000003ull + quint64(it->second->data.size());
+}
+
+void TMemoryFileSystem::SetUnreadable(const QString& path, qint64 from, qint64 to)
+{
+    auto it = m_files.find(path);
+    if (it == m_files.end())
+        return;
+    it->second->unreadableFrom = from;
+    it->second->unreadableTo = to;
 }
 
 QByteArray TMemoryFileSystem::Content(const QString& path) const

@@ -73,12 +73,15 @@ public:
     // full"); the write that crosses the limit stores only what fits. Overwriting bytes inside a
     // file needs no space. Negative: no limit.
     void SetWriteBudget(qint64 bytes) { m_writeBudget = bytes; }
+    // Reads that touch bytes `from` to `to` - 1 of the file fail, like a damaged disk block.
+    void SetUnreadable(const QString& path, qint64 from, qint64 to);
     QByteArray Content(const QString& path) const;
     void SetContent(const QString& path, const QByteArray& content);
 
     struct TNode {
         QByteArray data;
         quint64 version = 1;
+        qint64 unreadableFrom = 0, unreadableTo = 0;
     };
 
 private:

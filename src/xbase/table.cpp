@@ -328,11 +328,22 @@ const char* TTable::TImpl::RecordPtr(quint32 n)
         const quint32 per = quint32(std::max<qint64>(1, (sequential ? kChunkBytes : kJumpBytes) / length));
         const quint32 count = std::min(per, header.RecordCount - n + 1);
         chunk.resize(qsizetype(count) * length);
-        const qint64 got = dbf->ReadAt(header.RecordOffset(n), chunk.data(), chunk.size());
+        qint64 got = dbf->ReadAt(header.RecordOffset(n), chunk.data(), chunk.size());
+        if (got < length && count > 1) {
+            // A bad block inside a long read-ahead need not hide the records before it.
+            chunk.resize(length);
+            got = dbf->ReadAt(header.RecordOffset(n), chunk.data(), length);
+        }
         chunkFirst = n;
         chunkCount = got < 0 ? 0 : quint32(got / length);
-        if (chunkCount == 0)
+        if (chunkCount == 0) {
+            if (readError.isEmpty())
+                readError = QStringLiteral("Cannot read record %1 of %2: the file is damaged or unreadable")
+                                .arg(n)
+                                .arg(path);
+            lastError = readError;
             return blank.constData();
+        }
     }
     return chunk.constData() + qsizetype(n - chunkFirst) * header.Layout.RecordLength;
 }

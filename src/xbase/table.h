@@ -21,6 +21,9 @@
 // Deleted records are hidden: navigation skips them and VisibleCount() leaves them out.
 //
 // Errors never throw: operations return a TStatus, and LastError() repeats the last message.
+// A record that cannot be read (a damaged block, an I/O error) is never passed off as a blank
+// one: the move, seek, copy or change that needed it fails with "Cannot read record N ...".
+// Reading fields of such a record gives blanks with LastError() set.
 
 #include "xbase/recordlayout.h"
 #include "xbase/status.h"

@@ -148,6 +148,8 @@ TStatus TTable::CopyTable(const QString& targetPath)
     }
     buffer.append('\x1A');
     table.Write(buffer);
+    if (st.ok())
+        st = d->TakeReadError(); // a copy with blank stand-ins would pass for a good one
     if (!st.ok())
         return d->Track(st);
 
@@ -208,6 +210,9 @@ TStatus TTable::CopyText(const QString& targetPath)
             buffer.clear();
         }
     }
+    st = d->TakeReadError();
+    if (!st.ok())
+        return st;
     out.Write(buffer);
     return d->Track(out.Finish());
 }

@@ -17,10 +17,21 @@ TTable::TImpl::TPending* Target(TTable::TImpl& d)
     if (d.eof || d.recno == 0 || d.recno > d.header.RecordCount)
         return nullptr;
     if (!d.edit) {
+        d.readError.clear();
+        const char* stored = d.RecordPtr(d.recno);
+        if (!d.readError.isEmpty())
+            return nullptr; // changing a blank stand-in would overwrite the record on commit
         d.edit = std::make_unique<TTable::TImpl::TPending>();
-        d.edit->record = QByteArray(d.RecordPtr(d.recno), d.header.Layout.RecordLength);
+        d.edit->record = QByteArray(stored, d.header.Layout.RecordLength);
     }
     return d.edit.get();
+}
+
+// Why there is nothing to change: the record could not be read, or there is no current record.
+TStatus NoTarget(TTable::TImpl& d, const QString& noRecord)
+{
+    TStatus st = d.TakeReadError();
+    return st.ok() ? d.Fail(noRecord) : st;
 }
 
 } // namespace
@@ -293,7 +304,7 @@ TStatus TTable::AssignField(const QString& fieldName, const QString& text)
         return d->Fail(QStringLiteral("The table has no field %1").arg(fieldName));
     TImpl::TPending* p = Target(*d);
     if (!p)
-        return d->Fail(QStringLiteral("There is no current record to change"));
+        return NoTarget(*d, QStringLiteral("There is no current record to change"));
     const TFieldDef& f = d->header.Layout.Fields[size_t(i)];
     if (IsMemoType(f.Type)) {
         p->memos[i] = EncodeText(text, d->header.Layout.Encoding);
@@ -324,7 +335,7 @@ TStatus TTable::AssignNumber(const QString& fieldName, double number)
         return d->Fail(QStringLiteral("The table is open for reading only"));
     TImpl::TPending* p = Target(*d);
     if (!p)
-        return d->Fail(QStringLiteral("There is no current record to change"));
+        return NoTarget(*d, QStringLiteral("There is no current record to change"));
     return d->Track(StoreFieldNumber(p->record.data(), f, number));
 }
 
@@ -341,7 +352,7 @@ static TStatus Mark(TTable& table, TTable::TImpl& d, char flag)
     }
     TTable::TImpl::TPending* p = Target(d);
     if (!p)
-        return d.Fail(QStringLiteral("There is no current record"));
+        return NoTarget(d, QStringLiteral("There is no current record"));
     p->record[0] = flag;
     return table.Commit();
 }

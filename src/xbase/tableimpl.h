@@ -52,6 +52,9 @@ struct TTable::TImpl {
     std::unique_ptr<TExpression> filter;
     QString filterText;
     QString lastError;
+    // Set by RecordPtr when a record could not be read (a damaged block, an I/O error); the
+    // operation that asked for it reports it instead of treating a blank record as data.
+    QString readError;
     QHash<QString, int> fieldNames; // upper-case name -> index
 
     // Position.
@@ -99,7 +102,17 @@ struct TTable::TImpl {
     TStatus LoadIndex(bool writeIfRebuilt);
     TStatus ComputeAllKeys(std::vector<std::vector<TCdxEntry>>* keys, const std::vector<TTag*>& which);
     TStatus WriteIndex();
+    // The bytes of record n; a blank record (and readError set) when it cannot be read.
     const char* RecordPtr(quint32 n);
+    // The read error since the last call, as a failure (recorded as the last error), or Ok.
+    TStatus TakeReadError()
+    {
+        if (readError.isEmpty())
+            return TStatus::Ok();
+        TStatus st = Fail(readError);
+        readError.clear();
+        return st;
+    }
     TStatus ReadRecordFresh(quint32 n, QByteArray* out);
     QString ReadMemo(const char* record, int field);
     TRecordContext Context(const char** recordHolder);
@@ -120,6 +133,7 @@ struct TTable::TImpl {
     // Flush, then Sync: what every move and copy does first. A failure is recorded as the last error.
     TStatus FlushAndSync()
     {
+        readError.clear();
         TStatus st = Flush();
         if (st.ok())
             st = Sync();

@@ -16,8 +16,11 @@ TStatus TTable::TImpl::ComputeAllKeys(
     TRecordContext ctx = Context(&record);
     const int length = header.Layout.RecordLength;
     std::string key;
+    readError.clear();
     for (quint32 n = 1; n <= header.RecordCount; ++n) {
         record = RecordPtr(n);
+        if (!readError.isEmpty())
+            return TakeReadError(); // keys of a blank stand-in would misplace the record
         ctx.Record = std::string_view(record, size_t(length));
         for (size_t t = 0; t < which.size(); ++t)
             if (which[t]->KeyOf(ctx, &key))
@@ -159,9 +162,10 @@ TStatus TTable::CreateIndexTag(
     if (!st.ok())
         return d->Track(st);
     st = d->Sync(true);
-    if (st.ok()) {
-        std::vector<std::vector<TCdxEntry>> keys;
+    std::vector<std::vector<TCdxEntry>> keys;
+    if (st.ok())
         st = d->ComputeAllKeys(&keys, {tag.get()});
+    if (st.ok()) {
         tag->Entries = std::move(keys[0]);
         const int existing = TagNumber(tagName);
         if (existing > 0)
@@ -247,10 +251,12 @@ TStatus TTable::Reindex()
             all.push_back(t.get());
         std::vector<std::vector<TCdxEntry>> keys;
         st = d->ComputeAllKeys(&keys, all);
-        for (size_t i = 0; i < all.size(); ++i)
-            all[i]->Entries = std::move(keys[i]);
-        ++d->indexGeneration;
-        st = d->WriteIndex();
+        if (st.ok()) {
+            for (size_t i = 0; i < all.size(); ++i)
+                all[i]->Entries = std::move(keys[i]);
+            ++d->indexGeneration;
+            st = d->WriteIndex();
+        }
     }
     d->UnlockTable();
     return d->Track(st);

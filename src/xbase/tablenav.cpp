@@ -142,7 +142,7 @@ TStatus TTable::First()
     if (!d->Step(1))
         d->SetEof();
     d->bof = d->eof;
-    return TStatus::Ok();
+    return d->TakeReadError();
 }
 
 TStatus TTable::Last()
@@ -163,7 +163,7 @@ TStatus TTable::Last()
         d->SetEof();
         d->bof = true;
     }
-    return TStatus::Ok();
+    return d->TakeReadError();
 }
 
 TStatus TTable::Skip(int count)
@@ -191,7 +191,7 @@ TStatus TTable::Skip(int count)
             }
         }
     }
-    return TStatus::Ok();
+    return d->TakeReadError();
 }
 
 bool TTable::Eof() const
@@ -213,7 +213,8 @@ TStatus TTable::Go(int recordNumber)
                            .arg(recordNumber)
                            .arg(d->header.RecordCount));
     d->MoveTo(quint32(recordNumber));
-    return TStatus::Ok();
+    (void)d->RecordPtr(d->recno);
+    return d->TakeReadError();
 }
 
 int TTable::RecNo() const
@@ -232,6 +233,7 @@ bool TTable::Deleted() const
 
 bool TTable::Seek(const QString& key, TSeekMode mode)
 {
+    d->readError.clear();
     TStatus st = d->Flush();
     if (st.ok())
         st = d->Sync();
@@ -264,11 +266,11 @@ bool TTable::Seek(const QString& key, TSeekMode mode)
             d->tagPos = i;
             d->tagPosGeneration = d->indexGeneration;
             d->tagBetween = false;
-            d->tagBetween = false;
-            return true;
+            return d->TakeReadError().ok();
         }
     }
     d->SetEof();
+    (void)d->TakeReadError();
     return false;
 }
 

@@ -327,3 +327,53 @@ TEST(RobustnessTest, DamagedAndRandomFilesAreRefusedCleanly)
 }
 
 } // namespace
+
+TEST(RobustnessTest, AnUnreadableRecordIsAnErrorNotABlankRecord)
+{
+    auto fs = std::make_shared<TMemoryFileSystem>();
+    {
+        TTable t(fs);
+        ASSERT_OK(t.CreateTable("/u/t.dbf", kFields));
+        ASSERT_OK(t.CreateIndexTag("NAME", "NAME"));
+        // More records than one read-ahead holds, so that the first ones are read again later.
+        for (int i = 1; i <= 8000; ++i) {
+            ASSERT_OK(t.Append());
+            ASSERT_OK(t.AssignField("NAME", QStringLiteral("r%1").arg(i)));
+        }
+        ASSERT_OK(t.Commit());
+    }
+    const QByteArray bytes = fs->Content("/u/t.dbf");
+    const int headerLength = quint8(bytes[8]) | quint8(bytes[9]) << 8;
+    const int recordLength = quint8(bytes[10]) | quint8(bytes[11]) << 8;
+    const qint64 third = headerLength + 2 * recordLength;
+    TTable t(fs);
+    ASSERT_OK(t.Open("/u/t.dbf"));
+    ASSERT_OK(t.SetOrder(0));
+    fs->SetUnreadable("/u/t.dbf", third + 5, third + 6);
+    const auto damaged = [](const TStatus& st) {
+        return !st.ok() && st.Message().contains(QLatin1String("Cannot read record 3"));
+    };
+
+    ASSERT_OK(t.First());
+    EXPECT_EQ(t.FieldText("NAME"), "r1") << "records before the bad block stay readable";
+    ASSERT_OK(t.Skip());
+    EXPECT_TRUE(damaged(t.Skip())) << "stepping onto the damaged record";
+    ASSERT_OK(t.Go(4));
+    EXPECT_EQ(t.FieldText("NAME"), "r4") << "records after the bad block stay readable";
+    EXPECT_TRUE(damaged(t.Go(3)));
+    EXPECT_TRUE(damaged(t.AssignField("NAME", "changed"))) << "a blank stand-in must not be edited";
+    EXPECT_TRUE(damaged(t.CopyText("/u/t.csv")));
+    EXPECT_FALSE(fs->Exists("/u/t.csv"));
+    EXPECT_TRUE(damaged(t.CopyTable("/u/copy.dbf")));
+    EXPECT_FALSE(fs->Exists("/u/copy.dbf"));
+    EXPECT_TRUE(damaged(t.Reindex())) << "keys of a blank stand-in would misplace the record";
+    EXPECT_TRUE(damaged(t.CreateIndexTag("CODE", "CODE")));
+    ASSERT_OK(t.SetOrder(t.TagNumber("NAME")));
+    EXPECT_FALSE(t.Seek("r3")) << t.LastError().toStdString();
+    EXPECT_TRUE(t.LastError().contains(QLatin1String("Cannot read record 3")));
+
+    fs->SetUnreadable("/u/t.dbf", 0, 0);
+    ASSERT_OK(t.Go(3));
+    EXPECT_EQ(t.FieldText("NAME"), "r3") << "nothing was written over the record";
+    EXPECT_TRUE(t.Seek("r3"));
+}

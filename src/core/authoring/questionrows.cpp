@@ -39,7 +39,7 @@ QString OneLine(const QString& text)
 
 QString RowText(const TQuestion& item)
 {
-    if (item.IsHeader())
+    if (item.IsRenderedAsHeader())
         return OneLine(item.Text);
     return item.NumberLabel + QStringLiteral(") ") + OneLine(item.Text);
 }
@@ -75,7 +75,7 @@ std::vector<TQuestionRow> BuildQuestionRows(TSurvey& survey)
         const TQuestion& item = survey.GetQuestion(i);
         TQuestionRow row;
         row.text = RowText(item);
-        row.header = item.IsHeader();
+        row.header = item.IsRenderedAsHeader(); // as the page draws it
         if (!row.header) {
             row.detail = DetailLine(item);
             row.image = ImageOf(item.Style);

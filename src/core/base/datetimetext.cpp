@@ -31,17 +31,19 @@ bool HasFourDigitYear(const QString& format)
     return format.contains(QLatin1String("yyyy"));
 }
 
-// Two-digit years are placed within fifty years of today.
-QDate WithCenturyWindow(QDate date)
+// A two-digit year is the most recent such year not after the current one. The original
+// platform wrote its zero date ("never") as 12/30/99, which stands for that date, not 1999.
+QDate WithCentury(QDate date)
 {
     if (!date.isValid())
         return date;
+    const int twoDigits = date.year() % 100;
+    if (twoDigits == 99 && date.month() == 12 && date.day() == 30)
+        return QDate(1899, 12, 30);
     const int nowYear = Now().date().year();
-    int year = nowYear - nowYear % 100 + date.year() % 100;
-    if (year > nowYear + 49)
+    int year = nowYear - nowYear % 100 + twoDigits;
+    if (year > nowYear)
         year -= 100;
-    else if (year <= nowYear - 50)
-        year += 100;
     return QDate(year, date.month(), date.day());
 }
 
@@ -56,13 +58,13 @@ std::optional<QDateTime> ParseWith(const QString& text, const QString& dateForma
     QDateTime dt = locale.toDateTime(text, dateFormat + u' ' + timeFormat);
     if (dt.isValid()) {
         if (twoDigitYear)
-            dt.setDate(WithCenturyWindow(dt.date()));
+            dt.setDate(WithCentury(dt.date()));
         return dt;
     }
     QDate date = locale.toDate(text, dateFormat);
     if (date.isValid()) {
         if (twoDigitYear)
-            date = WithCenturyWindow(date);
+            date = WithCentury(date);
         return QDateTime(date, QTime(0, 0));
     }
     return std::nullopt;

@@ -17,5 +17,6 @@ QString FormatDateAndTime(const QDateTime& value);
 // As FormatDateAndTime, but the date alone when the time of day is midnight (stored values).
 QString FormatDateTimeText(const QDateTime& value);
 // Reads what FormatDateTimeText writes in the same locale; also the locale's own two-digit-year
-// short date (files from the original platform) and ISO 8601. nullopt when nothing parses.
+// short date (files from the original platform; a two-digit year is the most recent such year not
+// after the current one, and 12/30/99 is the zero date) and ISO 8601. nullopt when nothing parses.
 std::optional<QDateTime> ParseDateTimeText(const QString& text);

@@ -18,7 +18,6 @@ namespace {
 // batches mean fewer commits (each rewrites the index), smaller ones less memory.
 constexpr qsizetype kBatchBytes = 32 * 1024 * 1024;
 constexpr int kProgressEvery = 256; // lines between two progress reports
-constexpr int kRemoteIPWidth = 25;
 constexpr int kEmailWidth = 250;
 
 std::string Key(const QString& text)
@@ -32,19 +31,23 @@ class TDuplicateCheck {
 public:
     explicit TDuplicateCheck(TResponseTable& table)
         : table_(table)
+        , addressWidth_(table.IsOpen() ? RemoteIPWidth(table.Table()) : 0)
     {
     }
 
     // The value as the field stores it and reads it back: cut to the width, trailing blanks off.
-    static QString StoredKey(const QString& value, int width)
+    static QString WithoutTrailingBlanks(QString key)
     {
-        QString key = CutToFieldBytes(value, width);
         while (!key.isEmpty() && key.back() == QLatin1Char(' '))
             key.chop(1);
         return key;
     }
-    static QString AddressKey(const QString& value) { return StoredKey(value, kRemoteIPWidth); }
-    static QString EmailKey(const QString& value) { return StoredKey(value, kEmailWidth); }
+    static QString EmailKey(const QString& value)
+    {
+        return WithoutTrailingBlanks(CutToFieldBytes(value, kEmailWidth));
+    }
+    // The whole address: two addresses are one only when they are equal.
+    static QString AddressKey(const QString& value) { return WithoutTrailingBlanks(value); }
 
     bool AddressSeen(const QString& key)
     {
@@ -52,6 +55,10 @@ public:
             return false;
         if (addresses_.count(Key(key)))
             return true;
+        // A table made before addresses could be longer stores them cut, so a stored one never
+        // proves a longer address seen: better one response too many than a respondent lost.
+        if (key.toUtf8().size() > addressWidth_)
+            return false;
         xbase::TTable& t = table_.Table();
         if (table_.RemoteIPOrder() == 0 || !t.SetOrder(table_.RemoteIPOrder()))
             return false;
@@ -98,7 +105,14 @@ public:
     }
 
 private:
+    static int RemoteIPWidth(const xbase::TTable& table)
+    {
+        const int field = table.FieldIndex(QStringLiteral("REMOTEIP"));
+        return field < 0 ? 0 : table.Layout().Fields[static_cast<size_t>(field)].Width;
+    }
+
     TResponseTable& table_;
+    const int addressWidth_;
     std::unordered_set<std::string> addresses_;
     std::unordered_set<std::string> emails_;
 };
@@ -238,7 +252,7 @@ bool TMerge::AppendBatch(
         // would make the next download ask for nothing the server understands.
         if (values.Has(writer.DateRecSlot()) && !values.Raw(writer.DateRecSlot()).empty())
             received = values.Value(writer.DateRecSlot());
-        writer.Write(table);
+        result_.UnstoredAnswerCount += writer.Write(table);
     }
     if (!received.isEmpty())
         survey_.SetSRLastUpdate(received);
@@ -298,7 +312,8 @@ void AddResponses(TSurvey& survey, TResponseTable& table, const QString& dataPat
         const QString current = survey.SRResponseFile();
         if (!current.isEmpty() && QFileInfo::exists(current))
             OpenResponseTable(survey, table, hooks.ShowError);
-        else
+        else if (PrepareResponsePath(survey, table, hooks.ShowError, hooks.Inform)
+            == TResponsePathState::Free)
             CreateResponseTable(survey, table, hooks.ShowError);
         MergeResponses(survey, table, dataPath, result, hooks);
     } catch (const std::exception& e) {
@@ -323,9 +338,14 @@ bool IsAllowedAddress(const TSurvey& survey, const QString& address)
 
 QString MergeSummary(const TAddResponseResult& result)
 {
-    return QStringLiteral("Results incorporated.\r\nNew responses: %1\r\nResponses eliminated: %2\r\n"
-                          "Total responses: %3\r\n")
-        .arg(result.AddedCount)
-        .arg(result.EliminatedCount)
-        .arg(result.TotalCount);
+    QString text = QStringLiteral("Results incorporated.\r\nNew responses: %1\r\nResponses eliminated: %2\r\n"
+                                  "Total responses: %3\r\n")
+                       .arg(result.AddedCount)
+                       .arg(result.EliminatedCount)
+                       .arg(result.TotalCount);
+    if (result.UnstoredAnswerCount > 0)
+        text += QStringLiteral("Answers not stored, the response table has no field for them "
+                               "(questions added after it was created): %1\r\n")
+                    .arg(result.UnstoredAnswerCount);
+    return text;
 }

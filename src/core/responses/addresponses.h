@@ -18,6 +18,9 @@ struct TAddResponseResult {
     int AddedCount = 0; // responses appended
     int TotalCount = 0; // records in the table afterwards
     int EliminatedCount = 0; // lines between the status line and the end that were not appended
+    // Answers of appended responses the table has no field for (questions added after the table
+    // was made); the rest of those responses is stored.
+    int UnstoredAnswerCount = 0;
     bool Stopped = false; // the progress callback asked to stop between two records
     QString ErrorMessage; // why it did not succeed (for logs and the command line)
     QString SaveError; // the survey could not be saved afterwards
@@ -26,6 +29,8 @@ struct TAddResponseResult {
 struct TIntakeHooks {
     // The error box: the server's error report and the table's creation or opening failures.
     TShowError ShowError = [](const QString&) {};
+    // The information box: a file in the way of the new table was renamed.
+    TShowError Inform = [](const QString&) {};
     // Called now and then between records with the bytes read and the file's size; returning
     // false stops the merge before the next record. What was appended so far stays.
     std::function<bool(qint64 done, qint64 total)> Progress;
@@ -33,8 +38,9 @@ struct TIntakeHooks {
     std::function<void()> AnalyzeResults;
 };
 
-// Opens the table named by SRResponseFile (or creates it when that names no file), merges the
-// data file at `dataPath`, and saves the survey in every case.
+// Opens the table named by SRResponseFile (or, when that names no file, the survey's table where
+// a new one would go, creating it when there is none), merges the data file at `dataPath`, and
+// saves the survey in every case.
 void AddResponses(TSurvey& survey, TResponseTable& table, const QString& dataPath, TAddResponseResult& result,
     const TIntakeHooks& hooks = {});
 
@@ -46,5 +52,6 @@ void MergeResponses(TSurvey& survey, TResponseTable& table, const QString& dataP
 // 10.1.2 admits 10.1.2.7). Always false for an empty list; an empty entry admits nothing.
 bool IsAllowedAddress(const TSurvey& survey, const QString& address);
 
-// The three lines the import's information box and the command line show after a merge.
+// The lines the import's information box, the download and the command line show after a
+// merge: the counts, and the answers that had no field when there were any.
 QString MergeSummary(const TAddResponseResult& result);

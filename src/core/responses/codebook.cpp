@@ -3,6 +3,7 @@
 #include "core/responses/responsefields.h"
 #include "core/survey/question.h"
 #include "core/survey/survey.h"
+#include "xbase/table.h"
 
 #include <QFileInfo>
 
@@ -173,7 +174,8 @@ QString GetCSVHeaderNames(const TSurvey& survey, int index)
     return out;
 }
 
-QStringList FieldMappingEntries(const TSurvey& survey, const QString& exportedFileName, bool forCsv)
+QStringList FieldMappingEntries(
+    const TSurvey& survey, const QString& exportedFileName, bool forCsv, int remoteIPWidth)
 {
     QStringList out;
     out << QStringLiteral("Field Mapping for survey ") + survey.Name() + QLatin1Char('(')
@@ -183,7 +185,7 @@ QStringList FieldMappingEntries(const TSurvey& survey, const QString& exportedFi
     for (size_t i = 0; i < fixed.size(); ++i) {
         out << DoubleLine() << Label("Field Name:") + fixed[i].Name
             << Label("Field Type:") + QStringLiteral("Character")
-            << Label("Field Length:") + QString::number(fixed[i].Width)
+            << Label("Field Length:") + QString::number(i == 0 ? remoteIPWidth : fixed[i].Width)
             << Label("Description:") + QString::fromLatin1(kFixedDescriptions[i].description) << QString();
     }
     for (int i = 0; i < survey.QuestionCount(); ++i) {
@@ -195,10 +197,11 @@ QStringList FieldMappingEntries(const TSurvey& survey, const QString& exportedFi
     return out;
 }
 
-QString FieldMappingText(const TSurvey& survey, const QString& exportedFileName, bool forCsv)
+QString FieldMappingText(
+    const TSurvey& survey, const QString& exportedFileName, bool forCsv, int remoteIPWidth)
 {
     QString text;
-    for (const QString& entry : FieldMappingEntries(survey, exportedFileName, forCsv))
+    for (const QString& entry : FieldMappingEntries(survey, exportedFileName, forCsv, remoteIPWidth))
         text += entry + kCRLF;
     return text;
 }
@@ -211,4 +214,13 @@ QString CSVHeaderLine(const TSurvey& survey)
     for (int i = 0; i < survey.QuestionCount(); ++i)
         line += GetCSVHeaderNames(survey, i);
     return line;
+}
+
+int RemoteIPWidthOf(const QString& tablePath)
+{
+    xbase::TTable table;
+    if (tablePath.isEmpty() || !QFileInfo::exists(tablePath) || !table.OpenReadOnly(tablePath))
+        return kRemoteIPFieldWidth;
+    const int field = table.FieldIndex(QStringLiteral("REMOTEIP"));
+    return field < 0 ? kRemoteIPFieldWidth : table.Layout().Fields[static_cast<size_t>(field)].Width;
 }

@@ -195,7 +195,8 @@ bool IsErrorStatusLine(const QByteArray& line)
 
 bool IsEndOfDataLine(const QByteArray& line)
 {
-    return ContainsNoCase(View(line), "</DATA>");
+    // A respondent may type the marker into any box; the line that carries it is still theirs.
+    return !IsResponseLine(line) && ContainsNoCase(View(line), "</DATA>");
 }
 
 bool IsResponseLine(const QByteArray& line)

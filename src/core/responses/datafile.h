@@ -53,7 +53,8 @@ private:
 
 // Line tests of the intake, on the raw bytes of a line.
 bool IsErrorStatusLine(const QByteArray& line); // holds "<ERROR>" as written
-bool IsEndOfDataLine(const QByteArray& line); // holds "</DATA>" in any case
+// Holds "</DATA>" in any case and is no response line: an answer may contain the marker.
+bool IsEndOfDataLine(const QByteArray& line);
 bool IsResponseLine(const QByteArray& line); // holds "REMOTEADDR" in any case
 
 // Splits a comma-text line into its items: items are separated by commas or blanks (any

@@ -83,7 +83,7 @@ bool HasNoResponseFields(const TQuestion& question)
 const std::vector<TResponseField>& FixedResponseFields()
 {
     static const std::vector<TResponseField> fields = {
-        CharField(QStringLiteral("REMOTEIP"), 25),
+        CharField(QStringLiteral("REMOTEIP"), kRemoteIPFieldWidth),
         CharField(QStringLiteral("EMAIL"), 250),
         CharField(QStringLiteral("AGENT"), 250),
         CharField(QStringLiteral("DATERCVD"), 14),

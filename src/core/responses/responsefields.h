@@ -29,6 +29,10 @@ bool IsSingleChoiceStyle(int style);
 // Whether the item has no answer fields (a header, or a style code outside 1..6).
 bool HasNoResponseFields(const TQuestion& question);
 
+// Room for any IPv6 address in text form (an IPv4 tail included). Tables made before held 25
+// and keep that width.
+inline constexpr int kRemoteIPFieldWidth = 45;
+
 // The four fields every table starts with: REMOTEIP, EMAIL, AGENT, DATERCVD.
 const std::vector<TResponseField>& FixedResponseFields();
 // The fields of one item in table order: comment field first, then those of its style.

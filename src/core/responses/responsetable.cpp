@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSet>
 
 namespace {
@@ -181,6 +182,92 @@ bool OpenResponseTable(TSurvey& survey, TResponseTable& table, const TShowError&
     return false;
 }
 
+bool HasSurveyLayout(const xbase::TTable& table, const TSurvey& survey)
+{
+    const std::vector<TResponseField>& fixed = FixedResponseFields();
+    const std::vector<xbase::TFieldDef>& fields = table.Layout().Fields;
+    if (fields.size() < fixed.size())
+        return false;
+    for (size_t i = 0; i < fixed.size(); ++i)
+        if (fields[i].Name != fixed[i].Name)
+            return false;
+    static const QRegularExpression questionField(QStringLiteral("^ORV([0-9]{1,6})(CM|OT|_[0-9]+)?$"));
+    for (size_t i = fixed.size(); i < fields.size(); ++i) {
+        const QRegularExpressionMatch m = questionField.match(fields[i].Name);
+        if (!m.hasMatch() || m.captured(1).toInt() > survey.LastID())
+            return false;
+    }
+    return true;
+}
+
+namespace {
+
+// The first free name beside `tablePath` for a table moved out of the way: NAME-moved-N.dbf.
+QString MovedAsidePath(const QString& tablePath)
+{
+    const QFileInfo info(tablePath);
+    const QString base = info.absolutePath() + QLatin1Char('/') + info.completeBaseName();
+    for (int n = 1;; ++n) {
+        const QString candidate = QStringLiteral("%1-moved-%2.%3").arg(base).arg(n).arg(info.suffix());
+        bool free = !QFileInfo::exists(candidate);
+        for (const QString& companion : ResponseTableCompanions(candidate))
+            free = free && !QFileInfo::exists(companion);
+        if (free)
+            return candidate;
+    }
+}
+
+// Renames a table and its companions as one; on failure every file is back where it was.
+QString RenameTableFiles(const QString& from, const QString& to)
+{
+    const QStringList sources = QStringList{from} + ResponseTableCompanions(from);
+    const QStringList targets = QStringList{to} + ResponseTableCompanions(to);
+    QStringList moved;
+    for (int i = 0; i < sources.size(); ++i) {
+        if (!QFileInfo::exists(sources[i]))
+            continue;
+        if (QFileInfo::exists(targets[i]) || !QFile::rename(sources[i], targets[i])) {
+            for (int k = static_cast<int>(moved.size()) - 1; k >= 0; --k)
+                QFile::rename(targets[sources.indexOf(moved[k])], moved[k]);
+            return QStringLiteral("%1 could not be renamed to %2").arg(sources[i], targets[i]);
+        }
+        moved << sources[i];
+    }
+    return QString();
+}
+
+} // namespace
+
+TResponsePathState PrepareResponsePath(
+    TSurvey& survey, TResponseTable& table, const TShowError& showError, const TShowError& inform)
+{
+    const QString path = ResponseTablePath(survey);
+    if (!QFileInfo::exists(path))
+        return TResponsePathState::Free;
+    bool ours = false;
+    {
+        // Looked at without a change: a foreign table must be moved aside as it was.
+        xbase::TTable candidate;
+        ours = candidate.OpenReadOnly(path) && HasSurveyLayout(candidate, survey);
+    }
+    if (ours && table.OpenAt(path).isEmpty()) {
+        survey.SetSRResponseFile(path);
+        return TResponsePathState::Opened;
+    }
+    table.Close();
+    const QString aside = MovedAsidePath(path);
+    const QString error = RenameTableFiles(path, aside);
+    if (!error.isEmpty()) {
+        showError(QStringLiteral("Could not create the database ") + path + QStringLiteral(": ") + error);
+        return TResponsePathState::Blocked;
+    }
+    inform(QStringLiteral("The file ") + path
+        + QStringLiteral(" is not a response table of this survey; it was "
+                         "renamed to ")
+        + aside + QStringLiteral(" to make room for a new one."));
+    return TResponsePathState::Free;
+}
+
 bool DeleteResponseTableFiles(const QString& tablePath)
 {
     if (tablePath.isEmpty())
@@ -194,12 +281,32 @@ bool DeleteResponseTableFiles(const QString& tablePath)
     return ok;
 }
 
+QString RemoveResponseTableFiles(const QString& tablePath)
+{
+    if (tablePath.isEmpty())
+        return QString();
+    // Moved aside first as one, so that a failure leaves the whole table; then deleted.
+    const QString aside = tablePath + QStringLiteral(".orvreset");
+    DeleteResponseTableFiles(aside); // left over from a reset that was cut short
+    const QString error = RenameTableFiles(tablePath, aside);
+    if (!error.isEmpty())
+        return error;
+    DeleteResponseTableFiles(aside);
+    return QString();
+}
+
 QString ResetLocalResponses(TSurvey& survey, TResponseTable& table)
 {
+    const bool wasOpen = table.IsOpen();
+    table.Close();
+    const QString removed = RemoveResponseTableFiles(survey.SRResponseFile());
+    if (!removed.isEmpty()) {
+        if (wasOpen)
+            table.OpenAt(survey.SRResponseFile());
+        return QStringLiteral("The local responses could not be reset: ") + removed;
+    }
     survey.SetSRLastUpdate(QString::fromLatin1(kSRNever));
     survey.SetSRResponseCount(0);
-    table.Close();
-    DeleteResponseTableFiles(survey.SRResponseFile());
     survey.AddHistory(QStringLiteral("Response file reset"));
     try {
         survey.Save();

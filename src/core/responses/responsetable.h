@@ -76,9 +76,27 @@ bool OpenResponseTable(TSurvey& survey, TResponseTable& table, const TShowError&
 // False when one of them exists and could not be deleted.
 bool DeleteResponseTableFiles(const QString& tablePath);
 
+// Takes a table and its companions away from `tablePath` as one: either none of them is there
+// afterwards, or (with the message returned) all are as they were. Empty on success.
+QString RemoveResponseTableFiles(const QString& tablePath);
+
+// Where the survey's table goes (ResponseTablePath) when SRResponseFile names no existing file:
+// a survey moved together with its table, or one whose earlier open failed, finds its table
+// there. A table with this survey's layout is opened and SRResponseFile names it (Opened). Any
+// other file there is renamed out of the way, and `inform` says where it went (Free: the caller
+// creates the table). Blocked: it could not be moved; `showError` has said why.
+enum class TResponsePathState { Free, Opened, Blocked };
+TResponsePathState PrepareResponsePath(
+    TSurvey& survey, TResponseTable& table, const TShowError& showError, const TShowError& inform);
+
+// Whether the open table can be this survey's: the four fixed fields first, and every other
+// field one of the survey's questions has now or could have had (its identifier given out).
+bool HasSurveyLayout(const xbase::TTable& table, const TSurvey& survey);
+
 // The work of "&Reset Local Responses..." after the user said Yes: SRLastUpdate "Never", no
 // responses, the table closed and its files deleted (SRResponseFile keeps its value), the history
-// entry "Response file reset", and the survey saved. Returns the save's error message, or empty.
+// entry "Response file reset", and the survey saved. Returns an error message, or empty. When
+// the files cannot be deleted nothing changes: the table is reopened and the survey is as it was.
 QString ResetLocalResponses(TSurvey& survey, TResponseTable& table);
 
 // Fields that cannot be declared (a name longer than 10 characters, a name used twice, a width

@@ -96,37 +96,41 @@ void TResponseWriter::Add(TKind kind, const QString& serverName, const QString& 
     steps_.push_back(TStep{kind, values_.AddName(serverName), field, missing, min, max});
 }
 
-bool TResponseWriter::Write(xbase::TTable& table) const
+int TResponseWriter::Write(xbase::TTable& table) const
 {
+    int unstored = 0;
     for (const TStep& step : steps_) {
-        if (step.Missing)
-            return false;
-        xbase::TStatus status;
-        switch (step.Kind) {
-        case TKind::Text:
-            if (values_.Has(step.Slot) && !values_.Raw(step.Slot).empty())
-                status = table.AssignField(step.Field, values_.Value(step.Slot));
-            break;
-        case TKind::Flag:
-            status = table.AssignField(
-                step.Field, values_.Raw(step.Slot) == "1" ? QStringLiteral("Y") : QStringLiteral("N"));
-            break;
-        case TKind::OtherFlag: {
-            const bool other = values_.Value(step.Slot).toUpper() == QLatin1String("OTHER");
-            status = table.AssignField(step.Field, other ? QStringLiteral("Y") : QStringLiteral("N"));
-            break;
+        if (step.Missing) {
+            unstored += Answered(step.Slot);
+            continue;
         }
-        case TKind::FreeText:
-            if (values_.Has(step.Slot) && !values_.Raw(step.Slot).empty())
-                status = table.AssignField(step.Field, FreeTextAnswer(values_.Value(step.Slot)));
-            break;
-        case TKind::Numeric:
-            status = table.AssignField(step.Field,
-                static_cast<long long>(NumericAnswer(values_.Value(step.Slot), step.Min, step.Max)));
-            break;
-        }
-        if (!status)
-            return false;
+        if (!WriteStep(table, step))
+            unstored += Answered(step.Slot);
     }
-    return true;
+    return unstored;
+}
+
+xbase::TStatus TResponseWriter::WriteStep(xbase::TTable& table, const TStep& step) const
+{
+    switch (step.Kind) {
+    case TKind::Text:
+        if (Answered(step.Slot))
+            return table.AssignField(step.Field, values_.Value(step.Slot));
+        break;
+    case TKind::Flag:
+        return table.AssignField(
+            step.Field, values_.Raw(step.Slot) == "1" ? QStringLiteral("Y") : QStringLiteral("N"));
+    case TKind::OtherFlag: {
+        const bool other = values_.Value(step.Slot).toUpper() == QLatin1String("OTHER");
+        return table.AssignField(step.Field, other ? QStringLiteral("Y") : QStringLiteral("N"));
+    }
+    case TKind::FreeText:
+        if (Answered(step.Slot))
+            return table.AssignField(step.Field, FreeTextAnswer(values_.Value(step.Slot)));
+        break;
+    case TKind::Numeric:
+        return table.AssignField(
+            step.Field, static_cast<long long>(NumericAnswer(values_.Value(step.Slot), step.Min, step.Max)));
+    }
+    return xbase::TStatus::Ok();
 }

@@ -3,9 +3,10 @@
 // How the values of one response line go into the fields of a record: which server name feeds
 // which field, and how each style turns the value into what is stored. Built once per merge
 // against the table actually open, so a table made for an older set of questions is handled:
-// the first field it lacks ends the writing of each record.
+// every field it has is written, and answers for fields it lacks are counted, not stored.
 
 #include "core/responses/datafile.h"
+#include "xbase/status.h"
 
 #include <QString>
 
@@ -27,8 +28,9 @@ public:
     int DateRecSlot() const { return dateRec_; }
 
     // Writes the fields of the current record from the values last parsed, in survey order.
-    // Stops at the first field that cannot be written and returns false; what was written stays.
-    bool Write(xbase::TTable& table) const;
+    // Returns how many answers were not stored: the table has no field for them (a question
+    // added after it was made), or the field refused the value.
+    int Write(xbase::TTable& table) const;
 
 private:
     enum class TKind { Text, Flag, OtherFlag, FreeText, Numeric };
@@ -42,6 +44,8 @@ private:
     };
 
     void Add(TKind kind, const QString& serverName, const QString& field, int min = 0, int max = 0);
+    xbase::TStatus WriteStep(xbase::TTable& table, const TStep& step) const;
+    bool Answered(int slot) const { return values_.Has(slot) && !values_.Raw(slot).empty(); }
 
     const xbase::TTable& table_;
     TResponseValues& values_;

@@ -12,10 +12,11 @@ namespace {
 
 const QString kDefaults = QStringLiteral("Defaults");
 
+// One "&crlf;" per line break, whether it came as CR LF, CR or a lone LF (what text boxes give).
 QString Escape(const QString& text)
 {
-    QString escaped = text;
-    escaped.remove(u'\n');
+    QString escaped = ReplaceAll(text, QStringLiteral("\r\n"), QStringLiteral("\r"));
+    escaped.replace(u'\n', u'\r');
     return ReplaceAll(escaped, QStringLiteral("\r"), QStringLiteral("&crlf;"));
 }
 
@@ -264,7 +265,7 @@ void TSurvey::Renumber()
         item->SkipDistance = -1;
     for (int i = 0; i < QuestionCount(); ++i) {
         TQuestion& q = *items_[i];
-        if (q.IsHeader()) {
+        if (q.IsRenderedAsHeader()) {
             q.NumberLabel = QString::number(number + 1);
             continue;
         }

@@ -72,7 +72,7 @@ void NumberQuestions(TSurvey& survey)
     int letter = 0;
     for (int i = 0; i < survey.QuestionCount(); ++i) {
         TQuestion& q = survey.GetQuestion(i);
-        if (q.IsHeader())
+        if (q.IsRenderedAsHeader())
             continue;
         if (!q.IsSkipGroupMember()) {
             q.NumberLabel = QString::number(++number);

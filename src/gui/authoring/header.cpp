@@ -1,5 +1,6 @@
 #include "gui/authoring/header.h"
 
+#include "gui/help/help.h"
 #include "gui/widgets/dialogposition.h"
 #include "core/base/settingstable.h"
 
@@ -35,6 +36,8 @@ TORVHeader::TORVHeader(QWidget* parent)
     layout->addWidget(memoText, 1);
     layout->addLayout(buttons);
     resize(400, 220);
+    SetHelpContexts({{memoText, 851}, {btnOK, 2}, {btnCancel, 3}});
+    ShareHelpWithLabels(this);
 }
 
 void TORVHeader::showEvent(QShowEvent* event)

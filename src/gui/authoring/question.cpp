@@ -113,7 +113,18 @@ TORVQuestion::TORVQuestion(const QString& dataDirectory, QWidget* parent)
     layout->addLayout(buttons);
     resize(500, 420);
 
+    AssignHelpContexts();
     LoadTemplateList();
+}
+
+void TORVQuestion::AssignHelpContexts()
+{
+    SetHelpContexts({{memoText, 801}, {cmbStyle, 802}, {memoResponses, 803}, {btnOptions, 804},
+        {cbIncludeSpecify, 805}, {eOtherLength, 806}, {lblOtherLength, 806}, {lblOtherRange, 806},
+        {cbIncludeComment, 807}, {eCommentLength, 808}, {lblCommentLength, 808}, {lblCommentRange, 808},
+        {rbLimited, 809}, {eLengthOfResponse, 810}, {rbVerbose, 811}, {eMinValue, 812}, {eMaxValue, 813},
+        {eStepValue, 814}, {lblStepGroup, 814}, {btnOK, 2}, {btnCancel, 3}, {btnHelp, 4}});
+    ShareHelpWithLabels(this);
 }
 
 QWidget* TORVQuestion::CreateResponsesPage()

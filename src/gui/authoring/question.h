@@ -80,6 +80,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void AssignHelpContexts();
     QWidget* CreateResponsesPage();
     QWidget* CreateFullTextPage();
     QWidget* CreateNumericPage();

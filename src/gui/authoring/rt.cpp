@@ -1,5 +1,6 @@
 #include "gui/authoring/rt.h"
 
+#include "gui/help/help.h"
 #include "gui/widgets/dialogposition.h"
 #include "core/base/settingstable.h"
 
@@ -44,6 +45,8 @@ TORVrt::TORVrt(QWidget* parent)
     grid->addWidget(memoResponses, 2, 0, 1, 2);
     grid->addLayout(buttons, 3, 0, 1, 2);
     resize(340, 300);
+    SetHelpContexts({{eTemplateName, 861}, {memoResponses, 862}, {btnOK, 2}, {btnCancel, 3}});
+    ShareHelpWithLabels(this);
 }
 
 void TORVrt::UpdateOK()

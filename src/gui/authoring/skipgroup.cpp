@@ -1,5 +1,7 @@
 #include "gui/authoring/skipgroup.h"
 
+#include "gui/help/help.h"
+
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -53,6 +55,9 @@ TORVSkipGroup::TORVSkipGroup(
     layout->addWidget(cmbResponses);
     layout->addLayout(buttons);
     resize(420, 340);
+    SetHelpContexts({{lbQuestions, 871}, {skipped, 872}, {lblQuestion, 872}, {cmbResponses, 873}, {btnOK, 2},
+        {btnCancel, 3}});
+    ShareHelpWithLabels(this);
 }
 
 int TORVSkipGroup::Response() const

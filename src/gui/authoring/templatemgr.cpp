@@ -80,6 +80,9 @@ TORVTemplateMgr::TORVTemplateMgr(const QString& dataDirectory, QWidget* parent)
     layout->addWidget(mContents, 1);
     layout->addLayout(buttons);
     resize(460, 380);
+    SetHelpContexts({{cmbTypeList, 2501}, {cmbTemplate, 2502}, {mContents, 2503}, {btnNewTemplate, 2504},
+        {btnDeleteTemplate, 2505}, {btnClose, 10}, {btnHelp, 4}});
+    ShareHelpWithLabels(this);
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         QRect frame(QPoint(0, 0), size());
         frame.moveCenter(screen->availableGeometry().center());

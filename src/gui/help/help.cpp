@@ -5,12 +5,18 @@
 #include "core/base/inisettings.h"
 #include "core/base/settingstable.h"
 
+#include <QAbstractScrollArea>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
+#include <QPlainTextEdit>
 #include <QWhatsThis>
 #include <QWidget>
+
+#include <memory>
 
 namespace {
 
@@ -59,6 +65,24 @@ const QHash<int, QString>& Texts()
                 number, line.mid(eq + 1).trimmed().replace(QLatin1String("&CR;"), QLatin1String("\n")));
     }
     return cache.texts;
+}
+
+// Scroll areas report their context menu position in their viewport.
+QWidget* ViewportOf(QWidget* control)
+{
+    if (auto* area = qobject_cast<QAbstractScrollArea*>(control))
+        return area->viewport();
+    return control;
+}
+
+// Text boxes keep their own menu (undo, cut, copy, paste, select all) above What's This.
+std::unique_ptr<QMenu> StandardMenu(QWidget* control, const QPoint& pos)
+{
+    if (auto* edit = qobject_cast<QLineEdit*>(control))
+        return std::unique_ptr<QMenu>(edit->createStandardContextMenu());
+    if (auto* memo = qobject_cast<QPlainTextEdit*>(control))
+        return std::unique_ptr<QMenu>(memo->createStandardContextMenu(pos));
+    return std::make_unique<QMenu>(control);
 }
 
 void OpenPage(const QString& page)
@@ -122,10 +146,25 @@ void SetHelpContext(QWidget* control, int context, bool keepMenu)
         return;
     control->setContextMenuPolicy(Qt::CustomContextMenu);
     QObject::connect(control, &QWidget::customContextMenuRequested, control, [control](const QPoint& pos) {
-        QMenu menu(control);
-        menu.addAction(QStringLiteral("&What's This?"), control, [control] { ShowWhatsThis(control); });
-        menu.exec(control->mapToGlobal(pos));
+        std::unique_ptr<QMenu> menu = StandardMenu(control, pos);
+        if (!menu->isEmpty())
+            menu->addSeparator();
+        menu->addAction(QStringLiteral("&What's This?"), control, [control] { ShowWhatsThis(control); });
+        menu->exec(ViewportOf(control)->mapToGlobal(pos));
     });
+}
+
+void SetHelpContexts(std::initializer_list<std::pair<QWidget*, int>> controls)
+{
+    for (const auto& [control, context] : controls)
+        SetHelpContext(control, context);
+}
+
+void ShareHelpWithLabels(QWidget* dialog)
+{
+    for (QLabel* label : dialog->findChildren<QLabel*>())
+        if (label->buddy() && HelpContext(label) == 0 && HelpContext(label->buddy()) != 0)
+            SetHelpContext(label, HelpContext(label->buddy()));
 }
 
 void ShowWhatsThis(QWidget* control)

@@ -3,10 +3,10 @@
 #include "gui/help/help.h"
 #include "core/base/inisettings.h"
 #include "core/base/settingstable.h"
+#include "core/base/textfile.h"
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QFile>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
@@ -17,14 +17,14 @@
 
 namespace {
 
+// UTF-8, or Windows-1252 when the file is not valid UTF-8 (a tips file of the original platform).
 QStringList ReadTips(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    QByteArray bytes;
+    if (!ReadFileBytes(path, bytes))
         return {};
     QStringList tips;
-    const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
-    for (QString line : lines) {
+    for (QString line : SplitLines(DecodeFileText(bytes))) {
         line = line.trimmed();
         if (!line.isEmpty())
             tips.append(line);

@@ -76,6 +76,7 @@ void ImportServerDataFileCommand(TORVMainForm& form, TResponseTable& table)
     TImportProgress progress(&form);
     TIntakeHooks hooks;
     hooks.ShowError = [](const QString& message) { ShowError(message); };
+    hooks.Inform = [](const QString& message) { ShowInformation(message); };
     hooks.Progress = [&progress](qint64 done, qint64 total) { return progress.Report(done, total); };
     const TImportOutcome outcome = ImportServerDataFile(survey, table, *chosen, hooks);
     switch (outcome.Kind) {

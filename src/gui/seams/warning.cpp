@@ -1,5 +1,7 @@
 #include "gui/seams/warning.h"
 
+#include "gui/help/help.h"
+
 #include <QCheckBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -55,6 +57,8 @@ TORVWarning::TORVWarning(const QString& message, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top, 1);
     layout->addLayout(buttons);
+    SetHelpContexts(
+        {{memoMessage, 1401}, {cbDontShow, 1402}, {btnYes, 1403}, {btnNo, 1404}, {btnCancel, 1405}});
 }
 
 TAnswer TORVWarning::Ask()

@@ -53,6 +53,18 @@ TEST(QuestionRows, NumbersGroupMembersWithLettersAndHeadersWithTheNextNumber)
     EXPECT_EQ(rows[1].detail, "Response Options: Yes, No (skip following group), Don't know");
 }
 
+TEST(QuestionRows, AnUnknownStyleIsShownAsAHeaderAsOnThePage)
+{
+    TSurvey s;
+    AddSingle(s, QStringLiteral("First"));
+    const int odd = AddSingle(s, QStringLiteral("Hand-made"));
+    s.GetQuestion(odd).Style = 0;
+    AddSingle(s, QStringLiteral("Second"));
+    const auto rows = BuildQuestionRows(s);
+    EXPECT_EQ(Texts(rows), (std::vector<QString>{"1) First", "Hand-made", "2) Second"}));
+    EXPECT_TRUE(rows[1].header);
+}
+
 TEST(QuestionRows, GroupAtTheEndHasNoSkipDistance)
 {
     TSurvey s;

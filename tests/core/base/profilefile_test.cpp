@@ -1,3 +1,4 @@
+#include "core/base/clock.h"
 #include "core/base/datetimetext.h"
 #include "core/base/profilefile.h"
 #include "core/base/textfile.h"
@@ -160,6 +161,7 @@ TEST(TextFile, SplitLinesAcceptsEveryLineEnd)
 
 TEST(DateTimeText, RoundTripsInSeveralLocales)
 {
+    const TScopedClock clock(QDateTime(QDate(2026, 6, 1), QTime(12, 0)));
     const QLocale saved;
     const QDateTime afternoon(QDate(2026, 12, 7), QTime(15, 4, 5));
     const QDateTime midnight(QDate(2026, 12, 7), QTime(0, 0));
@@ -183,6 +185,36 @@ TEST(DateTimeText, RoundTripsInSeveralLocales)
     // United States text (the original platform's usual form) is accepted in any locale.
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     EXPECT_EQ(*ParseDateTimeText("12/7/2026 3:04:05 PM"), afternoon);
-    EXPECT_EQ(ParseDateTimeText("6/15/80")->date(), QDate(1980, 6, 15)); // within fifty years of today
+    QLocale::setDefault(saved);
+}
+
+TEST(DateTimeText, ATwoDigitYearIsTheLatestNotAfterThisYear)
+{
+    const QLocale saved;
+    struct TCase {
+        const char* text;
+        int thisYear;
+        QDate expected;
+    };
+    const TCase cases[] = {
+        {"6/15/63", 2026, QDate(1963, 6, 15)}, // the "never downloaded" date
+        {"6/15/63 3:04:05 PM", 2026, QDate(1963, 6, 15)},
+        {"6/15/63", 2063, QDate(2063, 6, 15)},
+        {"6/15/63", 2062, QDate(1963, 6, 15)},
+        {"12/7/26", 2026, QDate(2026, 12, 7)},
+        {"6/15/80", 2031, QDate(1980, 6, 15)},
+        {"1/1/00", 2026, QDate(2000, 1, 1)},
+        {"12/30/99", 2026, QDate(1899, 12, 30)}, // how the original wrote its zero date
+        {"12/29/99", 2026, QDate(1999, 12, 29)},
+    };
+    for (const char* locale : {"en_US", "de_DE", "C"}) {
+        QLocale::setDefault(QLocale(QString::fromLatin1(locale)));
+        for (const TCase& c : cases) {
+            const TScopedClock clock(QDateTime(QDate(c.thisYear, 6, 1), QTime(12, 0)));
+            const auto parsed = ParseDateTimeText(QString::fromLatin1(c.text));
+            ASSERT_TRUE(parsed.has_value()) << locale << " " << c.text;
+            EXPECT_EQ(parsed->date(), c.expected) << locale << " " << c.text << " in " << c.thisYear;
+        }
+    }
     QLocale::setDefault(saved);
 }

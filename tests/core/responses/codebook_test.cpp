@@ -129,7 +129,7 @@ TEST(Codebook, MappingTextAndHeaderLine)
         D70,
         "Field Name:   REMOTEIP",
         "Field Type:   Character",
-        "Field Length: 25",
+        "Field Length: 45",
         "Description:  Remote IP Address of respondent",
         "",
         D70,
@@ -146,6 +146,12 @@ TEST(Codebook, MappingTextAndHeaderLine)
     // A block ends with its own empty line, and saving adds one more line end.
     EXPECT_TRUE(text.contains("Field Length: 5\r\n\r\n\r\n" + D70 + "\r\nQuestion:     Tell us"));
     EXPECT_TRUE(text.endsWith("Field Type:   Memo\r\n\r\n\r\n"));
+
+    EXPECT_TRUE(FieldMappingText(s, QStringLiteral("old.dbf"), false, 25)
+                    .contains("REMOTEIP\r\n"
+                              "Field Type:   Character\r\n"
+                              "Field Length: 25\r\n"))
+        << "a table made before keeps its narrower field";
 
     const QString csv = FieldMappingText(s, QStringLiteral("results.csv"), true);
     EXPECT_FALSE(csv.contains("Tell us"));

@@ -92,6 +92,8 @@ TEST(DataFile, LineTests)
     EXPECT_FALSE(IsErrorStatusLine("<error>"));
     EXPECT_TRUE(IsEndOfDataLine("</data>"));
     EXPECT_TRUE(IsEndOfDataLine("  </DaTa> trailing"));
+    EXPECT_FALSE(IsEndOfDataLine("RemoteAddr=1.2.3.4,orv1Other=</data>")) << "an answer, not the end";
+    EXPECT_FALSE(IsEndOfDataLine("\"orv2=a </DATA> b\",remoteaddr=1"));
     EXPECT_TRUE(IsResponseLine("remoteaddr=1"));
     EXPECT_FALSE(IsResponseLine("REMOTE ADDR"));
     EXPECT_FALSE(IsResponseLine(QByteArray("REMOTE\0ADDR", 11)));

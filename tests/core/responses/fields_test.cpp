@@ -28,7 +28,7 @@ TEST(ResponseFields, FixedFieldsComeFirst)
     TSurvey s;
     s.NewSurvey();
     s.AddHeader(QStringLiteral("Only a header"));
-    EXPECT_EQ(Describe(ResponseTableFields(s), 0), "REMOTEIP C25,EMAIL C250,AGENT C250,DATERCVD C14");
+    EXPECT_EQ(Describe(ResponseTableFields(s), 0), "REMOTEIP C45,EMAIL C250,AGENT C250,DATERCVD C14");
 }
 
 TEST(ResponseFields, EveryStyleInTableOrder)

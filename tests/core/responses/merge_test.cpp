@@ -1,8 +1,11 @@
 #include "mergefixture.h"
+#include "core/responses/codebook.h"
 #include "core/responses/responsetable.h"
 
 #include <QDir>
 #include <QFileInfo>
+
+#include <functional>
 
 namespace {
 
@@ -92,6 +95,67 @@ TEST_F(TMerge, LinesThatAreNoResponsesAreEliminated)
     EXPECT_EQ(Records().size(), 1u);
 }
 
+TEST_F(TMerge, AnAnswerHoldingTheEndMarkerIsAResponseLikeAnyOther)
+{
+    AddWithID(*survey, 1, {qsSingleSelect, "a", true, true});
+    AddWithID(*survey, 2, {qsFreeFormText, "", false, false, -1});
+    const TAddResponseResult r = Merge(Data({
+        "RemoteAddr=1.1.1.1,DateRec=20260101120000,orv1Other=</data>",
+        "RemoteAddr=1.1.1.2,DateRec=20260101120100,\"orv1Comment=see </DATA> here\"",
+        "RemoteAddr=1.1.1.3,DateRec=20260101120200,orv2=x&CR;&LF;</Data>",
+    }));
+    EXPECT_TRUE(r.Succeeded);
+    EXPECT_EQ(r.AddedCount, 3);
+    EXPECT_EQ(r.EliminatedCount, 0);
+    const std::vector<TRecord> rows = Records();
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0]["ORV1OT"], "</data>");
+    EXPECT_EQ(rows[1]["ORV1CM"], "see </DATA> here");
+    EXPECT_EQ(rows[2]["ORV2"], "x\r\n</Data>");
+    EXPECT_EQ(survey->SRLastUpdate(), "20260101120200") << "the next download starts after all three";
+}
+
+TEST_F(TMerge, IPv6AddressesAreStoredAndComparedWhole)
+{
+    survey->SetOnly1IP(true);
+    const QByteArray a = "2001:0db8:85a3:0000:0000:8a2e:0370:7334";
+    const QByteArray b = "2001:0db8:85a3:0000:0000:8a2e:0370:7335"; // the first 25 bytes are a's
+    const QByteArray mapped = "0000:0000:0000:0000:0000:ffff:192.168.100.200"; // 45 characters
+    TAddResponseResult r
+        = Merge(Data({"RemoteAddr=" + a, "RemoteAddr=" + b, "RemoteAddr=" + a, "RemoteAddr=" + mapped}));
+    EXPECT_EQ(r.AddedCount, 3);
+    EXPECT_EQ(r.EliminatedCount, 1);
+    r = Merge(Data({"RemoteAddr=" + b, "RemoteAddr=" + mapped}));
+    EXPECT_EQ(r.AddedCount, 0) << "both are in the table already";
+    const std::vector<TRecord> rows = Records();
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[1]["REMOTEIP"], QString::fromLatin1(b));
+    EXPECT_EQ(rows[2]["REMOTEIP"], QString::fromLatin1(mapped));
+}
+
+TEST_F(TMerge, ATableWithTheOldAddressWidthStillOpensAndLosesNobody)
+{
+    const QString path = dir.filePath("S981203101500.dbf");
+    {
+        xbase::TTable old;
+        ASSERT_TRUE(old.CreateTable(path,
+            {{"REMOTEIP", 'C', 25, 0}, {"EMAIL", 'C', 250, 0}, {"AGENT", 'C', 250, 0},
+                {"DATERCVD", 'C', 14, 0}}));
+    }
+    survey->SetSRResponseFile(path);
+    survey->SetOnly1IP(true);
+    const QByteArray a = "2001:0db8:85a3:0000:0000:8a2e:0370:7334";
+    const QByteArray b = "2001:0db8:85a3:0000:0000:8a2e:0370:7335";
+    TAddResponseResult r = Merge(Data({"RemoteAddr=" + a, "RemoteAddr=" + b, "RemoteAddr=" + a,
+        "RemoteAddr=10.0.0.1", "RemoteAddr=10.0.0.1"}));
+    EXPECT_TRUE(r.Succeeded) << qPrintable(r.ErrorMessage);
+    EXPECT_EQ(r.AddedCount, 3) << "the same address twice in one file is still one";
+    r = Merge(Data({"RemoteAddr=10.0.0.1"}));
+    EXPECT_EQ(r.AddedCount, 0) << "addresses that fit are found in the table";
+    EXPECT_EQ(RemoteIPWidthOf(path), 25);
+    EXPECT_TRUE(errors.isEmpty()) << qPrintable(errors.join('\n'));
+}
+
 TEST_F(TMerge, DuplicateRules)
 {
     struct TCase {
@@ -174,20 +238,30 @@ TEST_F(TMerge, MissingFileFailsButSaves)
     EXPECT_EQ(survey->SRServerUpdate(), NoDownloadDateTime());
 }
 
-TEST_F(TMerge, OlderTableKeepsWhatCouldBeWritten)
+TEST_F(TMerge, AnOlderTableGetsEveryFieldItHasAndTheRestIsCounted)
 {
     AddWithID(*survey, 1, {qsNumericValue, "", false, false, 0, 0, 100});
-    ASSERT_TRUE(Merge(Data({"RemoteAddr=1,orv1=5"})).Succeeded);
-    AddWithID(*survey, 2, {qsSingleSelect, "a"});
-    AddWithID(*survey, 3, {qsSingleSelect, "a"});
-    const TAddResponseResult r = Merge(Data({"RemoteAddr=2,orv1=6,orv2=0,orv3=0"}));
+    AddWithID(*survey, 3, {qsSingleSelect, "a,b"});
+    ASSERT_TRUE(Merge(Data({"RemoteAddr=1,orv1=5,orv3=0"})).Succeeded);
+    EXPECT_FALSE(MergeSummary(Merge(Data({}))).contains("not stored")) << "nothing to tell";
+    // Changed after the table was made: a comment box ahead of ORV1, a new question between.
+    survey->GetQuestion(0).IncludeComment = true;
+    const int added = AddWithID(*survey, 2, {qsMultipleSelect, "x,y"});
+    survey->MoveQuestion(added, 1);
+    const TAddResponseResult r
+        = Merge(Data({"RemoteAddr=2,orv1Comment=hi,orv1=6,orv2-0=1,orv3=1", "RemoteAddr=3,orv1=7,orv3=0"}));
     EXPECT_TRUE(r.Succeeded);
-    EXPECT_EQ(r.AddedCount, 1);
+    EXPECT_EQ(r.AddedCount, 2);
+    EXPECT_EQ(r.UnstoredAnswerCount, 2) << "the comment and the ticked option; unticked ones are no answers";
+    EXPECT_TRUE(MergeSummary(r).endsWith("(questions added after it was created): 2\r\n"))
+        << qPrintable(MergeSummary(r));
     const std::vector<TRecord> rows = Records();
-    ASSERT_EQ(rows.size(), 2u);
+    ASSERT_EQ(rows.size(), 3u);
     EXPECT_EQ(rows[1]["REMOTEIP"], "2");
     EXPECT_EQ(rows[1]["ORV1"], "6");
-    EXPECT_FALSE(rows[1].contains("ORV2"));
+    EXPECT_EQ(rows[1]["ORV3"], "1") << "fields after a missing one are still written";
+    EXPECT_EQ(rows[2]["ORV1"], "7");
+    EXPECT_FALSE(rows[1].contains("ORV1CM"));
 }
 
 TEST_F(TMerge, CreationFailures)
@@ -200,17 +274,9 @@ TEST_F(TMerge, CreationFailures)
     EXPECT_EQ(errors, QStringList{"Failed database creation: " + path});
     EXPECT_EQ(survey->SRResponseFile(), path);
 
-    // A file in the way while SRResponseFile names none.
-    errors.clear();
-    survey->SetSRResponseFile(QString());
-    WriteFile("S981203101500.dbf", "not a table");
-    r = Merge(Data({"RemoteAddr=1"}));
-    EXPECT_FALSE(r.Succeeded);
-    EXPECT_EQ(errors, QStringList{"Could not create the database " + path});
-    EXPECT_EQ(survey->SRResponseFile(), QString());
-
     // A table that cannot be opened.
     errors.clear();
+    WriteFile("S981203101500.dbf", "not a table");
     survey->SetSRResponseFile(path);
     r = Merge(Data({"RemoteAddr=1"}));
     EXPECT_FALSE(r.Succeeded);
@@ -218,6 +284,85 @@ TEST_F(TMerge, CreationFailures)
     EXPECT_TRUE(errors[0].startsWith("The following internal error occurred: ")) << qPrintable(errors[0]);
     EXPECT_EQ(survey->SRResponseFile(), QString());
     EXPECT_EQ(QFile(path).size(), 11) << "the file in the way is left alone";
+}
+
+TEST_F(TMerge, AStaleResponseFileFindsTheTableBesideTheSurvey)
+{
+    AddWithID(*survey, 1, {qsSingleSelect, "a,b"});
+    AddWithID(*survey, 2, {qsSingleSelect, "a,b"});
+    ASSERT_TRUE(Merge(Data({"RemoteAddr=1,orv1=0"})).Succeeded);
+    const QString path = survey->SRResponseFile();
+    table.Close();
+    QStringList informed;
+    hooks.Inform = [&informed](const QString& message) { informed << message; };
+    survey->DeleteQuestion(1); // a question gone since does not make the table another's
+    const struct {
+        const char* what;
+        QString responseFile;
+    } cases[] = {
+        {"the survey moved with its table", "/gone/elsewhere/S981203101500.dbf"},
+        {"an earlier failed open emptied it", QString()},
+    };
+    int expected = 1;
+    for (const auto& c : cases) {
+        survey->SetSRResponseFile(c.responseFile);
+        const TAddResponseResult r = Merge(Data({"RemoteAddr=" + QByteArray::number(++expected)}));
+        EXPECT_TRUE(r.Succeeded) << c.what << ": " << qPrintable(errors.join('\n'));
+        EXPECT_EQ(r.TotalCount, expected) << c.what;
+        EXPECT_EQ(survey->SRResponseFile(), path) << c.what;
+        table.Close();
+    }
+    EXPECT_TRUE(errors.isEmpty()) << qPrintable(errors.join('\n'));
+    EXPECT_TRUE(informed.isEmpty());
+}
+
+TEST_F(TMerge, AFileInTheWayOfTheNewTableIsMovedAsideNeverOverwritten)
+{
+    const QString path = dir.filePath("S981203101500.dbf");
+    struct TCase {
+        const char* what;
+        std::function<void()> place;
+    };
+    const TCase cases[] = {
+        {"not a table", [&] { WriteFile("S981203101500.dbf", "not a table"); }},
+        {"another layout",
+            [&] {
+                xbase::TTable other;
+                ASSERT_TRUE(other.CreateTable(path, {{"NAME", 'C', 20, 0}}));
+            }},
+        {"a question this survey never had",
+            [&] {
+                xbase::TTable other;
+                ASSERT_TRUE(other.CreateTable(path,
+                    {{"REMOTEIP", 'C', 45, 0}, {"EMAIL", 'C', 250, 0}, {"AGENT", 'C', 250, 0},
+                        {"DATERCVD", 'C', 14, 0}, {"ORV9", 'C', 3, 0}}));
+            }},
+    };
+    for (const TCase& c : cases) {
+        SetUp();
+        AddWithID(*survey, 1, {qsSingleSelect, "a,b"});
+        QStringList informed;
+        hooks.Inform = [&informed](const QString& message) { informed << message; };
+        for (const QString& f : QDir(dir.path()).entryList(QDir::Files))
+            QFile::remove(dir.filePath(f));
+        c.place();
+        QFile original(path);
+        ASSERT_TRUE(original.open(QIODevice::ReadOnly));
+        const QByteArray bytes = original.readAll();
+        original.close();
+        const TAddResponseResult r = Merge(Data({"RemoteAddr=1,orv1=1"}));
+        EXPECT_TRUE(r.Succeeded) << c.what << ": " << qPrintable(errors.join('\n'));
+        EXPECT_EQ(r.TotalCount, 1) << c.what;
+        EXPECT_EQ(survey->SRResponseFile(), path) << c.what;
+        const QString aside = dir.filePath("S981203101500-moved-1.dbf");
+        QFile moved(aside);
+        ASSERT_TRUE(moved.open(QIODevice::ReadOnly)) << c.what;
+        EXPECT_EQ(moved.readAll(), bytes) << c.what;
+        ASSERT_EQ(informed.size(), 1) << c.what;
+        EXPECT_TRUE(informed[0].contains(aside)) << qPrintable(informed[0]);
+        EXPECT_TRUE(errors.isEmpty()) << c.what << ": " << qPrintable(errors.join('\n'));
+        table.Close();
+    }
 }
 
 TEST_F(TMerge, StoppingKeepsWhatWasAppended)
@@ -258,6 +403,25 @@ TEST_F(TMerge, ResetRemovesTheTableAndKeepsItsName)
 
     // The next merge makes the table afresh.
     EXPECT_EQ(Merge(Data({"RemoteAddr=2"})).TotalCount, 1);
+}
+
+TEST_F(TMerge, AResetThatCannotDeleteTheTableChangesNothing)
+{
+    ASSERT_TRUE(Merge(Data({"RemoteAddr=1,DateRec=20260101000000"})).Succeeded);
+    const QString path = survey->SRResponseFile();
+    const QString history = survey->PubHistory();
+    // Something that cannot be deleted stands where the table has to go on its way out.
+    ASSERT_TRUE(QDir().mkpath(path + ".orvreset/in the way"));
+    const QString error = ResetLocalResponses(*survey, table);
+    EXPECT_TRUE(error.startsWith("The local responses could not be reset: ")) << qPrintable(error);
+    EXPECT_EQ(survey->SRResponseCount(), 1);
+    EXPECT_EQ(survey->GetSRLastUpdate(), "20260101000000");
+    EXPECT_EQ(survey->PubHistory(), history);
+    EXPECT_TRUE(table.IsOpen()) << "the responses stay in use";
+    EXPECT_EQ(Records().size(), 1u);
+
+    // The next merge appends to the responses that are still there, as the count says.
+    EXPECT_EQ(Merge(Data({"RemoteAddr=2"})).TotalCount, 2);
 }
 
 } // namespace

@@ -209,6 +209,11 @@ TEST_F(SurveyFile, DateFailuresKeepWhatWasReadBefore)
             ZeroDateTime()},
         {"HTMLLastUpdate garbage", "HTMLLastUpdate=soon\nSRServerUpdate=12/2/2026\nRegDate=12/3/2026\n",
             ZeroDateTime(), NoDownloadDateTime(), ZeroDateTime()},
+        // Two-digit years as the original platform wrote them: one rule for every key.
+        {"two-digit years", "HTMLLastUpdate=12/1/98 1:00:00 PM\nSRServerUpdate=6/15/63\nRegDate=12/30/99\n",
+            QDateTime(QDate(1998, 12, 1), QTime(13, 0)), NoDownloadDateTime(), ZeroDateTime()},
+        {"two-digit years, dates only", "HTMLLastUpdate=12/30/99\nSRServerUpdate=6/15/63\nRegDate=1/2/03\n",
+            ZeroDateTime(), NoDownloadDateTime(), QDateTime(QDate(2003, 1, 2), QTime(0, 0))},
     };
     for (const Case& c : cases) {
         TSurvey s;

@@ -168,9 +168,10 @@ TEST_F(SurveyModel, InstructionsAreStoredEscaped)
     s.SetInstructions("Line one\r\nLine two");
     EXPECT_EQ(s.Instructions(), "Line one&crlf;Line two");
     EXPECT_EQ(s.GetInstructions(), "Line one\rLine two");
-    s.SetFinalComments("a\nb\rc");
-    EXPECT_EQ(s.FinalComments(), "ab&crlf;c");
-    EXPECT_EQ(s.GetFinalComments(), "ab\rc");
+    // What text boxes return: lone LFs. Every kind of line break is one break.
+    s.SetFinalComments("a\nb\rc\r\n\nd");
+    EXPECT_EQ(s.FinalComments(), "a&crlf;b&crlf;c&crlf;&crlf;d");
+    EXPECT_EQ(s.GetFinalComments(), "a\rb\rc\r\rd");
 }
 
 TEST_F(SurveyModel, HistoryAndDerivedTexts)

@@ -158,6 +158,24 @@ TEST(BuildPage, EMailFieldAccountAndFormAction)
                 + DefaultFormAction() + QStringLiteral("]")));
 }
 
+TEST(BuildPage, AnUnknownStyleIsAHeaderAndTakesNoNumber)
+{
+    TSurvey survey;
+    survey.NewSurvey();
+    AddItem(survey, {"Age", qsNumericValue, ""}, 1);
+    AddItem(survey, {"Hand-made item", qsNumericValue, ""}, 2);
+    survey.GetQuestion(1).Style = 9; // a style no editor writes
+    AddItem(survey, {"Town", qsNumericValue, ""}, 3);
+    const QString page = BuildPage(survey, QStringLiteral("<!--ORVQUESTIONS-->"));
+    EXPECT_TRUE(page.contains(QStringLiteral("1) Age<p>"))) << qPrintable(page);
+    EXPECT_TRUE(page.contains(QStringLiteral("2) Town<p>")))
+        << "no gap in the numbering: " << qPrintable(page);
+    EXPECT_FALSE(page.contains(QStringLiteral("3) Town")));
+    survey.Renumber();
+    EXPECT_EQ(survey.GetQuestion(2).NumberLabel, "2") << "the question list numbers it as the page does";
+    EXPECT_EQ(survey.GetQuestion(1).NumberLabel, "2") << "like a header: the next question's number";
+}
+
 TEST(BuildPage, LayoutSwitchesComeFromTheTemplate)
 {
     TSurvey survey;
@@ -187,7 +205,8 @@ TEST(BuildPage, EveryLineEndsWithCRLF)
             ASSERT_TRUE(i > 0 && page[i - 1] == QLatin1Char('\r')) << "bare LF at " << i;
         }
     }
-    EXPECT_TRUE(page.contains(QStringLiteral("a\r\nb\r\nc\r\n\r\none\r\ntwothree\r\n")));
+    EXPECT_TRUE(page.contains(QStringLiteral("a\r\nb\r\nc\r\n\r\none\r\ntwo\r\nthree\r\n")))
+        << "a lone LF is a line break too";
     EXPECT_TRUE(page.endsWith(QStringLiteral("<A NAME=\"Question2\"></A>\r\n")));
 }
 

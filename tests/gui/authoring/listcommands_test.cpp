@@ -84,7 +84,7 @@ private Q_SLOTS:
         SetAppSettings(std::make_unique<TMemorySettings>());
         AppSettings().WriteString(
             settings::ApplicationDetails, settings::DataDirectory, home_->path() + "/data/orvalle/");
-        AppSettings().WriteInteger(settings::Preferences, QStringLiteral("ShowTips"), 0);
+        AppSettings().WriteBool(settings::Preferences, settings::TipAtStartup, false);
         seams_ = std::make_unique<TScriptedSeams>();
         form_ = std::make_unique<TORVMainForm>();
     }

@@ -4,14 +4,22 @@
 #include "support/scriptedseams.h"
 #include "core/base/version.h"
 #include "gui/seams/warning.h"
+#include "gui/authoring/header.h"
+#include "gui/authoring/question.h"
+#include "gui/authoring/rt.h"
+#include "gui/authoring/skipgroup.h"
+#include "gui/authoring/templatemgr.h"
 #include "gui/help/tipofday.h"
 #include "core/base/inisettings.h"
 #include "core/base/settingstable.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -135,6 +143,20 @@ private Q_SLOTS:
         QVERIFY(!next.cbTipsAtStartup->isChecked());
     }
 
+    void tipsFromTheOriginalPlatformAreReadAsWindows1252()
+    {
+        QTemporaryDir dir;
+        const QString data = dir.path() + "/";
+        QFile file(data + "tips.txt");
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("Caf\xe9 \x93quotes\x94\r\nSecond tip\rThird\r\n"); // Windows-1252, CR and CR LF
+        file.close();
+        TORVTipOfDay tip(data);
+        tip.setAttribute(Qt::WA_DeleteOnClose, false);
+        QCOMPARE(
+            tip.Tips(), (QStringList{QStringLiteral("Caf\u00e9 \u201cquotes\u201d"), "Second tip", "Third"}));
+    }
+
     void aboutBoxShowsTheVersionAndClosesOnAClick()
     {
         TScriptedSeams seams;
@@ -177,6 +199,36 @@ private Q_SLOTS:
         SetHelpContext(&button, 10004);
         QCOMPARE(HelpContext(&button), 10004);
         QCOMPARE(button.whatsThis(), QStringLiteral("The web page\nfile name"));
+        SetHelpDirectoryOverride({});
+    }
+
+    void everyControlOfEveryDialogExplainsItself()
+    {
+        SetHelpDirectoryOverride(QStringLiteral(ORVALLE_SOURCE_DIR "/data/help"));
+        QTemporaryDir data;
+        std::vector<std::unique_ptr<QDialog>> dialogs;
+        dialogs.push_back(std::make_unique<TORVQuestion>(data.path() + "/"));
+        dialogs.push_back(std::make_unique<TORVHeader>());
+        dialogs.push_back(std::make_unique<TORVrt>());
+        dialogs.push_back(std::make_unique<TORVSkipGroup>(
+            QStringList{"1a) Member"}, QStringLiteral("1) Owner"), QStringList{"Yes", "No"}));
+        dialogs.push_back(std::make_unique<TORVTemplateMgr>(data.path() + "/"));
+        dialogs.push_back(std::make_unique<TORVWarning>(QStringLiteral("Delete?")));
+        for (const auto& dialog : dialogs) {
+            QStringList silent;
+            for (QWidget* w : dialog->findChildren<QWidget*>()) {
+                const auto* label = qobject_cast<QLabel*>(w);
+                const bool control = qobject_cast<QAbstractButton*>(w) || qobject_cast<QLineEdit*>(w)
+                    || qobject_cast<QPlainTextEdit*>(w) || qobject_cast<QComboBox*>(w)
+                    || qobject_cast<QAbstractItemView*>(w) || (label && label->buddy());
+                if (!control || w->window() != dialog.get()) // a drop-down list's own popup
+                    continue;
+                if (w->whatsThis().isEmpty() || w->whatsThis().startsWith("No help is available"))
+                    silent << w->metaObject()->className() + QStringLiteral(" ") + w->objectName()
+                            + QStringLiteral(" ") + (label ? label->text() : QString());
+            }
+            QVERIFY2(silent.isEmpty(), qPrintable(dialog->windowTitle() + ": " + silent.join(", ")));
+        }
         SetHelpDirectoryOverride({});
     }
 };
