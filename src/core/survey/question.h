@@ -23,9 +23,9 @@ QString StyleName(int style);
 // and range of its answer boxes. The editors, list editing, libraries and imports exchange items
 // as this value; identity, numbering, skip groups and chart settings are not part of it.
 struct TQuestionContent {
-    QString Text;
+    QString Text{};
     int Style = qsSingleSelect;
-    QString Options; // comma text of the response options
+    QString Options{}; // comma text of the response options
     int LengthOfResponse = 0; // Free Form Text: maximum length; -1 = verbose answer
     bool IncludeOther = false;
     int OtherLength = 40;

@@ -120,7 +120,6 @@ void TSurvey::NewSurvey()
     ApplyNewSurveyDefaults();
     fileName_ = QStringLiteral("Survey%1.orv").arg(counter_);
     notifyMessage_ = DefaultNotifyMessage();
-    includeGotos_ = boldQuestions_ = questionStyle2_ = false;
     modified_ = false;
     hasFile_ = false;
     changes_.Notify(TSurveyChange::Items | TSurveyChange::Properties | TSurveyChange::Modified

@@ -121,14 +121,6 @@ public:
     int LastID() const { return lastID_; }
     int NewSurveyCounter() const { return counter_; }
 
-    // Page-layout flags set during page generation; not stored, no stamp.
-    bool IncludeGotos() const { return includeGotos_; }
-    void SetIncludeGotos(bool on) { includeGotos_ = on; }
-    bool BoldQuestions() const { return boldQuestions_; }
-    void SetBoldQuestions(bool on) { boldQuestions_ = on; }
-    bool QuestionStyle2() const { return questionStyle2_; }
-    void SetQuestionStyle2(bool on) { questionStyle2_ = on; }
-
     // --- properties (file keys) ---
     QString Name() const { return name_; }
     void SetName(const QString& v);
@@ -222,9 +214,6 @@ private:
     bool modified_ = false;
     bool hasFile_ = false;
     int counter_ = 1;
-    bool includeGotos_ = false;
-    bool boldQuestions_ = false;
-    bool questionStyle2_ = false;
 
     QString name_;
     QString fileName_;

@@ -13,6 +13,7 @@
 
 void TORVMainForm::RefreshQuestionList()
 {
+    survey_->Renumber();
     std::vector<TQuestionRow> rows = BuildQuestionRows(*survey_);
     {
         const QSignalBlocker block(cmbQuestionList);
