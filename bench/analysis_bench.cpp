@@ -55,8 +55,14 @@ std::unique_ptr<TSurvey> MakeSurvey()
         const QString options = style == qsMultipleSelect ? "a,b,c,d"
             : style == qsSingleSelect                     ? "a,b,c,d,e"
                                                           : "";
-        const int index = survey->AddQuestion(QStringLiteral("Q%1").arg(id), style, options, 0,
-            style != qsNumericValue, 30, false, 30, 0, 100, 9);
+        const int index = survey->AddQuestion({.Text = QStringLiteral("Q%1").arg(id),
+            .Style = style,
+            .Options = options,
+            .IncludeOther = style != qsNumericValue,
+            .OtherLength = 30,
+            .CommentLength = 30,
+            .MaxValue = 100,
+            .StepValue = 9});
         survey->GetQuestion(index).ID = id;
     }
     return survey;

@@ -20,19 +20,19 @@ void AddQuestions(TSurvey& survey)
     for (int i = 0; i < 50; ++i) {
         switch (i % 5) {
         case 0:
-            survey.AddQuestion("Single", qsSingleSelect, "a,b,c,d,e", 0, true, 40, true, 60, 0, 0, 0);
+            survey.AddQuestion({"Single", qsSingleSelect, "a,b,c,d,e", 0, true, 40, true, 60, 0, 0, 0});
             break;
         case 1:
-            survey.AddQuestion("Multiple", qsMultipleSelect, "a,b,c,d", 0, true, 40, false, 40, 0, 0, 0);
+            survey.AddQuestion({"Multiple", qsMultipleSelect, "a,b,c,d", 0, true, 40, false, 40, 0, 0, 0});
             break;
         case 2:
-            survey.AddQuestion("Scale", qsSlidingScale, "1,2,3,4,5,6,7", 0, false, 40, false, 40, 0, 0, 0);
+            survey.AddQuestion({"Scale", qsSlidingScale, "1,2,3,4,5,6,7", 0, false, 40, false, 40, 0, 0, 0});
             break;
         case 3:
-            survey.AddQuestion("Text", qsFreeFormText, "", 80, false, 40, false, 40, 0, 0, 0);
+            survey.AddQuestion({"Text", qsFreeFormText, "", 80, false, 40, false, 40, 0, 0, 0});
             break;
         default:
-            survey.AddQuestion("Number", qsNumericValue, "", 0, false, 40, false, 40, 0, 100, 10);
+            survey.AddQuestion({"Number", qsNumericValue, "", 0, false, 40, false, 40, 0, 100, 10});
             break;
         }
     }

@@ -18,9 +18,9 @@ void Fill(TSurvey& s, int items)
         if (i % 25 == 0)
             s.AddHeader(QStringLiteral("Section %1").arg(i / 25));
         else
-            s.AddQuestion(QStringLiteral("How satisfied are you with item %1?").arg(i), 1 + i % 6,
+            s.AddQuestion({QStringLiteral("How satisfied are you with item %1?").arg(i), 1 + i % 6,
                 "\"Very satisfied~5\",Satisfied~4,Neutral~3,Dissatisfied~2,\"Very dissatisfied~1\"", 0,
-                i % 3 == 0, 40, i % 5 == 0, 80, 0, 10, 1);
+                i % 3 == 0, 40, i % 5 == 0, 80, 0, 10, 1});
     }
 }
 

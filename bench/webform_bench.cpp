@@ -28,8 +28,8 @@ void Fill(TSurvey& survey, int items)
         const QString options = style == 4 || style == 6
             ? QString()
             : QStringLiteral("\"Strongly disagree~1\",Disagree~2,Neutral~3,Agree~4,\"Strongly agree~5\"");
-        survey.AddQuestion(QStringLiteral("How do you rate item number %1 of this survey?").arg(i), style,
-            options, style == 4 ? (i % 2 ? -1 : 80) : 0, i % 3 == 0, 40, i % 4 == 0, 80, 0, 100, 10);
+        survey.AddQuestion({QStringLiteral("How do you rate item number %1 of this survey?").arg(i), style,
+            options, style == 4 ? (i % 2 ? -1 : 80) : 0, i % 3 == 0, 40, i % 4 == 0, 80, 0, 100, 10});
     }
     survey.Renumber();
 }

@@ -1,13 +1,11 @@
 #include "gui/help/about.h"
-#include "core/startup/filetype.h"
+#include "gui/mainwindow/application.h"
 #include "gui/mainwindow/mainform.h"
 #include "gui/responses/responsecommands.h"
 
 #include <QApplication>
 #include <QDateTime>
 #include <QElapsedTimer>
-#include <QIcon>
-#include <QPixmap>
 #include <QTimer>
 
 #include <cstdio>
@@ -17,20 +15,17 @@ int main(int argc, char* argv[])
     QElapsedTimer sinceStart;
     sinceStart.start();
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Orvalle"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Orvalle"));
-    QApplication::setDesktopFileName(QStringLiteral("orvalle"));
-    QPixmap icon;
-    if (icon.loadFromData(ProgramIcon(), "SVG"))
-        QApplication::setWindowIcon(QIcon(icon));
+    SetUpApplication();
 
     TORVAbout splash;
     splash.ShowAsSplash();
 
+    // The response table comes with the window, so that a survey opened at start-up has its
+    // table open and tallied (with progress on the splash screen) before the window shows.
+    InstallResponseCommands();
     // At most one argument: the survey file to open.
     const QStringList args = QApplication::arguments();
     TORVMainForm window(args.size() > 1 ? args.at(1) : QString(), &splash);
-    AttachResponseCommands(window);
     window.show();
 
     // The start-up benchmark (bench/startup.sh) asks for the time to the shown window and leaves.

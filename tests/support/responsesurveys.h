@@ -30,8 +30,8 @@ struct TQuestionSpec {
 // Adds a question and gives it the wanted ID (the survey hands out LastID + 1).
 inline int AddWithID(TSurvey& s, int id, const TQuestionSpec& q, const QString& text = QStringLiteral("Q"))
 {
-    const int index = s.AddQuestion(text, q.Style, q.Options, q.Length, q.Other, q.OtherLength, q.Comment,
-        q.CommentLength, q.Min, q.Max, 1);
+    const int index = s.AddQuestion({text, q.Style, q.Options, q.Length, q.Other, q.OtherLength, q.Comment,
+        q.CommentLength, q.Min, q.Max, 1});
     s.GetQuestion(index).ID = id;
     return index;
 }

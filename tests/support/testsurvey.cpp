@@ -45,21 +45,21 @@ void FillFullSurvey(TSurvey& s)
 
     s.AddHeader("About you");
     const int owner = s.AddQuestion(
-        "Do you own a car?\r\n", qsSingleSelect, "Yes~Y,No~N", 0, false, 40, true, 120, 0, 0, 0);
+        {"Do you own a car?\r\n", qsSingleSelect, "Yes~Y,No~N", 0, false, 40, true, 120, 0, 0, 0});
     const int m1 = s.AddQuestion(
-        "Which make?", qsPullDownList, "Ford,\"Rolls Royce~RR\",Other", 0, true, 60, false, 40, 0, 0, 0);
-    const int m2 = s.AddQuestion("How old is it?", qsNumericValue, "", 0, false, 40, false, 40, 0, 30, 5);
+        {"Which make?", qsPullDownList, "Ford,\"Rolls Royce~RR\",Other", 0, true, 60, false, 40, 0, 0, 0});
+    const int m2 = s.AddQuestion({"How old is it?", qsNumericValue, "", 0, false, 40, false, 40, 0, 30, 5});
     s.GetQuestion(owner).SkipGroupOfResponse = 1;
     s.GetQuestion(m1).SkipGroupOfQuestion = s.GetQuestion(owner).ID;
     s.GetQuestion(m2).SkipGroupOfQuestion = s.GetQuestion(owner).ID;
-    s.AddQuestion("Hobbies", qsMultipleSelect, "Reading,\"Long walks\",\"\"\"Quoted\"\"\"", 0, true, 250,
-        true, 30, 0, 0, 0);
-    s.AddQuestion("Rate us", qsSlidingScale, "1,2,3,4,5", 0, false, 40, false, 40, 0, 0, 0);
+    s.AddQuestion({"Hobbies", qsMultipleSelect, "Reading,\"Long walks\",\"\"\"Quoted\"\"\"", 0, true, 250,
+        true, 30, 0, 0, 0});
+    s.AddQuestion({"Rate us", qsSlidingScale, "1,2,3,4,5", 0, false, 40, false, 40, 0, 0, 0});
     s.AddHeader("Free text");
-    s.AddQuestion("Comments", qsFreeFormText, "", -1, false, 40, false, 40, 0, 0, 0);
-    s.AddQuestion("  Name (short)  ", qsFreeFormText, "", 50, false, 40, false, 40, 0, 0, 0);
+    s.AddQuestion({"Comments", qsFreeFormText, "", -1, false, 40, false, 40, 0, 0, 0});
+    s.AddQuestion({"  Name (short)  ", qsFreeFormText, "", 50, false, 40, false, 40, 0, 0, 0});
     s.SetChartOptions(1, 3, false, 2, false, 4, 45);
-    s.DeleteQuestion(s.AddQuestion("deleted", qsSingleSelect, "a", 0, false, 40, false, 40, 0, 0, 0));
+    s.DeleteQuestion(s.AddQuestion({"deleted", qsSingleSelect, "a", 0, false, 40, false, 40, 0, 0, 0}));
 }
 
 void WriteBytes(const QString& path, const QByteArray& bytes)

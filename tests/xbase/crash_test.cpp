@@ -17,17 +17,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "support/assertok.h"
+
 #include <gtest/gtest.h>
 
 using namespace xbase;
 
 namespace {
-
-#define ASSERT_OK(expr)                                                                                      \
-    do {                                                                                                     \
-        const TStatus st_ = (expr);                                                                          \
-        ASSERT_TRUE(st_.ok()) << st_.Message().toStdString();                                                \
-    } while (0)
 
 #if defined(__SANITIZE_ADDRESS__)
 constexpr int kTrials = 250; // sanitizers run several times slower

@@ -12,17 +12,13 @@
 
 #include <QRandomGenerator>
 
+#include "support/assertok.h"
+
 #include <gtest/gtest.h>
 
 using namespace xbase;
 
 namespace {
-
-#define ASSERT_OK(expr)                                                                                      \
-    do {                                                                                                     \
-        const TStatus st_ = (expr);                                                                          \
-        ASSERT_TRUE(st_.ok()) << st_.Message().toStdString();                                                \
-    } while (0)
 
 #if defined(__SANITIZE_ADDRESS__)
 constexpr int kScale = 4; // sanitizers run several times slower: fewer rounds

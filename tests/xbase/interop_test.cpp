@@ -3,6 +3,7 @@
 // seeks our CDX tags, and we read a FoxPro table written by python3-dbf.
 
 #include "stepfilesystem.h"
+#include "support/assertok.h"
 #include "xbase/table.h"
 
 #include <QDate>
@@ -21,12 +22,6 @@
 using namespace xbase;
 
 namespace {
-
-#define ASSERT_OK(expr)                                                                                      \
-    do {                                                                                                     \
-        const TStatus st_ = (expr);                                                                          \
-        ASSERT_TRUE(st_.ok()) << st_.Message().toStdString();                                                \
-    } while (0)
 
 struct TPerson {
     QString name, city;

@@ -1,6 +1,7 @@
 // The index stays a valid, exact CDX through random changes; crashes and a second writer leave
 // committed records intact; damaged and random files are refused, never crash or hang.
 
+#include "support/assertok.h"
 #include "xbase/cdxfile.h"
 #include "xbase/filesystem.h"
 #include "xbase/table.h"
@@ -20,12 +21,6 @@
 using namespace xbase;
 
 namespace {
-
-#define ASSERT_OK(expr)                                                                                      \
-    do {                                                                                                     \
-        const TStatus st_ = (expr);                                                                          \
-        ASSERT_TRUE(st_.ok()) << st_.Message().toStdString();                                                \
-    } while (0)
 
 const std::vector<TFieldSpec> kFields
     = {{"NAME", 'C', 30, 0}, {"CODE", 'C', 3, 0}, {"SCORE", 'N', 7, 0}, {"NOTE", 'M', 10, 0}};

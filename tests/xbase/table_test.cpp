@@ -1,5 +1,6 @@
 // TTable on real files: creating, filling, indexing, seeking, filtering, sharing, copying.
 
+#include "support/assertok.h"
 #include "xbase/cdxfile.h"
 #include "xbase/filesystem.h"
 #include "xbase/table.h"
@@ -13,12 +14,6 @@
 using namespace xbase;
 
 namespace {
-
-#define ASSERT_OK(expr)                                                                                      \
-    do {                                                                                                     \
-        const TStatus st_ = (expr);                                                                          \
-        ASSERT_TRUE(st_.ok()) << st_.Message().toStdString();                                                \
-    } while (0)
 
 std::vector<TFieldSpec> ListFields()
 {

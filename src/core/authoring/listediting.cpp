@@ -1,7 +1,7 @@
 #include "core/authoring/listediting.h"
 
-#include "core/base/commatext.h"
 #include "core/authoring/questionrules.h"
+#include "core/base/commatext.h"
 #include "core/survey/survey.h"
 #include "core/webform/render.h"
 
@@ -9,17 +9,9 @@
 
 namespace {
 
-int AddFields(TSurvey& survey, int position, const TItemFields& f)
-{
-    return survey.InsertQuestion(position, f.text, f.style, JoinCommaText(f.options), f.lengthOfResponse,
-        f.includeOther, f.otherLength, f.includeComment, f.commentLength, f.minValue, f.maxValue,
-        f.stepValue);
-}
-
 int CopyOf(const TQuestion& q, TSurvey& into)
 {
-    return into.AddQuestion(q.Text, q.Style, q.Options, q.LengthOfResponse, q.IncludeOther, q.OtherLength,
-        q.IncludeComment, q.CommentLength, q.MinValue, q.MaxValue, q.StepValue);
+    return into.AddQuestion(q.Content());
 }
 
 bool InGroup(const TQuestion& q)
@@ -49,24 +41,24 @@ void Mark(TSurvey& survey, const std::vector<int>& selected)
 
 } // namespace
 
-TItemFields FieldsFromEditor(const TEditorValues& v)
+TQuestionContent FieldsFromEditor(const TEditorValues& v)
 {
-    TItemFields f;
-    f.text = v.text;
-    f.style = v.style;
-    f.options = MemoLines(v.responses);
-    f.includeOther = v.includeOther;
-    f.otherLength = IntegerOr(v.otherLength, 40);
-    f.includeComment = v.includeComment;
-    f.commentLength = IntegerOr(v.commentLength, 40);
+    TQuestionContent f;
+    f.Text = v.text;
+    f.Style = v.style;
+    f.Options = JoinCommaText(MemoLines(v.responses));
+    f.IncludeOther = v.includeOther;
+    f.OtherLength = IntegerOr(v.otherLength, 40);
+    f.IncludeComment = v.includeComment;
+    f.CommentLength = IntegerOr(v.commentLength, 40);
     // The editor keeps the numeric boxes from being left empty; anything else that is not a
     // number (an item read with a broken value) falls back to the editor's defaults.
-    f.minValue = IntegerOr(v.minValue, 1);
-    f.maxValue = IntegerOr(v.maxValue, 10);
-    f.stepValue = IntegerOr(v.stepValue, 10);
-    f.lengthOfResponse = -1;
+    f.MinValue = IntegerOr(v.minValue, 1);
+    f.MaxValue = IntegerOr(v.maxValue, 10);
+    f.StepValue = IntegerOr(v.stepValue, 10);
+    f.LengthOfResponse = -1;
     if (v.style == qsFreeFormText && v.limited)
-        f.lengthOfResponse = v.length.trimmed().isEmpty() ? 0 : IntegerOr(v.length, 0);
+        f.LengthOfResponse = v.length.trimmed().isEmpty() ? 0 : IntegerOr(v.length, 0);
     return f;
 }
 
@@ -88,10 +80,10 @@ TEditorValues EditorFromItem(const TQuestion& item)
     return v;
 }
 
-int AddItem(TSurvey& survey, const TItemFields& fields, const std::vector<int>& selected)
+int AddItem(TSurvey& survey, const TQuestionContent& content, const std::vector<int>& selected)
 {
     const int position = selected.size() == 1 ? selected.front() : survey.QuestionCount();
-    return AddFields(survey, position, fields);
+    return survey.InsertQuestion(position, content);
 }
 
 int AddHeaderItem(TSurvey& survey, const QString& text, const std::vector<int>& selected)
@@ -105,20 +97,17 @@ int AddHeaderItem(TSurvey& survey, const QString& text, const std::vector<int>& 
     return target;
 }
 
-void ReplaceItem(TSurvey& survey, int index, const TItemFields& f)
+void ReplaceItem(TSurvey& survey, int index, const TQuestionContent& content)
 {
-    if (!Valid(survey, index))
-        return;
-    survey.UpdateQuestion(index, f.text, f.style, JoinCommaText(f.options), f.lengthOfResponse,
-        f.includeOther, f.otherLength, f.includeComment, f.commentLength, f.minValue, f.maxValue,
-        f.stepValue);
+    if (Valid(survey, index))
+        survey.UpdateQuestion(index, content);
 }
 
 void ReplaceHeader(TSurvey& survey, int index, const QString& text)
 {
     if (!Valid(survey, index))
         return;
-    survey.UpdateQuestion(index, text, qsHeader, QString(), 0, false, 40, false, 40, 0, 0, 0);
+    survey.UpdateQuestion(index, {.Text = text, .Style = qsHeader});
 }
 
 int DeleteItems(TSurvey& survey, const std::vector<int>& selected, int focusedRow)

@@ -1,33 +1,19 @@
 #pragma once
 
+#include "core/survey/question.h"
+
 #include <QString>
 #include <QStringList>
 
 #include <vector>
 
-class TQuestion;
 class TSurvey;
 
 // The list commands of the main window, on the survey alone. `selected` is always the selected
 // rows in ascending order without duplicates; each function returns what the window needs to
 // select or show afterwards.
 
-// The fields of a question as the question editor writes them.
-struct TItemFields {
-    QString text;
-    int style = 1;
-    QStringList options;
-    int lengthOfResponse = -1;
-    bool includeOther = false;
-    int otherLength = 40;
-    bool includeComment = false;
-    int commentLength = 40;
-    int minValue = 1;
-    int maxValue = 10;
-    int stepValue = 10;
-};
-
-// The question editor's controls as text, before they become item fields.
+// The question editor's controls as text, before they become the question's content.
 struct TEditorValues {
     QString text;
     int style = 1; // 1..6
@@ -45,14 +31,14 @@ struct TEditorValues {
 
 // Lengths that are not integers become 40; a limited Free Form Text keeps its length (0 when the
 // box is empty); every other style stores -1.
-TItemFields FieldsFromEditor(const TEditorValues& values);
+TQuestionContent FieldsFromEditor(const TEditorValues& values);
 // What the editor shows for an item (verbose with an empty length box for -1).
 TEditorValues EditorFromItem(const TQuestion& item);
 
 // Inserts after the one selected row, or appends when not exactly one is selected; the new index.
-int AddItem(TSurvey& survey, const TItemFields& fields, const std::vector<int>& selected);
+int AddItem(TSurvey& survey, const TQuestionContent& content, const std::vector<int>& selected);
 int AddHeaderItem(TSurvey& survey, const QString& text, const std::vector<int>& selected);
-void ReplaceItem(TSurvey& survey, int index, const TItemFields& fields);
+void ReplaceItem(TSurvey& survey, int index, const TQuestionContent& content);
 void ReplaceHeader(TSurvey& survey, int index, const QString& text);
 
 // Deletes from the last to the first and returns the row to select afterwards: the focused row,

@@ -66,9 +66,8 @@ QString DetailLine(const TQuestion& item)
     }
 }
 
-std::vector<TQuestionRow> BuildQuestionRows(TSurvey& survey)
+std::vector<TQuestionRow> BuildQuestionRows(const TSurvey& survey)
 {
-    survey.Renumber();
     std::vector<TQuestionRow> rows;
     rows.reserve(survey.QuestionCount());
     for (int i = 0; i < survey.QuestionCount(); ++i) {

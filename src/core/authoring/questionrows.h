@@ -17,8 +17,8 @@ struct TQuestionRow {
     bool indent = false; // a member of a skip group
 };
 
-// Renumbers the survey (NumberLabel, SkipDistance) and builds one row per item in survey order.
-std::vector<TQuestionRow> BuildQuestionRows(TSurvey& survey);
+// One row per item in survey order, from the labels of the last Renumber; changes nothing.
+std::vector<TQuestionRow> BuildQuestionRows(const TSurvey& survey);
 
 // The row text and detail line of one renumbered item.
 QString RowText(const TQuestion& item);

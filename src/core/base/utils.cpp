@@ -44,18 +44,6 @@ QString FitWidth(const QString& text, int n)
     return text.size() >= n ? text.left(n) : text.leftJustified(n, u' ');
 }
 
-QString OptionValue(const QString& option)
-{
-    const qsizetype tilde = option.indexOf(u'~');
-    return tilde < 0 ? option : option.mid(tilde + 1);
-}
-
-QString OptionCaption(const QString& option)
-{
-    const qsizetype tilde = option.indexOf(u'~');
-    return tilde < 0 ? option : option.left(tilde);
-}
-
 QString StripTags(const QString& text)
 {
     QString out;

@@ -12,10 +12,6 @@ QString RepeatString(const QString& piece, int n);
 QString DropLast(const QString& text, int n);
 // Padded with blanks to n characters, or cut to its first n characters.
 QString FitWidth(const QString& text, int n);
-// The part of an option after its first "~" (its label in lists and analysis), else the option.
-QString OptionValue(const QString& option);
-// The part of an option before its first "~" (what respondents see), else the option.
-QString OptionCaption(const QString& option);
 // The text without everything from each "<" to the next ">" inclusive.
 QString StripTags(const QString& text);
 // "a" for 1, "b" for 2, ...: the letter of a skip-group member.

@@ -22,6 +22,39 @@ QString StyleName(int style)
     }
 }
 
+QString OptionValue(const QString& option)
+{
+    const qsizetype tilde = option.indexOf(u'~');
+    return tilde < 0 ? option : option.mid(tilde + 1);
+}
+
+QString OptionCaption(const QString& option)
+{
+    const qsizetype tilde = option.indexOf(u'~');
+    return tilde < 0 ? option : option.left(tilde);
+}
+
+TQuestionContent TQuestion::Content() const
+{
+    return {Text, Style, Options, LengthOfResponse, IncludeOther, OtherLength, IncludeComment, CommentLength,
+        MinValue, MaxValue, StepValue};
+}
+
+void TQuestion::SetContent(const TQuestionContent& c)
+{
+    Text = c.Text;
+    Style = c.Style;
+    Options = c.Options;
+    LengthOfResponse = c.LengthOfResponse;
+    IncludeOther = c.IncludeOther;
+    OtherLength = c.OtherLength;
+    IncludeComment = c.IncludeComment;
+    CommentLength = c.CommentLength;
+    MinValue = c.MinValue;
+    MaxValue = c.MaxValue;
+    StepValue = c.StepValue;
+}
+
 QStringList TQuestion::OptionList() const
 {
     return SplitCommaText(Options);

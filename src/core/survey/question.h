@@ -19,6 +19,30 @@ enum TQuestionStyle : int {
 // empty for a header or an unknown code.
 QString StyleName(int style);
 
+// What the author writes for an item: its text and style, the response options and the sizes
+// and range of its answer boxes. The editors, list editing, libraries and imports exchange items
+// as this value; identity, numbering, skip groups and chart settings are not part of it.
+struct TQuestionContent {
+    QString Text{};
+    int Style = qsSingleSelect;
+    QString Options{}; // comma text of the response options
+    int LengthOfResponse = 0; // Free Form Text: maximum length; -1 = verbose answer
+    bool IncludeOther = false;
+    int OtherLength = 40;
+    bool IncludeComment = false;
+    int CommentLength = 40;
+    int MinValue = 0;
+    int MaxValue = 0;
+    int StepValue = 0;
+
+    friend bool operator==(const TQuestionContent&, const TQuestionContent&) = default;
+};
+
+// The label of an option in lists and analysis: the part after its first "~", else the option.
+QString OptionValue(const QString& option);
+// What respondents see of an option: the part before its first "~", else the option.
+QString OptionCaption(const QString& option);
+
 // One item of a survey: a question or a header. A plain record owned by its survey; the survey's
 // operations keep `ID` unique. `NumberLabel`, `SkipDistance` and `MoveMark` are derived or
 // transient and never stored.
@@ -53,6 +77,9 @@ public:
     bool IsRenderedAsHeader() const { return Style < qsSingleSelect || Style > qsNumericValue; }
     bool IsSkipGroupMember() const { return SkipGroupOfQuestion != -1; }
     bool OwnsSkipGroup() const { return SkipGroupOfResponse != -1; }
+
+    TQuestionContent Content() const;
+    void SetContent(const TQuestionContent& content);
 
     // The options as a list (the comma text split), each option as stored (with any "~" part).
     QStringList OptionList() const;

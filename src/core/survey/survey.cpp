@@ -1,10 +1,10 @@
 #include "core/survey/survey.h"
 
-#include "core/base/commatext.h"
-#include "core/base/utils.h"
 #include "core/base/clock.h"
+#include "core/base/commatext.h"
 #include "core/base/datetimetext.h"
 #include "core/base/settings.h"
+#include "core/base/utils.h"
 
 #include <algorithm>
 
@@ -120,20 +120,40 @@ void TSurvey::NewSurvey()
     ApplyNewSurveyDefaults();
     fileName_ = QStringLiteral("Survey%1.orv").arg(counter_);
     notifyMessage_ = DefaultNotifyMessage();
-    includeGotos_ = boldQuestions_ = questionStyle2_ = false;
     modified_ = false;
     hasFile_ = false;
+    changes_.Notify(TSurveyChange::Items | TSurveyChange::Properties | TSurveyChange::Modified
+        | TSurveyChange::Responses);
 }
 
-void TSurvey::Stamp()
+void TSurvey::Stamp(TSurveyChanges changes)
 {
     lastUpdated_ = Now();
     modified_ = true;
+    changes_.Notify(changes | TSurveyChange::Modified);
 }
 
 void TSurvey::MarkModified()
 {
-    Stamp();
+    Stamp(TSurveyChange::Items);
+}
+
+void TSurvey::SetModified(bool modified)
+{
+    modified_ = modified;
+    changes_.Notify(TSurveyChange::Modified);
+}
+
+void TSurvey::SetServerStatus(const QString& v)
+{
+    serverStatus_ = v;
+    changes_.Notify(TSurveyChange::Properties);
+}
+
+void TSurvey::SetEMailStatus(const QString& v)
+{
+    eMailStatus_ = v;
+    changes_.Notify(TSurveyChange::Properties);
 }
 
 // --- items ---
@@ -146,23 +166,18 @@ TQuestion& TSurvey::AppendNew()
     return *items_.back();
 }
 
-int TSurvey::AddQuestion(const QString& text, int style, const QString& options, int lengthOfResponse,
-    bool includeOther, int otherLength, bool includeComment, int commentLength, int minValue, int maxValue,
-    int stepValue)
+int TSurvey::AddQuestion(const TQuestionContent& content)
 {
     AppendNew();
     const int index = QuestionCount() - 1;
-    UpdateQuestion(index, text, style, options, lengthOfResponse, includeOther, otherLength, includeComment,
-        commentLength, minValue, maxValue, stepValue);
+    UpdateQuestion(index, content);
     return index;
 }
 
-int TSurvey::InsertQuestion(int position, const QString& text, int style, const QString& options,
-    int lengthOfResponse, bool includeOther, int otherLength, bool includeComment, int commentLength,
-    int minValue, int maxValue, int stepValue)
+int TSurvey::InsertQuestion(int position, const TQuestionContent& content)
 {
-    const int index = AddQuestion(text, style, options, lengthOfResponse, includeOther, otherLength,
-        includeComment, commentLength, minValue, maxValue, stepValue);
+    const TSurveyChangeBatch batch(changes_);
+    const int index = AddQuestion(content);
     if (position >= index)
         return index;
     const int target = std::max(position + 1, 0);
@@ -172,26 +187,13 @@ int TSurvey::InsertQuestion(int position, const QString& text, int style, const 
 
 int TSurvey::AddHeader(const QString& text)
 {
-    return AddQuestion(text, qsHeader, QString(), 0, false, 40, false, 40, 0, 0, 0);
+    return AddQuestion({.Text = text, .Style = qsHeader});
 }
 
-void TSurvey::UpdateQuestion(int index, const QString& text, int style, const QString& options,
-    int lengthOfResponse, bool includeOther, int otherLength, bool includeComment, int commentLength,
-    int minValue, int maxValue, int stepValue)
+void TSurvey::UpdateQuestion(int index, const TQuestionContent& content)
 {
-    TQuestion& q = GetQuestion(index);
-    q.Text = text;
-    q.Style = style;
-    q.Options = options;
-    q.LengthOfResponse = lengthOfResponse;
-    q.IncludeOther = includeOther;
-    q.OtherLength = otherLength;
-    q.IncludeComment = includeComment;
-    q.CommentLength = commentLength;
-    q.MinValue = minValue;
-    q.MaxValue = maxValue;
-    q.StepValue = stepValue;
-    Stamp();
+    GetQuestion(index).SetContent(content);
+    Stamp(TSurveyChange::Items);
 }
 
 void TSurvey::SetChartOptions(int index, int chartType, bool displayLegend, int legendStyle,
@@ -204,7 +206,7 @@ void TSurvey::SetChartOptions(int index, int chartType, bool displayLegend, int 
     q.DisplayMarks = displayMarks;
     q.MarksStyle = marksStyle;
     q.Rotation = rotation;
-    Stamp();
+    Stamp(TSurveyChange::Items);
 }
 
 void TSurvey::DeleteQuestion(int index)
@@ -212,7 +214,7 @@ void TSurvey::DeleteQuestion(int index)
     if (index < 0 || index >= QuestionCount())
         return;
     items_.erase(items_.begin() + index);
-    Stamp();
+    Stamp(TSurveyChange::Items);
 }
 
 bool TSurvey::MoveQuestion(int from, int to)
@@ -225,7 +227,7 @@ bool TSurvey::MoveQuestion(int from, int to)
     auto item = std::move(items_[from]);
     items_.erase(items_.begin() + from);
     items_.insert(items_.begin() + to, std::move(item));
-    Stamp();
+    Stamp(TSurveyChange::Items);
     return true;
 }
 
@@ -242,13 +244,14 @@ const TQuestion& TSurvey::GetQuestion(int index) const
 void TSurvey::ClearQuestions()
 {
     items_.clear();
-    Stamp();
+    Stamp(TSurveyChange::Items);
 }
 
 void TSurvey::AppendStored(const TQuestion& item)
 {
     lastID_ = std::max(lastID_, item.ID);
     items_.push_back(std::make_unique<TQuestion>(item));
+    changes_.Notify(TSurveyChange::Items);
 }
 
 void TSurvey::Renumber()
@@ -339,6 +342,7 @@ void TSurvey::SetHTMLLastUpdate(const QDateTime& when)
 {
     htmlLastUpdate_ = when.isValid() ? when : ZeroDateTime();
     modified_ = true;
+    changes_.Notify(TSurveyChange::Properties | TSurveyChange::Modified);
 }
 
 // --- plain setters ---
@@ -502,7 +506,7 @@ void TSurvey::SetSRLastUpdate(const QString& v)
 void TSurvey::SetSRResponseCount(int v)
 {
     srResponseCount_ = v;
-    Stamp();
+    Stamp(TSurveyChange::Responses);
 }
 
 void TSurvey::SetSRResponseFile(const QString& v)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/survey/question.h"
+#include "core/survey/surveychanges.h"
 
 #include <QDateTime>
 #include <QString>
@@ -37,7 +38,8 @@ QDateTime ZeroDateTime();
 QDateTime NoDownloadDateTime();
 
 // The open survey: its properties, publication state and ordered items. Every setter stamps
-// LastUpdated with the clock's now and sets Modified, unless its comment says otherwise.
+// LastUpdated with the clock's now and sets Modified, unless its comment says otherwise. Every
+// change is announced to the listeners of Changes() (a file load or a new survey as one).
 // Defaults of a new survey come from the settings section "Defaults" (null settings: all unset).
 class TSurvey {
 public:
@@ -45,6 +47,9 @@ public:
     ~TSurvey();
     TSurvey(const TSurvey&) = delete;
     TSurvey& operator=(const TSurvey&) = delete;
+
+    // Listeners are told what changed after each operation (once per batch).
+    TSurveyNotifier& Changes() { return changes_; }
 
     // The settings the defaults are read from; not owned, may be null.
     void SetSettings(TSettings* settings) { settings_ = settings; }
@@ -54,18 +59,13 @@ public:
     void NewSurvey();
 
     // --- items ---
-    int AddQuestion(const QString& text, int style, const QString& options, int lengthOfResponse,
-        bool includeOther, int otherLength, bool includeComment, int commentLength, int minValue,
-        int maxValue, int stepValue);
+    // Appends an item with a new ID. Returns its index.
+    int AddQuestion(const TQuestionContent& content);
     // Adds like AddQuestion and puts the item at position + 1 (position -1: first). Returns its index.
-    int InsertQuestion(int position, const QString& text, int style, const QString& options,
-        int lengthOfResponse, bool includeOther, int otherLength, bool includeComment, int commentLength,
-        int minValue, int maxValue, int stepValue);
+    int InsertQuestion(int position, const TQuestionContent& content);
     // Appends a header: style 7, no options, lengths 40, no extras, range 0.
     int AddHeader(const QString& text);
-    void UpdateQuestion(int index, const QString& text, int style, const QString& options,
-        int lengthOfResponse, bool includeOther, int otherLength, bool includeComment, int commentLength,
-        int minValue, int maxValue, int stepValue);
+    void UpdateQuestion(int index, const TQuestionContent& content);
     void SetChartOptions(int index, int chartType, bool displayLegend, int legendStyle, bool displayMarks,
         int marksStyle, int rotation);
     // Other items' skip fields are left as they are.
@@ -114,20 +114,12 @@ public:
 
     // --- state ---
     bool Modified() const { return modified_; }
-    void SetModified(bool modified) { modified_ = modified; } // no stamp
+    void SetModified(bool modified); // no stamp
     // Stamps LastUpdated and sets Modified (after changing items through GetQuestion).
     void MarkModified();
     bool HasFile() const { return hasFile_; }
     int LastID() const { return lastID_; }
     int NewSurveyCounter() const { return counter_; }
-
-    // Page-layout flags set during page generation; not stored, no stamp.
-    bool IncludeGotos() const { return includeGotos_; }
-    void SetIncludeGotos(bool on) { includeGotos_ = on; }
-    bool BoldQuestions() const { return boldQuestions_; }
-    void SetBoldQuestions(bool on) { boldQuestions_ = on; }
-    bool QuestionStyle2() const { return questionStyle2_; }
-    void SetQuestionStyle2(bool on) { questionStyle2_ = on; }
 
     // --- properties (file keys) ---
     QString Name() const { return name_; }
@@ -177,10 +169,10 @@ public:
     QString IPAddresses() const { return ipAddresses_; } // comma text of address prefixes
     void SetIPAddresses(const QString& v);
     QString ServerStatus() const { return serverStatus_; }
-    void SetServerStatus(const QString& v) { serverStatus_ = v; } // no stamp
+    void SetServerStatus(const QString& v); // no stamp
     QDateTime LastUpdated() const { return lastUpdated_; }
     QString EMailStatus() const { return eMailStatus_; }
-    void SetEMailStatus(const QString& v) { eMailStatus_ = v; } // no stamp
+    void SetEMailStatus(const QString& v); // no stamp
     QString HTMLStatus() const { return htmlStatus_; }
     void SetHTMLStatus(const QString& v);
     QDateTime HTMLLastUpdate() const { return htmlLastUpdate_; }
@@ -212,18 +204,16 @@ private:
     friend class TSurveyFileAccess;
 
     void ApplyNewSurveyDefaults();
-    void Stamp();
+    void Stamp(TSurveyChanges changes = TSurveyChange::Properties);
     TQuestion& AppendNew();
 
     TSettings* settings_ = nullptr;
+    TSurveyNotifier changes_;
     std::vector<std::unique_ptr<TQuestion>> items_;
     int lastID_ = 0;
     bool modified_ = false;
     bool hasFile_ = false;
     int counter_ = 1;
-    bool includeGotos_ = false;
-    bool boldQuestions_ = false;
-    bool questionStyle2_ = false;
 
     QString name_;
     QString fileName_;

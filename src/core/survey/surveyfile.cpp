@@ -1,7 +1,7 @@
 // Save and Load of the survey file (TSurvey members kept apart from the model's operations).
 
-#include "core/base/commatext.h"
 #include "core/base/clock.h"
+#include "core/base/commatext.h"
 #include "core/base/textfile.h"
 #include "core/survey/orvinifile.h"
 #include "core/survey/survey.h"
@@ -171,10 +171,15 @@ void TSurvey::Save()
     hasFile_ = true;
     lastUpdated_ = Now();
     modified_ = false;
+    changes_.Notify(TSurveyChange::Properties | TSurveyChange::Modified);
 }
 
 void TSurvey::Load(const QString& path)
 {
+    // One announcement when the load ends, whether it succeeds or throws half-way.
+    const TSurveyChangeBatch batch(changes_);
+    changes_.Notify(TSurveyChange::Items | TSurveyChange::Properties | TSurveyChange::Modified
+        | TSurveyChange::Responses);
     const QFileInfo info(path);
     if (!info.exists() || info.isDir())
         throw ESurveyException(QStringLiteral("Could not find file ") + path);

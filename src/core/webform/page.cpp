@@ -1,9 +1,9 @@
 #include "core/webform/page.h"
 
-#include "core/base/utils.h"
-#include "core/base/version.h"
 #include "core/base/clock.h"
 #include "core/base/datetimetext.h"
+#include "core/base/utils.h"
+#include "core/base/version.h"
 #include "core/survey/survey.h"
 #include "core/webform/render.h"
 
@@ -48,23 +48,6 @@ QString WithCRLFLines(const QString& text)
     return out;
 }
 
-void SetLayoutFlags(TSurvey& survey, const QString& page)
-{
-    survey.SetIncludeGotos(page.contains(QLatin1String(placeholder::IncludeGotos)));
-    survey.SetBoldQuestions(page.contains(QLatin1String(placeholder::BoldQuestions)));
-    survey.SetQuestionStyle2(page.contains(QLatin1String(placeholder::QuestionStyle2)));
-
-    // Skip groups need the jump links, and the one-line layout has no room for them.
-    for (int i = 0; i < survey.QuestionCount(); ++i) {
-        const TQuestion& q = survey.GetQuestion(i);
-        if (q.IsSkipGroupMember() || q.OwnsSkipGroup()) {
-            survey.SetQuestionStyle2(false);
-            survey.SetIncludeGotos(true);
-            return;
-        }
-    }
-}
-
 // Question numbers for the page. Headers keep whatever label the question list gave them.
 void NumberQuestions(TSurvey& survey)
 {
@@ -83,14 +66,14 @@ void NumberQuestions(TSurvey& survey)
     }
 }
 
-QString QuestionsBlock(const TSurvey& survey)
+QString QuestionsBlock(const TSurvey& survey, const TPageLayout& layout)
 {
     QString block;
     int ordinal = 0;
     for (int i = 0; i < survey.QuestionCount(); ++i) {
         if (!survey.GetQuestion(i).IsRenderedAsHeader())
             ++ordinal;
-        block += RenderQuestionHTML(survey, i, ordinal);
+        block += RenderQuestionHTML(survey, i, ordinal, layout);
     }
     return block;
 }
@@ -159,6 +142,23 @@ TPageResult WritePage(const QString& path, const QString& page)
 
 } // namespace
 
+TPageLayout PageLayout(const TSurvey& survey, const QString& page)
+{
+    TPageLayout layout;
+    layout.IncludeGotos = page.contains(QLatin1String(placeholder::IncludeGotos));
+    layout.BoldQuestions = page.contains(QLatin1String(placeholder::BoldQuestions));
+    layout.QuestionStyle2 = page.contains(QLatin1String(placeholder::QuestionStyle2));
+    for (int i = 0; i < survey.QuestionCount(); ++i) {
+        const TQuestion& q = survey.GetQuestion(i);
+        if (q.IsSkipGroupMember() || q.OwnsSkipGroup()) {
+            layout.QuestionStyle2 = false;
+            layout.IncludeGotos = true;
+            break;
+        }
+    }
+    return layout;
+}
+
 QString CreditLine()
 {
     return QStringLiteral("<FONT FACE=\"Verdana,Arial,Helvetica\" SIZE=-1><SMALL>This survey was produced "
@@ -171,7 +171,7 @@ QString BuildPage(TSurvey& survey, const QString& templateText)
 {
     QString page = QStringLiteral("<!-- Created with Orvalle ") + VersionString() + QStringLiteral("-->")
         + kCRLF + WithCRLFLines(templateText);
-    SetLayoutFlags(survey, page);
+    const TPageLayout layout = PageLayout(survey, page);
     NumberQuestions(survey);
 
     // The order matters: a text put in by one replacement is searched for the placeholders
@@ -179,7 +179,7 @@ QString BuildPage(TSurvey& survey, const QString& templateText)
     Replace(page, placeholder::Title, survey.Name());
     Replace(page, placeholder::Intro, survey.GetInstructions());
     Replace(page, placeholder::Close, survey.GetFinalComments());
-    Replace(page, placeholder::Questions, QuestionsBlock(survey));
+    Replace(page, placeholder::Questions, QuestionsBlock(survey, layout));
     Replace(page, placeholder::SurveyFile, survey.UniqueName());
     Replace(page, placeholder::ResultURL, survey.ResultURL());
     Replace(page, placeholder::FormAction, survey.GetFormAction());

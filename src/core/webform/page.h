@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/webform/render.h"
+
 #include <QString>
 
 class TSurvey;
@@ -47,7 +49,7 @@ struct TPageResult {
 // it to `outputPath`, replacing any file there. The page replaces the file whole or not at all.
 // On success HTMLStatus, HTMLFileName and HTMLLastUpdate record the generation. A template that is
 // missing or unreadable changes nothing; a failed write sets HTMLStatus to kPageFailedStatus.
-// Sets the survey's page-layout flags and the items' NumberLabel as a side effect.
+// Sets the items' NumberLabel as a side effect.
 TPageResult GeneratePage(TSurvey& survey, const QString& outputPath, const QString& dataDirectory);
 
 // A preview of the page: generated like GeneratePage (into a temporary file the caller chose), but
@@ -57,8 +59,12 @@ TPageResult GeneratePreview(TSurvey& survey, const QString& outputPath, const QS
     const QString& displayTemplate = QString());
 
 // The page text GeneratePage would write for `templateText`, with CR LF line ends, for callers
-// that hold the template themselves (and for tests). Sets the layout flags and NumberLabel.
+// that hold the template themselves (and for tests). Sets NumberLabel.
 QString BuildPage(TSurvey& survey, const QString& templateText);
+
+// The layout a page text asks for with its placeholders. Skip groups need the jump links and
+// leave no room for the one-line layout, so a survey with one gets those whatever the page says.
+TPageLayout PageLayout(const TSurvey& survey, const QString& page);
 
 // The credit line that stands before the page's closing body tag.
 QString CreditLine();

@@ -12,6 +12,25 @@
 
 namespace {
 
+// The survey as one page layout shows it: the renderer's view of both.
+class TLaidOutSurvey {
+public:
+    TLaidOutSurvey(const TSurvey& survey, const TPageLayout& layout)
+        : survey_(survey)
+        , layout_(layout)
+    {
+    }
+    int QuestionCount() const { return survey_.QuestionCount(); }
+    const TQuestion& GetQuestion(int index) const { return survey_.GetQuestion(index); }
+    bool BoldQuestions() const { return layout_.BoldQuestions; }
+    bool QuestionStyle2() const { return layout_.QuestionStyle2; }
+    bool IncludeGotos() const { return layout_.IncludeGotos; }
+
+private:
+    const TSurvey& survey_;
+    const TPageLayout& layout_;
+};
+
 const QString kCRLF = QStringLiteral("\r\n");
 
 // Longest answer line the plain-text block draws for a limited text answer; a corrupt survey
@@ -23,7 +42,7 @@ QString Num(int value)
     return QString::number(value);
 }
 
-QString LabelAt(const TSurvey& survey, int index)
+QString LabelAt(const TLaidOutSurvey& survey, int index)
 {
     // A stale SkipDistance may point past the list; an empty label beats a crash.
     if (index < 0 || index >= survey.QuestionCount())
@@ -31,7 +50,7 @@ QString LabelAt(const TSurvey& survey, int index)
     return survey.GetQuestion(index).NumberLabel;
 }
 
-QString TitleLine(const TSurvey& survey, const TQuestion& q)
+QString TitleLine(const TLaidOutSurvey& survey, const TQuestion& q)
 {
     if (survey.BoldQuestions())
         return QStringLiteral("<B>") + q.NumberLabel + QStringLiteral(") ") + q.Text
@@ -63,7 +82,7 @@ QString RadioButton(const TQuestion& q, int i, const QString& text)
 // What follows option i of a Single Select: a line break, or on a skip-group owner the jump
 // that the answer leads to.
 QString OptionEnding(
-    const TSurvey& survey, int index, int ordinal, const TQuestion& q, int i, const QString& text)
+    const TLaidOutSurvey& survey, int index, int ordinal, const TQuestion& q, int i, const QString& text)
 {
     if (!q.OwnsSkipGroup())
         return QStringLiteral("<br>");
@@ -83,7 +102,7 @@ QString OptionEnding(
 }
 
 // The comment box and the jump part that close a question in the normal layout.
-QString Trailer(const TSurvey& survey, int index, int ordinal, const TQuestion& q)
+QString Trailer(const TLaidOutSurvey& survey, int index, int ordinal, const TQuestion& q)
 {
     QString out;
     if (q.IncludeComment)
@@ -111,7 +130,7 @@ QString ListEnd()
 }
 
 QString SingleSelect(
-    const TSurvey& survey, int index, int ordinal, const TQuestion& q, const QStringList& options)
+    const TLaidOutSurvey& survey, int index, int ordinal, const TQuestion& q, const QStringList& options)
 {
     QString out = TitleLine(survey, q) + QStringLiteral("<UL>") + kCRLF;
     for (int i = 0; i < options.size(); ++i) {
@@ -124,7 +143,7 @@ QString SingleSelect(
 }
 
 QString MultipleSelect(
-    const TSurvey& survey, int index, int ordinal, const TQuestion& q, const QStringList& options)
+    const TLaidOutSurvey& survey, int index, int ordinal, const TQuestion& q, const QStringList& options)
 {
     QString out = TitleLine(survey, q) + QStringLiteral("<UL>") + kCRLF;
     for (int i = 0; i < options.size(); ++i)
@@ -136,7 +155,7 @@ QString MultipleSelect(
 }
 
 QString SlidingScale(
-    const TSurvey& survey, int index, int ordinal, const TQuestion& q, const QStringList& options)
+    const TLaidOutSurvey& survey, int index, int ordinal, const TQuestion& q, const QStringList& options)
 {
     QString row;
     for (int i = 0; i < options.size(); ++i)
@@ -154,7 +173,7 @@ QString SlidingScale(
     return out + ListEnd() + Trailer(survey, index, ordinal, q);
 }
 
-QString FreeFormText(const TSurvey& survey, int index, int ordinal, const TQuestion& q)
+QString FreeFormText(const TLaidOutSurvey& survey, int index, int ordinal, const TQuestion& q)
 {
     QString out = TitleLine(survey, q) + QStringLiteral("<UL>") + kCRLF;
     if (q.LengthOfResponse == -1)
@@ -168,7 +187,7 @@ QString FreeFormText(const TSurvey& survey, int index, int ordinal, const TQuest
 }
 
 QString PullDownList(
-    const TSurvey& survey, int index, int ordinal, const TQuestion& q, const QStringList& options)
+    const TLaidOutSurvey& survey, int index, int ordinal, const TQuestion& q, const QStringList& options)
 {
     const QString select = QStringLiteral("<SELECT NAME=\"orv") + Num(q.ID) + QStringLiteral("\">") + kCRLF;
     const bool style2 = survey.QuestionStyle2();
@@ -199,14 +218,14 @@ QString PullDownList(
     return style2 ? out : out + Trailer(survey, index, ordinal, q);
 }
 
-QString NumericValue(const TSurvey& survey, int index, int ordinal, const TQuestion& q)
+QString NumericValue(const TLaidOutSurvey& survey, int index, int ordinal, const TQuestion& q)
 {
     return TitleLine(survey, q) + QStringLiteral("<UL>") + kCRLF
         + QStringLiteral("<INPUT TYPE=\"TEXT\" NAME=\"orv") + Num(q.ID)
         + QStringLiteral("\" SIZE=5 MAXLENGTH=5>") + kCRLF + ListEnd() + Trailer(survey, index, ordinal, q);
 }
 
-QString Header(const TSurvey& survey, int index, const TQuestion& q)
+QString Header(const TLaidOutSurvey& survey, int index, const TQuestion& q)
 {
     if (!survey.QuestionStyle2())
         return QStringLiteral("<H3>") + q.Text + QStringLiteral("</H3><p>") + kCRLF;
@@ -227,8 +246,9 @@ QString OtherBlank(const TQuestion& q)
 
 } // namespace
 
-QString RenderQuestionHTML(const TSurvey& survey, int index, int ordinal)
+QString RenderQuestionHTML(const TSurvey& model, int index, int ordinal, const TPageLayout& layout)
 {
+    const TLaidOutSurvey survey(model, layout);
     if (index < 0 || index >= survey.QuestionCount())
         return {};
     const TQuestion& q = survey.GetQuestion(index);

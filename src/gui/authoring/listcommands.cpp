@@ -1,27 +1,25 @@
 #include "gui/authoring/listcommands.h"
 
-#include "gui/seams/messages.h"
-#include "gui/authoring/header.h"
 #include "core/authoring/listediting.h"
-#include "gui/mainwindow/mainform.h"
-#include "gui/authoring/question.h"
-#include "gui/mainwindow/questionlistmodel.h"
 #include "core/authoring/questionrows.h"
 #include "core/authoring/responsetemplate.h"
-#include "gui/authoring/skipgroup.h"
-#include "gui/authoring/templatemgr.h"
 #include "core/base/settingstable.h"
 #include "core/survey/survey.h"
+#include "gui/authoring/header.h"
+#include "gui/authoring/question.h"
+#include "gui/authoring/skipgroup.h"
+#include "gui/authoring/templatemgr.h"
+#include "gui/mainwindow/commandids.h"
+#include "gui/mainwindow/mainform.h"
+#include "gui/seams/messages.h"
 
 #include <QAction>
 #include <QClipboard>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QItemSelectionModel>
-#include <QListView>
 #include <QMenu>
 #include <QPlainTextEdit>
-#include <QScrollBar>
 
 TORVListCommands::TORVListCommands(TORVMainForm& form)
     : QObject(&form)
@@ -36,28 +34,29 @@ TORVListCommands::TORVListCommands(TORVMainForm& form)
 
 void TORVListCommands::Connect()
 {
-    const std::pair<QAction*, void (TORVListCommands::*)()> commands[] = {
-        {form_.tbAddQuestion, &TORVListCommands::AddQuestion},
-        {form_.tbAddHeader, &TORVListCommands::AddHeader},
-        {form_.miEditItem, &TORVListCommands::EditItem},
-        {form_.miDeleteItem, &TORVListCommands::DeleteItems},
-        {form_.tbMoveUp, &TORVListCommands::MoveUp},
-        {form_.tbMoveDown, &TORVListCommands::MoveDown},
-        {form_.miEditCopy, &TORVListCommands::Copy},
-        {form_.miEditCut, &TORVListCommands::Cut},
-        {form_.miEditPaste, &TORVListCommands::Paste},
-        {form_.miCreateSkipGroup, &TORVListCommands::CreateSkipGroup},
-        {form_.miUngroupSkipGroup, &TORVListCommands::Ungroup},
-        {form_.miTemplateManager, &TORVListCommands::TemplateManager},
+    const std::pair<QString, void (TORVListCommands::*)()> commands[] = {
+        {cmd::AddQuestion, &TORVListCommands::AddQuestion},
+        {cmd::AddHeader, &TORVListCommands::AddHeader},
+        {cmd::EditItem, &TORVListCommands::EditItem},
+        {cmd::DeleteItem, &TORVListCommands::DeleteItems},
+        {cmd::MoveUp, &TORVListCommands::MoveUp},
+        {cmd::MoveDown, &TORVListCommands::MoveDown},
+        {cmd::EditCopy, &TORVListCommands::Copy},
+        {cmd::EditCut, &TORVListCommands::Cut},
+        {cmd::EditPaste, &TORVListCommands::Paste},
+        {cmd::CreateSkipGroup, &TORVListCommands::CreateSkipGroup},
+        {cmd::UngroupSkipGroup, &TORVListCommands::Ungroup},
+        {cmd::TemplateManager, &TORVListCommands::TemplateManager},
     };
-    for (const auto& [action, command] : commands)
-        form_.SetCommand(action, [this, command = command] { (this->*command)(); });
-    connect(form_.miApplyResponseTemplate, &QMenu::aboutToShow, this, &TORVListCommands::RebuildApplyMenu);
+    for (const auto& [id, command] : commands)
+        form_.SetHandler(id, [this, command = command] { (this->*command)(); });
+    connect(form_.CommandMenu(cmd::ApplyResponseTemplate), &QMenu::aboutToShow, this,
+        &TORVListCommands::RebuildApplyMenu);
 }
 
 void TORVListCommands::RebuildApplyMenu()
 {
-    QMenu* menu = form_.miApplyResponseTemplate;
+    QMenu* menu = form_.CommandMenu(cmd::ApplyResponseTemplate);
     menu->clear();
     const QStringList& list = question_->TemplateList();
     for (int i = 0; i < list.size(); ++i) {
@@ -67,30 +66,10 @@ void TORVListCommands::RebuildApplyMenu()
     }
 }
 
-int TORVListCommands::FocusedRow() const
-{
-    const QModelIndex current = form_.lbQuestions->selectionModel()->currentIndex();
-    if (current.isValid())
-        return current.row();
-    const std::vector<int> selected = form_.SelectedRows();
-    return selected.empty() ? -1 : selected.front();
-}
-
-int TORVListCommands::ScrollPosition() const
-{
-    return form_.lbQuestions->verticalScrollBar()->value();
-}
-
-void TORVListCommands::RestoreScrollPosition(int position)
-{
-    form_.lbQuestions->verticalScrollBar()->setValue(position);
-}
-
 void TORVListCommands::Finish(const std::vector<int>& select)
 {
     form_.RefreshQuestionList();
     form_.SelectRows(select);
-    form_.CheckForButtons();
 }
 
 void TORVListCommands::AddQuestion()
@@ -102,7 +81,7 @@ void TORVListCommands::AddQuestion()
         return;
     const int row = AddItem(form_.Survey(), FieldsFromEditor(question_->Values()), form_.SelectedRows());
     Finish({row});
-    form_.lbQuestions->scrollTo(form_.questionModel->index(row, 0));
+    form_.ScrollToRow(row);
 }
 
 void TORVListCommands::AddHeader()
@@ -114,16 +93,16 @@ void TORVListCommands::AddHeader()
         return;
     const int row = AddHeaderItem(form_.Survey(), header_->memoText->toPlainText(), form_.SelectedRows());
     Finish({row});
-    form_.lbQuestions->scrollTo(form_.questionModel->index(row, 0));
+    form_.ScrollToRow(row);
 }
 
 void TORVListCommands::EditItem()
 {
-    const int row = FocusedRow();
+    const int row = form_.FocusedRow();
     TSurvey& survey = form_.Survey();
     if (row < 0 || row >= survey.QuestionCount())
         return;
-    const int scrolled = ScrollPosition();
+    const int scrolled = form_.ListScrollPosition();
     if (!form_.ConfirmChangesToPublished())
         return;
     const TQuestion& item = survey.GetQuestion(row);
@@ -139,7 +118,7 @@ void TORVListCommands::EditItem()
         ReplaceItem(survey, row, FieldsFromEditor(question_->Values()));
     }
     Finish({row});
-    RestoreScrollPosition(scrolled);
+    form_.SetListScrollPosition(scrolled);
 }
 
 void TORVListCommands::DeleteItems()
@@ -153,10 +132,10 @@ void TORVListCommands::DeleteItems()
               .arg(selected.size());
     if (WarnOnce(question, settings::DeleteQuestions) != TAnswer::Yes)
         return;
-    const int scrolled = ScrollPosition();
-    const int row = ::DeleteItems(form_.Survey(), selected, FocusedRow());
+    const int scrolled = form_.ListScrollPosition();
+    const int row = ::DeleteItems(form_.Survey(), selected, form_.FocusedRow());
     Finish(row < 0 ? std::vector<int>{} : std::vector<int>{row});
-    RestoreScrollPosition(scrolled);
+    form_.SetListScrollPosition(scrolled);
 }
 
 bool TORVListCommands::MoveGuard()
@@ -193,7 +172,6 @@ void TORVListCommands::Copy()
     const QString text = CopyItems(form_.Survey(), selected, form_.ClipboardSurvey());
     if (QClipboard* clipboard = QGuiApplication::clipboard())
         clipboard->setText(text);
-    form_.CheckForButtons();
 }
 
 void TORVListCommands::Cut()

@@ -9,7 +9,7 @@ class TORVMainForm;
 class TORVQuestion;
 
 // The editing commands of the main window's question list: add, edit, delete, move, cut, copy,
-// paste, skip groups and response templates. Takes over the window's actions for them; owns the
+// paste, skip groups and response templates. Gives the window's commands for them their handlers; owns the
 // question and header editors, which are created once and reused.
 class TORVListCommands : public QObject {
     Q_OBJECT
@@ -39,10 +39,6 @@ public:
 private:
     void Connect();
     void Finish(const std::vector<int>& select);
-    int FocusedRow() const;
-    // The list's scroll position, so that the rows in view stay in view after a command.
-    int ScrollPosition() const;
-    void RestoreScrollPosition(int position);
     bool MoveGuard();
 
     TORVMainForm& form_;

@@ -1,13 +1,13 @@
 #include "gui/authoring/question.h"
 
+#include "core/authoring/questionrules.h"
+#include "core/authoring/responsetemplate.h"
+#include "core/base/settingstable.h"
+#include "core/survey/question.h"
+#include "gui/authoring/rt.h"
 #include "gui/help/help.h"
 #include "gui/seams/messages.h"
 #include "gui/widgets/dialogposition.h"
-#include "core/authoring/questionrules.h"
-#include "core/authoring/responsetemplate.h"
-#include "gui/authoring/rt.h"
-#include "core/base/settingstable.h"
-#include "core/survey/question.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -78,9 +78,8 @@ TORVQuestion::TORVQuestion(const QString& dataDirectory, QWidget* parent)
     memoText->setTabChangesFocus(true);
     memoText->setMaximumHeight(80);
     cmbStyle = new QComboBox(this);
-    cmbStyle->addItems({QStringLiteral("Single Select"), QStringLiteral("Multiple Select"),
-        QStringLiteral("Sliding Scale"), QStringLiteral("Free Form Text"), QStringLiteral("Pull Down List"),
-        QStringLiteral("Numeric Value")});
+    for (int style = qsSingleSelect; style <= qsNumericValue; ++style)
+        cmbStyle->addItem(StyleName(style));
     nbStyle = new QStackedWidget(this);
     nbStyle->addWidget(CreateResponsesPage());
     nbStyle->addWidget(CreateFullTextPage());

@@ -1,8 +1,8 @@
 #include "gui/help/about.h"
 
-#include "gui/seams/shell.h"
 #include "core/base/version.h"
 #include "gui/help/weblinks.h"
+#include "gui/seams/shell.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -120,12 +120,17 @@ bool TORVAbout::eventFilter(QObject* watched, QEvent* event)
 void TORVAbout::ShowAsSplash()
 {
     setWindowFlag(Qt::SplashScreen, true);
-    adjustSize();
-    if (const QScreen* screen = QApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    CentreOnScreen();
     show();
     repaint();
     QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void TORVAbout::CentreOnScreen()
+{
+    adjustSize();
+    if (const QScreen* screen = QApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
 }
 
 void TORVAbout::Start(int total)

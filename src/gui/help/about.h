@@ -17,6 +17,8 @@ public:
 
     // Shows the window without waiting and paints it at once.
     void ShowAsSplash();
+    // Puts the box in the middle of the screen (rather than over its parent window).
+    void CentreOnScreen();
 
     // TProgress: shows "Analyzing Results:" and the bar while the loop runs.
     void Start(int total) override;

@@ -1,18 +1,19 @@
 #include "gui/mainwindow/mainform.h"
 
-#include "gui/help/about.h"
-#include "core/startup/datadir.h"
-#include "core/startup/filetype.h"
-#include "gui/seams/messages.h"
-#include "gui/authoring/listcommands.h"
-#include "gui/mainwindow/questionlistmodel.h"
-#include "gui/mainwindow/responseseam.h"
 #include "core/authoring/stocktemplates.h"
-#include "gui/help/tipofday.h"
 #include "core/base/inisettings.h"
 #include "core/base/profilefile.h"
 #include "core/base/settingstable.h"
+#include "core/startup/datadir.h"
+#include "core/startup/filetype.h"
 #include "core/survey/survey.h"
+#include "gui/authoring/listcommands.h"
+#include "gui/help/about.h"
+#include "gui/help/tipofday.h"
+#include "gui/mainwindow/commandids.h"
+#include "gui/mainwindow/questionlistmodel.h"
+#include "gui/mainwindow/responseseam.h"
+#include "gui/seams/messages.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -43,11 +44,11 @@ TORVMainForm::TResponseTableFactory& Factory()
     return factory;
 }
 
-std::unique_ptr<TResponseTableSeam> MakeResponseTable()
+std::unique_ptr<TResponseTableSeam> MakeResponseTable(TORVMainForm& form)
 {
     std::unique_ptr<TResponseTableSeam> table;
     if (Factory())
-        table = Factory()();
+        table = Factory()(form);
     if (!table)
         table = std::make_unique<TNoResponseTable>();
     return table;
@@ -62,7 +63,7 @@ void TORVMainForm::SetResponseTableFactory(TResponseTableFactory factory)
 
 TORVMainForm::TORVMainForm(const QString& commandLineFile, TORVAbout* splash, QWidget* parent)
     : QMainWindow(parent)
-    , responses_(MakeResponseTable())
+    , responses_(std::make_unique<TNoResponseTable>())
     , splash_(splash)
 {
     setObjectName(QStringLiteral("ORVMainForm"));
@@ -71,14 +72,25 @@ TORVMainForm::TORVMainForm(const QString& commandLineFile, TORVAbout* splash, QW
     survey_->NewSurvey();
     clipboard_->NewSurvey();
 
-    CreateActions();
+    commands_ = new TCommandRegistry(this);
+    connect(commands_, &TCommandRegistry::CommandStarted, this, [this] { ++commandsRunning_; });
+    connect(commands_, &TCommandRegistry::CommandFinished, this, [this] {
+        if (--commandsRunning_ == 0)
+            CheckForButtons();
+    });
+    RegisterFileCommands();
+    RegisterEditCommands();
+    RegisterSurveyCommands();
+    RegisterHelpCommands();
     CreateMenus();
     CreatePages();
     CreateToolbars();
     CreateStatusBar();
-
     RestoreBounds();
     ReadSettings();
+    // The response table's module registers its commands here, before a survey is loaded (and
+    // after the settings, which hold the analysis chart's background).
+    responses_ = MakeResponseTable(*this);
     WriteDefaultTemplates(dataDirectory_);
     ListLibraries();
     recent_.Load(AppSettings());
@@ -89,19 +101,60 @@ TORVMainForm::TORVMainForm(const QString& commandLineFile, TORVAbout* splash, QW
     WriteDefaultTemplates(dataDirectory_);
     // The list's editing commands, with the question and header editors they reuse.
     new TORVListCommands(*this);
+    FollowSurveyChanges();
     RefreshQuestionList();
     CheckForButtons();
 }
 
 TORVMainForm::~TORVMainForm()
 {
+    survey_->Changes().RemoveListener(surveyListener_);
+    clipboard_->Changes().RemoveListener(clipboardListener_);
     responses_->Close();
+}
+
+void TORVMainForm::FollowSurveyChanges()
+{
+    surveyListener_ = survey_->Changes().AddListener([this](TSurveyChanges) { SurveyChanged(); });
+    clipboardListener_ = clipboard_->Changes().AddListener([this](TSurveyChanges) { SurveyChanged(); });
+}
+
+// Inside a command the states are brought up to date once, when it finishes.
+void TORVMainForm::SurveyChanged()
+{
+    if (commandsRunning_ == 0)
+        CheckForButtons();
+}
+
+QAction* TORVMainForm::RegisterCommand(TCommand command)
+{
+    return commands_->Register(std::move(command));
+}
+
+bool TORVMainForm::SetHandler(const QString& id, std::function<void()> handler)
+{
+    return commands_->SetHandler(id, std::move(handler));
+}
+
+QAction* TORVMainForm::Command(const QString& id) const
+{
+    return commands_->Action(id);
+}
+
+QMenu* TORVMainForm::CommandMenu(const QString& id) const
+{
+    return commands_->Menu(id);
+}
+
+TResponseTableSeam& TORVMainForm::ResponseTable()
+{
+    return *responses_;
 }
 
 void TORVMainForm::SetResponseTable(std::unique_ptr<TResponseTableSeam> table)
 {
     responses_ = table ? std::move(table) : std::make_unique<TNoResponseTable>();
-    CheckForButtons();
+    survey_->Changes().Notify(TSurveyChange::Responses);
 }
 
 TORVMainForm::TChartBackground TORVMainForm::ChartBackground() const
@@ -169,7 +222,8 @@ void TORVMainForm::ReadSettings()
 void TORVMainForm::ListLibraries()
 {
     libraryFiles_.clear();
-    miAddtoQuestionLibrary->clear();
+    QMenu* addToLibrary = CommandMenu(cmd::AddToQuestionLibrary);
+    addToLibrary->clear();
     const QStringList files
         = QDir(dataDirectory_).entryList({QStringLiteral("*.ovl")}, QDir::Files, QDir::NoSort);
     for (const QString& name : files) {
@@ -178,12 +232,13 @@ void TORVMainForm::ListLibraries()
         const QString caption = library.ReadString(
             QStringLiteral("Details"), QStringLiteral("Name"), QStringLiteral("Unknown"));
         libraryFiles_.append(path);
-        QAction* entry = miAddtoQuestionLibrary->addAction(caption);
+        QAction* entry = addToLibrary->addAction(caption);
         connect(entry, &QAction::triggered, this,
             [] { ShowNotAvailable(QStringLiteral("Add to Question Library")); });
     }
     // The response templates of the data directory, by their titles.
-    miApplyResponseTemplate->clear();
+    QMenu* applyTemplate = CommandMenu(cmd::ApplyResponseTemplate);
+    applyTemplate->clear();
     const QStringList templates
         = QDir(dataDirectory_)
               .entryList({QStringLiteral("*.ovt")}, QDir::Files, QDir::Name | QDir::IgnoreCase);
@@ -191,7 +246,7 @@ void TORVMainForm::ListLibraries()
         const TProfileFile responseTemplate(dataDirectory_ + name);
         const QString caption
             = responseTemplate.ReadString(QStringLiteral("Details"), QStringLiteral("Title"), name);
-        QAction* entry = miApplyResponseTemplate->addAction(caption);
+        QAction* entry = applyTemplate->addAction(caption);
         connect(entry, &QAction::triggered, this,
             [] { ShowNotAvailable(QStringLiteral("Apply Response Template")); });
     }
@@ -219,6 +274,7 @@ void TORVMainForm::CreateStatusProgress()
 {
     QLabel* panel = pnlStatus[0];
     pbStatus = new QProgressBar(panel);
+    pbStatus->setObjectName(QStringLiteral("pbStatus"));
     pbStatus->setTextVisible(false);
     // Inside the first panel: 2 pixels from the left, 4 from the top, 3 from the bottom.
     auto* layout = new QHBoxLayout(panel);
@@ -248,6 +304,14 @@ void TORVMainForm::ShowTipOfDay()
 {
     auto* tip = new TORVTipOfDay(dataDirectory_, this);
     tip->show();
+}
+
+// The about box of the Help menu, centred on the screen like the splash screen.
+void TORVMainForm::ShowAbout()
+{
+    TORVAbout about(this);
+    about.CentreOnScreen();
+    about.exec();
 }
 
 void TORVMainForm::closeEvent(QCloseEvent* event)

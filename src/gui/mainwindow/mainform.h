@@ -1,17 +1,19 @@
 #pragma once
 
-#include "core/startup/recentfiles.h"
 #include "core/authoring/questionrows.h"
 #include "core/interaction/progress.h"
+#include "core/startup/recentfiles.h"
+#include "core/survey/surveychanges.h"
+#include "gui/mainwindow/commandregistry.h"
 
 #include <QMainWindow>
+#include <QPointer>
 
 #include <functional>
 #include <memory>
 
-class QAction;
 class QComboBox;
-class QGroupBox;
+class QGridLayout;
 class QLabel;
 class QListView;
 class QMenu;
@@ -25,9 +27,14 @@ class TResponseTableSeam;
 class TSurvey;
 
 // The application's one top-level window and the owner of the open survey. Its code is split by
-// concern: mainform.cpp (start-up, settings, close), mainform_actions.cpp (menus and toolbars),
+// concern: mainform.cpp (start-up, settings, close), mainform_commands.cpp (the commands it
+// registers), mainform_layout.cpp (menus, tool bars, side bar and pages built from the commands),
 // mainform_files.cpp (file commands and guards), mainform_status.cpp (CheckForButtons) and
 // mainform_list.cpp (the question list).
+//
+// Modules that implement a command give it its handler with SetHandler (commandids.h names the
+// commands); new commands are added with RegisterCommand. The window follows the survey's change
+// notifications, so no command has to bring the window's states up to date itself.
 class TORVMainForm : public QMainWindow, private TProgress {
     Q_OBJECT
 public:
@@ -47,14 +54,26 @@ public:
     QString DataDirectory() const { return dataDirectory_; }
     QString LastDirSavedTo() const { return lastDirSavedTo_; }
     QString HtmlExtension() const { return htmlExtension_; }
+    TResponseTableSeam& ResponseTable();
     // Replaces the window's response table; the window owns it.
     void SetResponseTable(std::unique_ptr<TResponseTableSeam> table);
     // Makes the response table of every window created afterwards (the program installs it
-    // before the main window exists, so that a survey loaded at start-up opens its table).
-    using TResponseTableFactory = std::function<std::unique_ptr<TResponseTableSeam>()>;
+    // before the main window exists, so that a survey loaded at start-up opens its table and
+    // tallies with progress on the splash screen).
+    using TResponseTableFactory = std::function<std::unique_ptr<TResponseTableSeam>(TORVMainForm&)>;
     static void SetResponseTableFactory(TResponseTableFactory factory);
 
-    // Rebuild the list and bring every command state, status text and the title up to date.
+    // --- commands ---
+    QAction* RegisterCommand(TCommand command);
+    // Puts a handler behind a registered command (in place of the "not available yet" box); the
+    // command's menu entries and buttons stay connected. False when the id is unknown.
+    bool SetHandler(const QString& id, std::function<void()> handler);
+    QAction* Command(const QString& id) const;
+    // The menu of a submenu command (Reopen, Import, Apply Response Template, ...).
+    QMenu* CommandMenu(const QString& id) const;
+
+    // Rebuild the list; bring every command state, status text and the title up to date. The
+    // window calls CheckForButtons itself whenever the survey announces a change.
     void RefreshQuestionList();
     void CheckForButtons();
     // Guards before the survey is replaced or changed; true means "go on".
@@ -83,72 +102,21 @@ public:
     TChartBackground ChartBackground() const;
     void SetChartBackground(const TChartBackground& background);
 
-    // Connects a command to its handler in place of the "not available yet" box; for the modules
-    // that implement the window's commands (editing, library, publishing, ...).
-    void SetCommand(QAction* command, std::function<void()> handler);
+    // The analysis module's display in the analysis tab (in place of the window's placeholder), and
+    // the tab's question list it follows.
+    void SetAnalysisDisplay(QWidget* display);
+    QComboBox* AnalysisQuestionList() const { return cmbQuestionList; }
 
+    // --- the question list ---
     std::vector<int> SelectedRows() const;
     void SelectRows(const std::vector<int>& rows);
+    // The row with the focus (the first selected when none has it); -1 when none.
+    int FocusedRow() const;
+    void ScrollToRow(int row);
+    // The list's scroll position, so that the rows in view stay in view after a command.
+    int ListScrollPosition() const;
+    void SetListScrollPosition(int position);
     TSkipGroupOffer SkipGroupButtonOffer() const { return skipGroupOffer_; }
-
-    // Controls (public so that tests and the later dialogs of this window can reach them).
-    QTabWidget* pcMain = nullptr;
-    QListView* lbQuestions = nullptr;
-    TQuestionListModel* questionModel = nullptr;
-    QToolBar* tbMain = nullptr;
-    QWidget* tbSurvey = nullptr; // the side bar of list commands
-    QComboBox* cmbQuestionList = nullptr;
-    QLabel* lblLastUpdated = nullptr;
-    QLabel* lblNotificationsSent = nullptr;
-    QLabel* lblResponsesReceived = nullptr;
-    QLabel* lblCurrentFilter = nullptr;
-    QLabel* pnlStatus[3] = {nullptr, nullptr, nullptr};
-    QProgressBar* pbStatus = nullptr;
-
-    QAction* miFileNew = nullptr;
-    QAction* miFileOpen = nullptr;
-    QMenu* miFileReopen = nullptr;
-    QAction* miFileSave = nullptr;
-    QAction* miFileSaveAs = nullptr;
-    QMenu* miFileImport = nullptr;
-    QAction* miImportQuestions = nullptr;
-    QAction* miImportServerDataFile = nullptr;
-    QMenu* miFileExport = nullptr;
-    QAction* miFilePrint = nullptr;
-    QAction* miFileExit = nullptr;
-    QAction* miEditCut = nullptr;
-    QAction* miEditCopy = nullptr;
-    QAction* miEditPaste = nullptr;
-    QAction* miEditItem = nullptr;
-    QAction* miDeleteItem = nullptr;
-    QMenu* miAddtoQuestionLibrary = nullptr;
-    QMenu* miApplyResponseTemplate = nullptr;
-    QAction* miTemplateManager = nullptr;
-    QAction* miPreferences = nullptr;
-    QAction* miRawResultsEditing = nullptr;
-    QAction* miSurveyProperties = nullptr;
-    QAction* miSurveyQuestionLibrary = nullptr;
-    QAction* miSurveyBuilderWizard = nullptr;
-    QAction* miPublishSurvey = nullptr;
-    QAction* miSurveyEmailLists = nullptr;
-    QAction* miResetLocalResponses = nullptr;
-    QAction* miClearResultsFromServer = nullptr;
-    QAction* miWhatsThis = nullptr;
-    QAction* tbPreview = nullptr;
-    QAction* tbPreviewAsWebPage = nullptr;
-    QAction* tbAddQuestion = nullptr;
-    QAction* tbAddHeader = nullptr;
-    QAction* tbMoveUp = nullptr;
-    QAction* tbMoveDown = nullptr;
-    QPushButton* tbSkipGroup = nullptr;
-    QAction* miCreateSkipGroup = nullptr;
-    QAction* miUngroupSkipGroup = nullptr;
-    QAction* btnUpdateNow = nullptr;
-    QAction* btnSetFilterOptions = nullptr;
-    QAction* btnChartView = nullptr;
-    QAction* btnExportChart = nullptr;
-    // Where the analysis display goes (a placeholder until the analysis module replaces it).
-    QWidget* pnlAnalysisDisplay = nullptr;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -167,19 +135,29 @@ private:
     void WriteSettings();
     void DeleteTempFiles();
     void ShowTipOfDay();
+    void ShowAbout();
+    void FollowSurveyChanges();
+    void SurveyChanged();
     // TProgress: the splash screen while it is up, else the status bar.
     void Start(int total) override;
     void Step(int done) override;
     void Finish() override;
 
-    // menus and toolbars (mainform_actions.cpp)
-    void CreateActions();
+    // commands (mainform_commands.cpp) and what shows them (mainform_layout.cpp)
+    void RegisterFileCommands();
+    void RegisterEditCommands();
+    void RegisterSurveyCommands();
+    void RegisterHelpCommands();
     void CreateMenus();
     void CreateToolbars();
     void CreatePages();
+    QWidget* CreateQuestionsPage();
+    QWidget* CreateSideBar(QWidget* parent);
+    QWidget* CreateAnalysisPage();
+    void CreateQuestionsPopup();
     void CreateStatusBar();
-    QAction* NotYet(const QString& caption, const QKeySequence& shortcut = {});
     void RebuildReopenMenu();
+    bool IsPlainKey(const QKeyEvent& event, int key) const;
 
     // file commands (mainform_files.cpp)
     bool LoadSurvey(const QString& path);
@@ -189,12 +167,16 @@ private:
     bool ReplaceSurveyWith(const QString& path);
 
     // status (mainform_status.cpp)
+    std::vector<int> SelectedItemRows() const;
+    TCommandState CurrentCommandState(const std::vector<int>& selected) const;
     void UpdateCommandStates();
+    void UpdateSkipGroupButton(const std::vector<int>& selected);
     void UpdateStatusTexts();
 
     std::unique_ptr<TSurvey> survey_;
     std::unique_ptr<TSurvey> clipboard_;
     std::unique_ptr<TResponseTableSeam> responses_;
+    TCommandRegistry* commands_ = nullptr;
     TORVAbout* splash_ = nullptr;
     TRecentFiles recent_;
     QStringList libraryFiles_;
@@ -211,4 +193,26 @@ private:
     bool shownOnce_ = false;
     bool closing_ = false;
     TSkipGroupOffer skipGroupOffer_ = TSkipGroupOffer::None;
+    int surveyListener_ = 0;
+    int clipboardListener_ = 0;
+    int commandsRunning_ = 0;
+    bool refreshPending_ = false;
+
+    // controls
+    QTabWidget* pcMain = nullptr;
+    QListView* lbQuestions = nullptr;
+    TQuestionListModel* questionModel = nullptr;
+    QToolBar* tbMain = nullptr;
+    QWidget* tbSurvey = nullptr; // the side bar of list commands
+    QPushButton* tbSkipGroup = nullptr;
+    QComboBox* cmbQuestionList = nullptr;
+    QGridLayout* analysisGrid_ = nullptr;
+    QPointer<QWidget> analysisPlaceholder_;
+    QPointer<QWidget> pnlAnalysisDisplay;
+    QLabel* lblLastUpdated = nullptr;
+    QLabel* lblNotificationsSent = nullptr;
+    QLabel* lblResponsesReceived = nullptr;
+    QLabel* lblCurrentFilter = nullptr;
+    QLabel* pnlStatus[3] = {nullptr, nullptr, nullptr};
+    QProgressBar* pbStatus = nullptr;
 };

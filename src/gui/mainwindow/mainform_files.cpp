@@ -1,16 +1,19 @@
 // File commands of the main window and the guards that run before the survey is replaced.
-#include "gui/seams/filedialogs.h"
-#include "gui/seams/messages.h"
-#include "gui/seams/shell.h"
+#include "core/base/settingstable.h"
 #include "core/base/utils.h"
+#include "core/survey/survey.h"
+#include "core/webform/page.h"
+#include "gui/mainwindow/commandids.h"
 #include "gui/mainwindow/mainform.h"
 #include "gui/mainwindow/questionlistmodel.h"
 #include "gui/mainwindow/responseseam.h"
-#include "core/base/settingstable.h"
-#include "core/survey/survey.h"
-#include "core/webform/page.h"
+#include "gui/seams/filedialogs.h"
+#include "gui/seams/messages.h"
+#include "gui/seams/shell.h"
 
+#include <QAction>
 #include <QComboBox>
+#include <QFile>
 #include <QFileInfo>
 #include <QTabWidget>
 
@@ -47,8 +50,7 @@ void CopyForSaveAs(const TSurvey& from, TSurvey& to)
     to.SetIPAddresses(from.IPAddresses());
     for (int i = 0; i < from.QuestionCount(); ++i) {
         const TQuestion& q = from.GetQuestion(i);
-        to.AddQuestion(q.Text, q.Style, q.Options, q.LengthOfResponse, q.IncludeOther, q.OtherLength,
-            q.IncludeComment, q.CommentLength, q.MinValue, q.MaxValue, q.StepValue);
+        to.AddQuestion(q.Content());
     }
 }
 
@@ -86,7 +88,7 @@ bool TORVMainForm::ConfirmSaveBeforePublish()
 
 bool TORVMainForm::ConfirmChangesToPublished()
 {
-    if (!btnUpdateNow->isEnabled())
+    if (!Command(cmd::UpdateNow)->isEnabled())
         return true;
     return WarnOnce(
                QStringLiteral("This survey has potentially been published.  Making changes to the survey at "
@@ -99,7 +101,7 @@ bool TORVMainForm::ConfirmChangesToPublished()
 void TORVMainForm::AddToRecentFiles(const QString& path)
 {
     recent_.Add(path, lastDirSavedTo_);
-    CheckForButtons();
+    RebuildReopenMenu();
 }
 
 bool TORVMainForm::LoadSurvey(const QString& path)
@@ -111,6 +113,7 @@ bool TORVMainForm::LoadSurvey(const QString& path)
         return false;
     }
     responses_->SurveyLoaded(*survey_, *this);
+    survey_->Changes().Notify(TSurveyChange::Responses);
     return true;
 }
 
@@ -127,11 +130,12 @@ bool TORVMainForm::SaveToFile()
 
 void TORVMainForm::ResetForNewSurvey()
 {
-    survey_->NewSurvey();
     questionModel->SetRows({});
+    survey_->NewSurvey();
     cmbQuestionList->clear();
     pcMain->setCurrentIndex(0);
     responses_->Close();
+    survey_->Changes().Notify(TSurveyChange::Responses);
 }
 
 bool TORVMainForm::ReplaceSurveyWith(const QString& path)
@@ -145,7 +149,6 @@ bool TORVMainForm::ReplaceSurveyWith(const QString& path)
     else
         survey_->SetFileName(path); // a name that does not exist yet only names the new survey
     RefreshQuestionList();
-    CheckForButtons();
     return ok;
 }
 
@@ -157,7 +160,6 @@ bool TORVMainForm::FileNew()
         recent_.Add(survey_->FileName(), lastDirSavedTo_);
     ResetForNewSurvey();
     RefreshQuestionList();
-    CheckForButtons();
     return true;
 }
 
@@ -177,7 +179,6 @@ bool TORVMainForm::FileSave()
     const bool saved = survey_->HasFile() ? SaveToFile() : SaveSurveyAs();
     if (survey_->HasFile())
         AddToRecentFiles(survey_->FileName());
-    CheckForButtons();
     return saved;
 }
 
@@ -235,7 +236,7 @@ bool TORVMainForm::Reopen(const QString& entry)
         ShowErrorCaption(QStringLiteral("File Not Found"),
             path + QStringLiteral(" is no longer there.  It may have been deleted or moved."));
         recent_.Remove(path);
-        CheckForButtons();
+        RebuildReopenMenu();
         return false;
     }
     return ReplaceSurveyWith(path);
@@ -262,6 +263,7 @@ void TORVMainForm::Preview()
     survey_->SetHTMLLastUpdate(pageTime);
     survey_->SetModified(modified);
     if (!result.Succeeded()) {
+        QFile::remove(file); // the empty file that reserved the name
         ShowError(QString::fromUtf8(kPageFailureMessage));
         return;
     }

@@ -1,17 +1,19 @@
 // The question list of the main window and the analysis question combo.
+#include "core/survey/survey.h"
 #include "gui/mainwindow/mainform.h"
 #include "gui/mainwindow/questionlistmodel.h"
-#include "core/survey/survey.h"
 
 #include <QComboBox>
 #include <QItemSelectionModel>
 #include <QListView>
+#include <QScrollBar>
 #include <QSignalBlocker>
 
 #include <algorithm>
 
 void TORVMainForm::RefreshQuestionList()
 {
+    survey_->Renumber();
     std::vector<TQuestionRow> rows = BuildQuestionRows(*survey_);
     {
         const QSignalBlocker block(cmbQuestionList);
@@ -49,4 +51,28 @@ void TORVMainForm::SelectRows(const std::vector<int>& rows)
     if (!rows.empty())
         lbQuestions->selectionModel()->setCurrentIndex(
             questionModel->index(rows.front(), 0), QItemSelectionModel::NoUpdate);
+}
+
+int TORVMainForm::FocusedRow() const
+{
+    const QModelIndex current = lbQuestions->selectionModel()->currentIndex();
+    if (current.isValid())
+        return current.row();
+    const std::vector<int> selected = SelectedRows();
+    return selected.empty() ? -1 : selected.front();
+}
+
+void TORVMainForm::ScrollToRow(int row)
+{
+    lbQuestions->scrollTo(questionModel->index(row, 0));
+}
+
+int TORVMainForm::ListScrollPosition() const
+{
+    return lbQuestions->verticalScrollBar()->value();
+}
+
+void TORVMainForm::SetListScrollPosition(int position)
+{
+    lbQuestions->verticalScrollBar()->setValue(position);
 }

@@ -1,15 +1,17 @@
-// CheckForButtons: command states, status bar, analysis labels and title after every command.
-#include "core/startup/recentfiles.h"
-#include "core/base/utils.h"
-#include "gui/mainwindow/mainform.h"
-#include "gui/mainwindow/responseseam.h"
+// CheckForButtons: command states, status bar, analysis labels and title, after every change the
+// survey announces and every command.
 #include "core/base/clock.h"
 #include "core/base/datetimetext.h"
+#include "core/base/utils.h"
+#include "core/startup/recentfiles.h"
 #include "core/survey/survey.h"
+#include "gui/mainwindow/commandids.h"
+#include "gui/mainwindow/mainform.h"
+#include "gui/mainwindow/responseseam.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QLabel>
-#include <QListView>
 #include <QMenu>
 #include <QPushButton>
 #include <QTabWidget>
@@ -36,11 +38,13 @@ QString LastUpdatedText(const QDateTime& when)
 
 void TORVMainForm::CheckForButtons()
 {
+    refreshPending_ = false;
     try {
         pnlStatus[0]->setText(survey_->Modified() ? QStringLiteral(" Modified ") : QString());
         UpdateCommandStates();
         RebuildReopenMenu();
         UpdateStatusTexts();
+        // The title as it stands: no " — Orvalle" appended from the application's display name.
         setWindowTitle(QStringLiteral("Orvalle - ") + survey_->Name());
     } catch (const std::exception& e) {
         AppendLine(dataDirectory_ + QStringLiteral("ERROR.LOG"),
@@ -49,67 +53,76 @@ void TORVMainForm::CheckForButtons()
     }
 }
 
+// The selected rows that are items of the survey: a change announced while the list still shows
+// the rows from before (a new survey, a file being loaded) must not reach past its end.
+std::vector<int> TORVMainForm::SelectedItemRows() const
+{
+    std::vector<int> selected = SelectedRows();
+    const int items = survey_->QuestionCount();
+    std::erase_if(selected, [items](int row) { return row >= items; });
+    return selected;
+}
+
+TCommandState TORVMainForm::CurrentCommandState(const std::vector<int>& selected) const
+{
+    TCommandState state;
+    state.Selected = static_cast<int>(selected.size());
+    state.Items = survey_->QuestionCount();
+    state.FirstRowSelected = !selected.empty() && selected.front() == 0;
+    state.LastRowSelected = !selected.empty() && selected.back() == state.Items - 1;
+    state.SingleSelection = state.Selected == 1;
+    state.OnQuestionsPage = pcMain->currentIndex() == 0;
+    state.ResponsesReceived = survey_->SRResponseCount();
+    state.Modified = survey_->Modified();
+    state.ClipboardFilled = clipboard_->QuestionCount() > 0;
+    state.PageGenerated = survey_->HTMLStatus() != QLatin1String(kHTMLNotGenerated);
+    state.ResponseTableOpen = responses_->IsOpen();
+    state.HasLibraries = !libraryFiles_.isEmpty();
+    state.ChartShown = responses_->IsOpen() && responses_->ChartShown();
+    return state;
+}
+
 void TORVMainForm::UpdateCommandStates()
 {
-    const std::vector<int> selected = SelectedRows();
-    const int selection = static_cast<int>(selected.size());
-    const int items = survey_->QuestionCount();
-    const bool onQuestions = pcMain->currentIndex() == 0;
-    const int received = survey_->SRResponseCount();
+    const std::vector<int> selected = SelectedItemRows();
+    const TCommandState state = CurrentCommandState(selected);
+    commands_->UpdateStates(state);
+    UpdateSkipGroupButton(selected);
 
-    miFileReopen->setEnabled(!miFileReopen->isEmpty());
-    miFileSave->setEnabled(survey_->Modified());
-    miFilePrint->setEnabled(onQuestions ? items > 0 : received > 0);
-    tbPreviewAsWebPage->setEnabled(items > 0);
-    miEditCut->setEnabled(selection > 0);
-    miEditCopy->setEnabled(selection > 0);
-    miEditPaste->setEnabled(clipboard_->QuestionCount() > 0);
-    miDeleteItem->setEnabled(selection > 0);
-    miEditItem->setEnabled(selection == 1);
-    tbMoveUp->setEnabled(selection > 0 && selected.front() != 0);
-    tbMoveDown->setEnabled(selection > 0 && selected.back() != items - 1);
-    miAddtoQuestionLibrary->setEnabled(selection > 0 && !libraryFiles_.isEmpty());
-    miApplyResponseTemplate->setEnabled(selection > 0);
-    miPublishSurvey->setEnabled(items > 0);
+    QAction* rawEditing = Command(cmd::RawResultsEditing);
+    if (!rawEditing->isEnabled())
+        rawEditing->setChecked(false);
+    QAction* print = Command(cmd::FilePrint);
+    print->setText(
+        state.OnQuestionsPage ? QStringLiteral("&Print Questions...") : QStringLiteral("&Print Analysis..."));
+    print->setToolTip(
+        state.OnQuestionsPage ? QStringLiteral("Print Questions") : QStringLiteral("Print Analysis"));
+}
 
+void TORVMainForm::UpdateSkipGroupButton(const std::vector<int>& selected)
+{
     skipGroupOffer_ = SkipGroupOffer(*survey_, selected);
     QMenu* skipMenu = tbSkipGroup->menu();
     skipMenu->clear();
     if (skipGroupOffer_ == TSkipGroupOffer::Ungroup)
-        skipMenu->addAction(miUngroupSkipGroup);
+        skipMenu->addAction(Command(cmd::UngroupSkipGroup));
     else if (skipGroupOffer_ == TSkipGroupOffer::Create)
-        skipMenu->addAction(miCreateSkipGroup);
+        skipMenu->addAction(Command(cmd::CreateSkipGroup));
     tbSkipGroup->setEnabled(skipGroupOffer_ != TSkipGroupOffer::None);
-
-    miRawResultsEditing->setEnabled(received > 0);
-    if (!miRawResultsEditing->isEnabled())
-        miRawResultsEditing->setChecked(false);
-    miFileExport->setEnabled(received > 0 && responses_->IsOpen());
-    btnSetFilterOptions->setEnabled(received > 0 && responses_->IsOpen());
-    btnExportChart->setEnabled(received > 0 && responses_->IsOpen());
-    btnChartView->setEnabled(received > 0 && responses_->IsOpen() && responses_->ChartShown());
-    const bool generated = survey_->HTMLStatus() != QLatin1String(kHTMLNotGenerated);
-    miImportServerDataFile->setEnabled(generated);
-    btnUpdateNow->setEnabled(generated);
-    miClearResultsFromServer->setEnabled(received > 0);
-
-    miFilePrint->setText(
-        onQuestions ? QStringLiteral("&Print Questions...") : QStringLiteral("&Print Analysis..."));
-    miFilePrint->setToolTip(
-        onQuestions ? QStringLiteral("Print Questions") : QStringLiteral("Print Analysis"));
 }
 
 void TORVMainForm::RebuildReopenMenu()
 {
-    miFileReopen->clear();
+    QMenu* reopen = CommandMenu(cmd::FileReopen);
+    reopen->clear();
     for (const QString& path : recent_.Files()) {
         if (survey_->HasFile() && path == survey_->FileName())
             continue;
-        QAction* entry = miFileReopen->addAction(TRecentFiles::Caption(path, lastDirSavedTo_));
+        QAction* entry = reopen->addAction(TRecentFiles::Caption(path, lastDirSavedTo_));
         entry->setData(path);
         connect(entry, &QAction::triggered, this, [this, path] { Reopen(path); });
     }
-    miFileReopen->setEnabled(!miFileReopen->isEmpty());
+    reopen->menuAction()->setEnabled(!reopen->isEmpty());
 }
 
 void TORVMainForm::UpdateStatusTexts()

@@ -9,6 +9,7 @@
 #include "core/responses/importdatafile.h"
 #include "gui/responses/servercommands.h"
 #include "core/survey/survey.h"
+#include "gui/mainwindow/commandids.h"
 #include "xbase/table.h"
 
 #include <QApplication>
@@ -96,7 +97,7 @@ void ResetLocalResponsesCommand(TORVMainForm& form, TSurveyResponseTable& respon
     responses.Close();
     if (!saveError.isEmpty())
         ShowError(saveError);
-    form.CheckForButtons();
+    form.Survey().Changes().Notify(TSurveyChange::Responses);
 }
 
 void ImportServerDataFileCommand(TORVMainForm& form, TSurveyResponseTable& responses)
@@ -128,7 +129,28 @@ void ImportServerDataFileCommand(TORVMainForm& form, TSurveyResponseTable& respo
     }
     if (!outcome.Result.SaveError.isEmpty())
         ShowError(outcome.Result.SaveError);
-    form.CheckForButtons();
+    survey.Changes().Notify(TSurveyChange::Responses);
+}
+
+TSurveyResponseTable::~TSurveyResponseTable()
+{
+    // The display shows this table's records and tallies: it cannot outlive them.
+    delete view_.data();
+}
+
+void TSurveyResponseTable::SetView(TORVAnalysisView* view)
+{
+    view_ = view;
+}
+
+TORVAnalysisView* TSurveyResponseTable::View() const
+{
+    return view_.data();
+}
+
+TSurveyResponseTable* ResponsesOf(TORVMainForm& form)
+{
+    return dynamic_cast<TSurveyResponseTable*>(&form.ResponseTable());
 }
 
 namespace {
@@ -148,63 +170,88 @@ TChartStyle BackgroundOf(const TORVMainForm& form)
 // The "E&xport to" button pops its menu up just below itself.
 void GiveExportMenu(TORVMainForm& form, QMenu* menu)
 {
-    form.btnExportChart->setMenu(menu);
+    QAction* exportTo = form.Command(cmd::ExportAnalysis);
+    exportTo->setMenu(menu);
     for (QToolButton* button : form.findChildren<QToolButton*>()) {
-        if (button->defaultAction() == form.btnExportChart)
+        if (button->defaultAction() == exportTo)
             button->setPopupMode(QToolButton::InstantPopup);
     }
 }
 
-} // namespace
+// Runs an analysis command on the display of the table the window holds when it runs.
+std::function<void()> OnView(TORVMainForm* window, void (TORVAnalysisView::*command)())
+{
+    return [window, command] {
+        if (TSurveyResponseTable* responses = ResponsesOf(*window); responses && responses->View())
+            (responses->View()->*command)();
+    };
+}
 
 void AttachAnalysisView(TORVMainForm& form, TSurveyResponseTable& responses)
 {
     auto* view = new TORVAnalysisView(form.Survey(), responses.Table(), responses.Analysis());
-    QWidget* placeholder = form.pnlAnalysisDisplay;
-    if (QLayout* layout = placeholder->parentWidget()->layout()) {
-        delete layout->replaceWidget(placeholder, view);
-        placeholder->hide();
-        placeholder->deleteLater();
-    }
-    form.pnlAnalysisDisplay = view;
+    view->setObjectName(QStringLiteral("pnlAnalysisDisplay"));
+    form.SetAnalysisDisplay(view);
     responses.SetView(view);
-    view->SetQuestionList(form.cmbQuestionList);
-    view->SetRawResultsItem(form.miRawResultsEditing);
+    view->SetQuestionList(form.AnalysisQuestionList());
+    view->SetRawResultsItem(form.Command(cmd::RawResultsEditing));
     view->SetBackground(BackgroundOf(form));
-    auto* tool = new TORVChartTool(&form);
+    auto* tool = new TORVChartTool(view);
     view->SetChartTool(tool);
-    QObject::connect(tool, &TORVChartTool::BackgroundChanged, &form, [&form](const TChartStyle& s) {
-        form.SetChartBackground(
-            {s.SolidBackground, s.SolidColor, s.FromColor, s.ToColor, s.GradientDirection});
+    TORVMainForm* window = &form;
+    QObject::connect(tool, &TORVChartTool::BackgroundChanged, window, [window](const TChartStyle& s) {
+        window->SetChartBackground({s.SolidBackground, s.SolidColor, s.FromColor, s.ToColor, s.GradientDirection});
     });
-    const auto refresh = [&form] { form.CheckForButtons(); };
-    QObject::connect(view, &TORVAnalysisView::SurveyChanged, &form, refresh);
-    QObject::connect(view, &TORVAnalysisView::AnalysisChanged, &form, refresh);
-    QObject::connect(view, &TORVAnalysisView::PageChanged, &form, refresh);
-    form.SetCommand(form.btnSetFilterOptions, [view] { view->btnSetFilterOptionsClick(); });
-    form.SetCommand(form.btnChartView, [view] { view->btnChartViewClick(); });
-    form.SetCommand(form.miRawResultsEditing, [view] { view->miRawResultsEditingClick(); });
+    const auto refresh = [window] { window->CheckForButtons(); };
+    QObject::connect(view, &TORVAnalysisView::SurveyChanged, window, refresh);
+    QObject::connect(view, &TORVAnalysisView::AnalysisChanged, window, refresh);
+    QObject::connect(view, &TORVAnalysisView::PageChanged, window, refresh);
     GiveExportMenu(form, view->pmExportChart);
-    // A survey loaded before the view existed: show its first question.
-    if (form.cmbQuestionList->currentIndex() >= 0)
-        view->cmbQuestionListClick();
+}
+
+void SetResponseHandlers(TORVMainForm& form)
+{
+    TORVMainForm* window = &form; // the handlers live in the window's own command registry
+    form.SetHandler(cmd::ResetLocalResponses, [window] {
+        if (TSurveyResponseTable* responses = ResponsesOf(*window))
+            ResetLocalResponsesCommand(*window, *responses);
+    });
+    form.SetHandler(cmd::ImportServerDataFile, [window] {
+        if (TSurveyResponseTable* responses = ResponsesOf(*window))
+            ImportServerDataFileCommand(*window, *responses);
+    });
+    form.SetHandler(cmd::SetFilterOptions, OnView(window, &TORVAnalysisView::btnSetFilterOptionsClick));
+    form.SetHandler(cmd::ChartToolbox, OnView(window, &TORVAnalysisView::btnChartViewClick));
+    form.SetHandler(cmd::RawResultsEditing, OnView(window, &TORVAnalysisView::miRawResultsEditingClick));
+    SetServerHandlers(form);
+}
+
+} // namespace
+
+std::unique_ptr<TResponseTableSeam> MakeSurveyResponseTable(TORVMainForm& form)
+{
+    SetResponseHandlers(form);
+    auto responses = std::make_unique<TSurveyResponseTable>();
+    AttachAnalysisView(form, *responses);
+    return responses;
+}
+
+void InstallResponseCommands()
+{
+    TORVMainForm::SetResponseTableFactory(&MakeSurveyResponseTable);
 }
 
 TSurveyResponseTable& AttachResponseCommands(TORVMainForm& form)
 {
-    auto owned = std::make_unique<TSurveyResponseTable>();
-    TSurveyResponseTable& responses = *owned;
-    form.SetResponseTable(std::move(owned));
+    auto owned = MakeSurveyResponseTable(form);
+    auto& responses = static_cast<TSurveyResponseTable&>(*owned);
     if (form.Survey().HasFile()) {
         TNoProgress quiet;
         responses.SurveyLoaded(form.Survey(), quiet);
     }
-    form.SetCommand(
-        form.miResetLocalResponses, [&form, &responses] { ResetLocalResponsesCommand(form, responses); });
-    form.SetCommand(
-        form.miImportServerDataFile, [&form, &responses] { ImportServerDataFileCommand(form, responses); });
-    AttachServerCommands(form, responses);
-    AttachAnalysisView(form, responses);
-    form.CheckForButtons();
+    form.SetResponseTable(std::move(owned));
+    // A survey loaded before the display existed: show its first question.
+    if (form.AnalysisQuestionList()->currentIndex() >= 0)
+        responses.View()->cmbQuestionListClick();
     return responses;
 }

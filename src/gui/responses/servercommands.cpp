@@ -3,6 +3,7 @@
 #include "core/responses/serverprotocol.h"
 #include "core/survey/survey.h"
 #include "gui/analysis/analysisview.h"
+#include "gui/mainwindow/commandids.h"
 #include "gui/mainwindow/mainform.h"
 #include "gui/responses/responsecommands.h"
 #include "gui/responses/updateresponses.h"
@@ -22,9 +23,9 @@ void UpdateNowCommand(TORVMainForm& form, TSurveyResponseTable& responses)
         &form);
     dialog.exec();
     // The analysis view shows the current question again, with the new counts.
-    if (TORVAnalysisView* view = responses.View(); view && form.cmbQuestionList->currentIndex() >= 0)
+    if (TORVAnalysisView* view = responses.View(); view && form.AnalysisQuestionList()->currentIndex() >= 0)
         view->cmbQuestionListClick();
-    form.CheckForButtons();
+    form.Survey().Changes().Notify(TSurveyChange::Responses);
 }
 
 void ClearResultsFromServerCommand(TORVMainForm& form)
@@ -34,8 +35,12 @@ void ClearResultsFromServerCommand(TORVMainForm& form)
     OpenWithShell(ClearURL(form.Survey()));
 }
 
-void AttachServerCommands(TORVMainForm& form, TSurveyResponseTable& responses)
+void SetServerHandlers(TORVMainForm& form)
 {
-    form.SetCommand(form.btnUpdateNow, [&form, &responses] { UpdateNowCommand(form, responses); });
-    form.SetCommand(form.miClearResultsFromServer, [&form] { ClearResultsFromServerCommand(form); });
+    TORVMainForm* window = &form;
+    form.SetHandler(cmd::UpdateNow, [window] {
+        if (TSurveyResponseTable* responses = ResponsesOf(*window))
+            UpdateNowCommand(*window, *responses);
+    });
+    form.SetHandler(cmd::ClearResultsFromServer, [window] { ClearResultsFromServerCommand(*window); });
 }

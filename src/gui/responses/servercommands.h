@@ -8,4 +8,5 @@ class TSurveyResponseTable;
 
 void UpdateNowCommand(TORVMainForm& form, TSurveyResponseTable& responses);
 void ClearResultsFromServerCommand(TORVMainForm& form);
-void AttachServerCommands(TORVMainForm& form, TSurveyResponseTable& responses);
+// Puts the two commands' handlers on the window; they use the table the window holds when they run.
+void SetServerHandlers(TORVMainForm& form);

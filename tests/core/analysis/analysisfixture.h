@@ -34,8 +34,16 @@ protected:
     int Add(int id, int style, const QString& options = {}, bool other = false, int min = 0, int max = 0,
         int step = 1, int length = 40)
     {
-        const int index = survey.AddQuestion(QStringLiteral("Question %1").arg(id), style, options, length,
-            other, 40, false, 40, min, max, step);
+        TQuestionContent content;
+        content.Text = QStringLiteral("Question %1").arg(id);
+        content.Style = style;
+        content.Options = options;
+        content.LengthOfResponse = length;
+        content.IncludeOther = other;
+        content.MinValue = min;
+        content.MaxValue = max;
+        content.StepValue = step;
+        const int index = survey.AddQuestion(content);
         survey.GetQuestion(index).ID = id;
         return index;
     }

@@ -3,6 +3,7 @@
 #include "core/authoring/questionrows.h"
 #include "core/authoring/questionrules.h"
 #include "core/authoring/responsetemplate.h"
+#include "core/base/commatext.h"
 #include "core/base/profilefile.h"
 #include "core/survey/survey.h"
 
@@ -16,7 +17,7 @@ namespace {
 
 int AddSingle(TSurvey& s, const QString& text, const QString& options = QStringLiteral("Yes,No"))
 {
-    return s.AddQuestion(text, qsSingleSelect, options, 0, false, 40, false, 40, 0, 0, 0);
+    return s.AddQuestion({text, qsSingleSelect, options, 0, false, 40, false, 40, 0, 0, 0});
 }
 
 TSurvey& Numbered(TSurvey& s, int count)
@@ -128,15 +129,15 @@ TEST(QuestionRules, EditorValuesBecomeFields)
     v.commentLength = QStringLiteral(" 60 ");
     v.limited = true;
     v.length = QStringLiteral("  ");
-    TItemFields f = FieldsFromEditor(v);
-    EXPECT_EQ(f.options, QStringList({"a", "b"}));
-    EXPECT_EQ(f.otherLength, 40);
-    EXPECT_EQ(f.commentLength, 60);
-    EXPECT_EQ(f.lengthOfResponse, 0); // limited with an empty box
+    const TQuestionContent f = FieldsFromEditor(v);
+    EXPECT_EQ(SplitCommaText(f.Options), QStringList({"a", "b"}));
+    EXPECT_EQ(f.OtherLength, 40);
+    EXPECT_EQ(f.CommentLength, 60);
+    EXPECT_EQ(f.LengthOfResponse, 0); // limited with an empty box
     v.length = QStringLiteral("80");
-    EXPECT_EQ(FieldsFromEditor(v).lengthOfResponse, 80);
+    EXPECT_EQ(FieldsFromEditor(v).LengthOfResponse, 80);
     v.style = qsSingleSelect; // only Free Form Text keeps a length
-    EXPECT_EQ(FieldsFromEditor(v).lengthOfResponse, -1);
+    EXPECT_EQ(FieldsFromEditor(v).LengthOfResponse, -1);
     EXPECT_EQ(MemoLines(QString()), QStringList());
     EXPECT_EQ(MemoLines(QStringLiteral("a\r\n\r\nb")), QStringList({"a", "", "b"}));
 
@@ -161,8 +162,8 @@ TEST(ListEditing, AddInsertsAfterTheOneSelectedRowElseAppends)
 {
     TSurvey s;
     Numbered(s, 3);
-    TItemFields f;
-    f.text = QStringLiteral("New");
+    TQuestionContent f;
+    f.Text = QStringLiteral("New");
     EXPECT_EQ(AddItem(s, f, {0}), 1);
     EXPECT_EQ(AddItem(s, f, {0, 2}), 4);
     EXPECT_EQ(AddItem(s, f, {}), 5);
@@ -259,7 +260,7 @@ TEST(ListEditing, TemplatesChangeOnlyChoiceQuestions)
 {
     TSurvey s;
     s.AddHeader(QStringLiteral("H"));
-    s.AddQuestion(QStringLiteral("N"), qsNumericValue, QString(), -1, false, 40, false, 40, 1, 10, 10);
+    s.AddQuestion({QStringLiteral("N"), qsNumericValue, QString(), -1, false, 40, false, 40, 1, 10, 10});
     AddSingle(s, QStringLiteral("S"), QStringLiteral("a,b,c"));
     s.GetQuestion(2).SkipGroupOfResponse = 2;
     EXPECT_EQ(ApplyOptions(s, {0, 1, 2}, {"Yes", "No"}), 1);

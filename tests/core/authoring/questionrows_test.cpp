@@ -7,7 +7,7 @@ namespace {
 
 int AddSingle(TSurvey& s, const QString& text, const QString& options = QStringLiteral("Yes,No"))
 {
-    return s.AddQuestion(text, qsSingleSelect, options, 0, false, 40, false, 40, 0, 0, 0);
+    return s.AddQuestion({text, qsSingleSelect, options, 0, false, 40, false, 40, 0, 0, 0});
 }
 
 // Makes rows [first, last] members of the group owned by the item before them.
@@ -40,6 +40,7 @@ TEST(QuestionRows, NumbersGroupMembersWithLettersAndHeadersWithTheNextNumber)
     s.AddHeader(QStringLiteral("The end"));
     Group(s, 2, 3, 1);
 
+    s.Renumber();
     const auto rows = BuildQuestionRows(s);
     EXPECT_EQ(Texts(rows),
         (std::vector<QString>{
@@ -60,6 +61,7 @@ TEST(QuestionRows, AnUnknownStyleIsShownAsAHeaderAsOnThePage)
     const int odd = AddSingle(s, QStringLiteral("Hand-made"));
     s.GetQuestion(odd).Style = 0;
     AddSingle(s, QStringLiteral("Second"));
+    s.Renumber();
     const auto rows = BuildQuestionRows(s);
     EXPECT_EQ(Texts(rows), (std::vector<QString>{"1) First", "Hand-made", "2) Second"}));
     EXPECT_TRUE(rows[1].header);
@@ -72,10 +74,12 @@ TEST(QuestionRows, GroupAtTheEndHasNoSkipDistance)
     AddSingle(s, QStringLiteral("Member"));
     AddSingle(s, QStringLiteral("Was after the group"));
     Group(s, 1, 1, 0);
-    BuildQuestionRows(s);
+    s.Renumber();
     EXPECT_EQ(s.GetQuestion(0).SkipDistance, 2);
     s.DeleteQuestion(2);
-    BuildQuestionRows(s);
+    BuildQuestionRows(s); // building the rows changes nothing
+    EXPECT_EQ(s.GetQuestion(0).SkipDistance, 2);
+    s.Renumber();
     EXPECT_EQ(s.GetQuestion(0).SkipDistance, -1);
 }
 
@@ -98,8 +102,9 @@ TEST(QuestionRows, DetailLineByStyle)
     };
     for (const Case& c : cases) {
         TSurvey s;
-        s.AddQuestion(QStringLiteral("Q\r\n"), c.style, c.options, c.length, false, 40, false, 40, c.min,
-            c.max, c.step);
+        s.AddQuestion({QStringLiteral("Q\r\n"), c.style, c.options, c.length, false, 40, false, 40, c.min,
+            c.max, c.step});
+        s.Renumber();
         const auto rows = BuildQuestionRows(s);
         EXPECT_EQ(rows[0].detail, c.detail);
         EXPECT_EQ(rows[0].image, c.image);
@@ -115,7 +120,7 @@ TEST(QuestionRows, SkipGroupButtonOffer)
     AddSingle(s, QStringLiteral("a"));
     AddSingle(s, QStringLiteral("b"));
     s.AddQuestion(
-        QStringLiteral("c"), qsMultipleSelect, QStringLiteral("x,y"), 0, false, 40, false, 40, 0, 0, 0);
+        {QStringLiteral("c"), qsMultipleSelect, QStringLiteral("x,y"), 0, false, 40, false, 40, 0, 0, 0});
     AddSingle(s, QStringLiteral("d"));
     s.AddHeader(QStringLiteral("H2"));
     AddSingle(s, QStringLiteral("e"));

@@ -1,8 +1,8 @@
+#include "core/base/clock.h"
 #include "core/base/commatext.h"
+#include "core/base/textfile.h"
 #include "core/base/utils.h"
 #include "core/base/version.h"
-#include "core/base/clock.h"
-#include "core/base/textfile.h"
 
 #include <QDir>
 #include <QFile>
@@ -52,10 +52,6 @@ TEST(Utils, Strings)
     EXPECT_EQ(DropLast("ab", 5), "");
     EXPECT_EQ(FitWidth("ab", 4), "ab  ");
     EXPECT_EQ(FitWidth("abcdef", 4), "abcd");
-    EXPECT_EQ(OptionValue("Strongly agree~SA"), "SA");
-    EXPECT_EQ(OptionValue("a~b~c"), "b~c");
-    EXPECT_EQ(OptionValue("plain"), "plain");
-    EXPECT_EQ(OptionCaption("Strongly agree~SA"), "Strongly agree");
     EXPECT_EQ(StripTags("<B>bold</B> and <open"), "bold and ");
     EXPECT_EQ(SubLetter(1), "a");
     EXPECT_EQ(SubLetter(3), "c");

@@ -94,7 +94,7 @@ TEST_F(SurveyFile, LayoutOfANewFile)
 {
     TSurvey s;
     s.NewSurvey();
-    s.AddQuestion("Q", qsSingleSelect, "Yes,No,\"Don't know\"", 0, false, 40, false, 40, 0, 0, 0);
+    s.AddQuestion({"Q", qsSingleSelect, "Yes,No,\"Don't know\"", 0, false, 40, false, 40, 0, 0, 0});
     s.SaveAs(Path("n.orv"));
     const QByteArray bytes = ReadBytes(Path("n.orv"));
     const QList<QByteArray> lines = bytes.split('\n');
@@ -229,7 +229,7 @@ TEST_F(SurveyFile, HistoryAndTextsAcrossTheFile)
 {
     TSurvey s;
     s.NewSurvey();
-    s.AddQuestion("First line\r\nsecond line", qsFreeFormText, "", -1, false, 40, false, 40, 0, 0, 0);
+    s.AddQuestion({"First line\r\nsecond line", qsFreeFormText, "", -1, false, 40, false, 40, 0, 0, 0});
     s.SaveAs(Path("h.orv"));
     TSurvey back;
     back.Load(Path("h.orv"));
@@ -256,7 +256,7 @@ TEST_F(SurveyFile, SavingIntoAnExistingFileKeepsItsLines)
     s.Load(Path("x.orv"));
     ASSERT_EQ(s.QuestionCount(), 0); // QuestionCount missing: no items are read
     s.SetName("New");
-    s.AddQuestion("Only", qsSingleSelect, "a", 0, false, 40, false, 40, 0, 0, 0);
+    s.AddQuestion({"Only", qsSingleSelect, "a", 0, false, 40, false, 40, 0, 0, 0});
     s.Save();
     const QString text = QString::fromUtf8(ReadBytes(Path("x.orv")));
     EXPECT_TRUE(

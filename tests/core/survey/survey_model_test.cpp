@@ -22,7 +22,7 @@ protected:
 
 int AddPlain(TSurvey& s, const QString& text, int style = qsSingleSelect)
 {
-    return s.AddQuestion(text, style, "a,b", 0, false, 40, false, 40, 0, 0, 0);
+    return s.AddQuestion({text, style, "a,b", 0, false, 40, false, 40, 0, 0, 0});
 }
 
 QStringList Order(const TSurvey& s)
@@ -130,10 +130,10 @@ TEST_F(SurveyModel, InsertAndMove)
     TSurvey s;
     AddPlain(s, "A");
     AddPlain(s, "B");
-    EXPECT_EQ(s.InsertQuestion(-1, "first", 1, "", 0, false, 40, false, 40, 0, 0, 0), 0);
-    EXPECT_EQ(s.InsertQuestion(0, "second", 1, "", 0, false, 40, false, 40, 0, 0, 0), 1);
-    EXPECT_EQ(s.InsertQuestion(3, "last", 1, "", 0, false, 40, false, 40, 0, 0, 0), 4);
-    EXPECT_EQ(s.InsertQuestion(99, "beyond", 1, "", 0, false, 40, false, 40, 0, 0, 0), 5);
+    EXPECT_EQ(s.InsertQuestion(-1, {"first", 1, "", 0, false, 40, false, 40, 0, 0, 0}), 0);
+    EXPECT_EQ(s.InsertQuestion(0, {"second", 1, "", 0, false, 40, false, 40, 0, 0, 0}), 1);
+    EXPECT_EQ(s.InsertQuestion(3, {"last", 1, "", 0, false, 40, false, 40, 0, 0, 0}), 4);
+    EXPECT_EQ(s.InsertQuestion(99, {"beyond", 1, "", 0, false, 40, false, 40, 0, 0, 0}), 5);
     EXPECT_EQ(Order(s), QStringList({"first", "second", "A", "B", "last", "beyond"}));
 
     EXPECT_FALSE(s.MoveQuestion(0, 6));
@@ -151,7 +151,7 @@ TEST_F(SurveyModel, UpdateKeepsIdentityChartAndSkipFields)
     const int i = AddPlain(s, "old");
     s.SetChartOptions(i, 3, false, 2, false, 4, 45);
     s.GetQuestion(i).SkipGroupOfResponse = 1;
-    s.UpdateQuestion(i, "new", qsPullDownList, "x,y", 7, true, 50, true, 60, 1, 9, 2);
+    s.UpdateQuestion(i, {"new", qsPullDownList, "x,y", 7, true, 50, true, 60, 1, 9, 2});
     const TQuestion& q = s.GetQuestion(i);
     EXPECT_EQ(q.Text, "new");
     EXPECT_EQ(q.Style, qsPullDownList);
@@ -245,4 +245,12 @@ TEST_F(SurveyModel, QuestionOptionList)
     EXPECT_EQ(q.OptionList(), QStringList({"Yes~Y", "Don't know", ""}));
     EXPECT_EQ(q.OptionCount(), 3);
     EXPECT_EQ(StyleName(qsNumericValue), "Numeric Value");
+}
+
+TEST(QuestionOptions, TheLabelIsWhatFollowsTheFirstTilde)
+{
+    EXPECT_EQ(OptionValue("Strongly agree~SA"), "SA");
+    EXPECT_EQ(OptionValue("a~b~c"), "b~c");
+    EXPECT_EQ(OptionValue("plain"), "plain");
+    EXPECT_EQ(OptionCaption("Strongly agree~SA"), "Strongly agree");
 }

@@ -1,7 +1,7 @@
-#include "core/base/version.h"
 #include "core/base/clock.h"
-#include "surveys.h"
+#include "core/base/version.h"
 #include "core/webform/page.h"
+#include "surveys.h"
 
 #include <QDir>
 #include <QFile>
@@ -63,11 +63,13 @@ TEST(BuildPage, WholePagesMatchTheGoldenFiles)
     groups->SetProcessResponses(0);
     groups->SetServerURL(QStringLiteral("http://intranet.example/cgi/orv.dll"));
     groups->SetUniqueName(QStringLiteral("S261207101501"));
-    diff = CompareWithGolden(QStringLiteral("page-skipgroups.htm"),
-        ForGolden(BuildPage(*groups, QStringLiteral("<!--ORVQSTYLE2-->\n") + templateText)));
+    const QString groupsTemplate = QStringLiteral("<!--ORVQSTYLE2-->\n") + templateText;
+    diff = CompareWithGolden(
+        QStringLiteral("page-skipgroups.htm"), ForGolden(BuildPage(*groups, groupsTemplate)));
     EXPECT_TRUE(diff.isEmpty()) << qPrintable(diff);
-    EXPECT_FALSE(groups->QuestionStyle2());
-    EXPECT_TRUE(groups->IncludeGotos());
+    const TPageLayout groupsLayout = PageLayout(*groups, groupsTemplate);
+    EXPECT_FALSE(groupsLayout.QuestionStyle2);
+    EXPECT_TRUE(groupsLayout.IncludeGotos);
 }
 
 TEST(BuildPage, TemplateWithoutPlaceholdersGetsOnlyTheCommentAndCredit)
@@ -181,11 +183,14 @@ TEST(BuildPage, LayoutSwitchesComeFromTheTemplate)
     TSurvey survey;
     survey.NewSurvey();
     AddItem(survey, {"Age", qsNumericValue, ""}, 1);
-    BuildPage(survey, QStringLiteral("<!--ORVINCLUDEGOTOS--><!--ORVBOLDQUESTIONS--><!--ORVQSTYLE2-->"));
-    EXPECT_TRUE(survey.IncludeGotos() && survey.BoldQuestions() && survey.QuestionStyle2());
-    const QString page = BuildPage(survey, QStringLiteral("<!--ORVBOLDQUESTIONS-->\n<!--ORVQUESTIONS-->"));
-    EXPECT_FALSE(survey.IncludeGotos() || survey.QuestionStyle2());
-    EXPECT_TRUE(survey.BoldQuestions());
+    const TPageLayout all = PageLayout(
+        survey, QStringLiteral("<!--ORVINCLUDEGOTOS--><!--ORVBOLDQUESTIONS--><!--ORVQSTYLE2-->"));
+    EXPECT_TRUE(all.IncludeGotos && all.BoldQuestions && all.QuestionStyle2);
+    const QString boldTemplate = QStringLiteral("<!--ORVBOLDQUESTIONS-->\n<!--ORVQUESTIONS-->");
+    const QString page = BuildPage(survey, boldTemplate);
+    const TPageLayout bold = PageLayout(survey, boldTemplate);
+    EXPECT_FALSE(bold.IncludeGotos || bold.QuestionStyle2);
+    EXPECT_TRUE(bold.BoldQuestions);
     EXPECT_TRUE(page.contains(QStringLiteral("<!--ORVBOLDQUESTIONS-->\r\n<B>1) Age</B><p>")));
 }
 
@@ -262,7 +267,6 @@ TEST_F(GeneratePageTest, TemplateProblemsChangeNothing)
         {"latin1.ovg", TPageError::TemplateUnreadable},
         {"../outside.ovg", TPageError::TemplateMissing},
     };
-    survey->SetIncludeGotos(true);
     for (const Case& c : cases) {
         survey->SetDisplayTemplate(QString::fromUtf8(c.templateName));
         survey->SetModified(false);
@@ -272,7 +276,6 @@ TEST_F(GeneratePageTest, TemplateProblemsChangeNothing)
         EXPECT_FALSE(QFile::exists(path)) << c.templateName;
         EXPECT_FALSE(survey->Modified()) << c.templateName;
         EXPECT_EQ(survey->HTMLStatus(), QLatin1String(kHTMLNotGenerated));
-        EXPECT_TRUE(survey->IncludeGotos()) << "layout flags stay: " << c.templateName;
     }
 }
 

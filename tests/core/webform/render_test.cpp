@@ -1,5 +1,5 @@
-#include "surveys.h"
 #include "core/webform/render.h"
+#include "surveys.h"
 
 #include <gtest/gtest.h>
 
@@ -11,15 +11,13 @@ struct TLayout {
     bool Bold, Style2, Gotos;
 };
 
-void SetLayout(TSurvey& survey, TLayout layout)
+TPageLayout PageLayoutOf(TLayout layout)
 {
-    survey.SetBoldQuestions(layout.Bold);
-    survey.SetQuestionStyle2(layout.Style2);
-    survey.SetIncludeGotos(layout.Gotos);
+    return {.BoldQuestions = layout.Bold, .QuestionStyle2 = layout.Style2, .IncludeGotos = layout.Gotos};
 }
 
 // The ordinals page assembly hands to the renderer.
-QString RenderAll(const TSurvey& survey)
+QString RenderAll(const TSurvey& survey, const TPageLayout& layout)
 {
     QString out;
     int ordinal = 0;
@@ -27,7 +25,7 @@ QString RenderAll(const TSurvey& survey)
         if (!survey.GetQuestion(i).IsRenderedAsHeader())
             ++ordinal;
         out += QStringLiteral("==== item %1, N=%2 ====\n").arg(i).arg(ordinal);
-        out += RenderQuestionHTML(survey, i, ordinal);
+        out += RenderQuestionHTML(survey, i, ordinal, layout);
         out += QStringLiteral("\n");
     }
     return out;
@@ -132,23 +130,22 @@ TEST(RenderQuestionHTML, FragmentsOfSingleItems)
         if (!c.last)
             AddItem(survey, {"Next", qsNumericValue, ""}, 13);
         survey.Renumber();
-        SetLayout(survey, c.layout);
         const int ordinal = c.item.Style >= 1 && c.item.Style <= 6 ? 1 : 0;
         QString expected = QString::fromUtf8(c.expected);
         // The jump cases end with the blank space and, unless last, the next anchor.
         if (c.layout.Gotos && !c.layout.Style2 && c.item.Style >= 1 && c.item.Style <= 6)
             expected += P + (c.last ? QString() : QStringLiteral("<A NAME=\"Question2\"></A>"));
-        EXPECT_EQ(RenderQuestionHTML(survey, 0, ordinal), expected) << c.what;
+        EXPECT_EQ(RenderQuestionHTML(survey, 0, ordinal, PageLayoutOf(c.layout)), expected) << c.what;
     }
 }
 
 TEST(RenderQuestionHTML, SkipGroupJumps)
 {
     auto survey = SkipGroupSurvey();
-    survey->SetIncludeGotos(true);
+    const TPageLayout gotos{.IncludeGotos = true};
     const QString lead = QStringLiteral("<SMALL>&nbsp;&nbsp;&nbsp;");
     // Q1 owns 1a and 1b; "No" skips them to question 2, the ordinal-4 item.
-    EXPECT_EQ(RenderQuestionHTML(*survey, 0, 1),
+    EXPECT_EQ(RenderQuestionHTML(*survey, 0, 1, gotos),
         QStringLiteral("1) Do you drive?<p>\r\n<UL>\r\n<INPUT TYPE=\"RADIO\" NAME=\"orv1\" VALUE=\"0\">Yes")
             + lead + QStringLiteral("<A HREF=\"#Question2\">If Yes then go to 1a</A></SMALL><br>")
             + QStringLiteral("<INPUT TYPE=\"RADIO\" NAME=\"orv1\" VALUE=\"1\">No") + lead
@@ -157,7 +154,7 @@ TEST(RenderQuestionHTML, SkipGroupJumps)
             + QStringLiteral("<A HREF=\"#Question2\">If Sometimes then go to 1a</A></SMALL><br>")
             + QStringLiteral("</UL><p>\r\n") + P + QStringLiteral("<A NAME=\"Question2\"></A>"));
     // Q2's group runs to the end of the survey: its skipping answer leads to the end.
-    const QString q2 = RenderQuestionHTML(*survey, 3, 4);
+    const QString q2 = RenderQuestionHTML(*survey, 3, 4, gotos);
     EXPECT_TRUE(q2.contains(QStringLiteral("VALUE=\"0\">Yes") + lead
         + QStringLiteral("<A HREF=\"#Question5\">If Yes then go to 2a</A></SMALL><br>")))
         << qPrintable(q2);
@@ -171,7 +168,7 @@ TEST(RenderQuestionHTML, SkipGroupJumps)
     survey->DeleteQuestion(4);
     survey->Renumber();
     EXPECT_TRUE(
-        RenderQuestionHTML(*survey, 3, 4)
+        RenderQuestionHTML(*survey, 3, 4, gotos)
             .contains(QStringLiteral("<A HREF=\"#Question5\">If Yes then go to End</A></SMALL><br>")));
 }
 
@@ -179,8 +176,8 @@ TEST(RenderQuestionHTML, StaleSkipDistanceDoesNotReadPastTheList)
 {
     auto survey = SkipGroupSurvey();
     survey->GetQuestion(0).SkipDistance = 50;
-    EXPECT_TRUE(RenderQuestionHTML(*survey, 0, 1).contains(QStringLiteral("\">If No then go to </A>")));
-    EXPECT_EQ(RenderQuestionHTML(*survey, 99, 1), QString());
+    EXPECT_TRUE(RenderQuestionHTML(*survey, 0, 1, {}).contains(QStringLiteral("\">If No then go to </A>")));
+    EXPECT_EQ(RenderQuestionHTML(*survey, 99, 1, {}), QString());
 }
 
 TEST(RenderQuestionHTML, HeaderAfterOneLineItemsGetsItsOwnParagraph)
@@ -193,10 +190,10 @@ TEST(RenderQuestionHTML, HeaderAfterOneLineItemsGetsItsOwnParagraph)
     AddItem(survey, {"More", qsHeader, ""}, 4);
     AddItem(survey, {"Age", qsNumericValue, ""}, 5);
     AddItem(survey, {"End", qsHeader, ""}, 6);
-    survey.SetQuestionStyle2(true);
-    EXPECT_EQ(RenderQuestionHTML(survey, 1, 1), QStringLiteral("<p><B>Drinks</B><p>\r\n"));
-    EXPECT_EQ(RenderQuestionHTML(survey, 3, 2), QStringLiteral("<p><B>More</B><p>\r\n"));
-    EXPECT_EQ(RenderQuestionHTML(survey, 5, 3), QStringLiteral("<B>End</B><p>\r\n"));
+    const TPageLayout oneLine{.QuestionStyle2 = true};
+    EXPECT_EQ(RenderQuestionHTML(survey, 1, 1, oneLine), QStringLiteral("<p><B>Drinks</B><p>\r\n"));
+    EXPECT_EQ(RenderQuestionHTML(survey, 3, 2, oneLine), QStringLiteral("<p><B>More</B><p>\r\n"));
+    EXPECT_EQ(RenderQuestionHTML(survey, 5, 3, oneLine), QStringLiteral("<B>End</B><p>\r\n"));
 }
 
 // Every style in each of the eight layouts, against the reviewed golden files.
@@ -205,18 +202,16 @@ TEST(RenderQuestionHTML, GoldenFragmentsForEveryLayout)
     auto survey = AllStylesSurvey();
     for (int bits = 0; bits < 8; ++bits) {
         const TLayout layout{(bits & 1) != 0, (bits & 2) != 0, (bits & 4) != 0};
-        SetLayout(*survey, layout);
         const QString name = QStringLiteral("fragments-bold%1-style2%2-gotos%3.txt")
                                  .arg(int(layout.Bold))
                                  .arg(int(layout.Style2))
                                  .arg(int(layout.Gotos));
-        const QString diff = CompareWithGolden(name, RenderAll(*survey).toUtf8());
+        const QString diff = CompareWithGolden(name, RenderAll(*survey, PageLayoutOf(layout)).toUtf8());
         EXPECT_TRUE(diff.isEmpty()) << qPrintable(diff);
     }
     auto groups = SkipGroupSurvey();
-    SetLayout(*groups, {false, false, true});
-    const QString diff
-        = CompareWithGolden(QStringLiteral("fragments-skipgroups.txt"), RenderAll(*groups).toUtf8());
+    const QString diff = CompareWithGolden(QStringLiteral("fragments-skipgroups.txt"),
+        RenderAll(*groups, PageLayoutOf({false, false, true})).toUtf8());
     EXPECT_TRUE(diff.isEmpty()) << qPrintable(diff);
 }
 

@@ -16,8 +16,8 @@ QString TestDir()
 int AddItem(TSurvey& survey, const TItemSpec& item, int id)
 {
     const int index = item.Style == qsHeader ? survey.AddHeader(item.Text)
-                                             : survey.AddQuestion(item.Text, item.Style, item.Options,
-                                                 item.Length, item.Other, 35, item.Comment, 120, 0, 10, 1);
+                                             : survey.AddQuestion({item.Text, item.Style, item.Options,
+                                                 item.Length, item.Other, 35, item.Comment, 120, 0, 10, 1});
     survey.GetQuestion(index).ID = id;
     return index;
 }

@@ -2,7 +2,9 @@
 // survey with responses, the filter builder's OK, the chart toolbox. With ORVALLE_SCREENSHOT_DIR
 // set (and a survey with responses in ORVALLE_SCREENSHOT_SURVEY) it also writes the screenshots
 // of docs/screenshots.
+#include "support/questionfields.h"
 #include "support/scriptedseams.h"
+#include "gui/mainwindow/commandids.h"
 #include "gui/mainwindow/mainform.h"
 #include "gui/analysis/analysisview.h"
 #include "gui/analysis/chart.h"
@@ -69,8 +71,8 @@ private:
         s.SetName(QStringLiteral("Poll"));
         s.SetUniqueName(QStringLiteral("S260101120000"));
         s.SetHTMLStatus(QStringLiteral("HTML file generated"));
-        s.AddQuestion("Colour?", qsSingleSelect, "Red,Blue", 0, true, 40, false, 40, 0, 0, 0);
-        s.AddQuestion("Age", qsNumericValue, {}, 0, false, 40, false, 40, 0, 100, 24);
+        AddQuestionFields(s, "Colour?", qsSingleSelect, "Red,Blue", 0, true, 40, false, 40, 0, 0, 0);
+        AddQuestionFields(s, "Age", qsNumericValue, {}, 0, false, 40, false, 40, 0, 100, 24);
         QDir().mkpath(Home(QStringLiteral("surveys")));
         s.SaveAs(Home(QStringLiteral("surveys/poll.orv")));
         return s.FileName();
@@ -118,10 +120,10 @@ private Q_SLOTS:
             TORVMainForm w(path);
             AttachResponseCommands(w);
             seams_->files->Script(WriteData());
-            w.miImportServerDataFile->trigger();
-            QCOMPARE(w.cmbQuestionList->currentIndex(), 0);
+            w.Command(cmd::ImportServerDataFile)->trigger();
+            QCOMPARE(w.AnalysisQuestionList()->currentIndex(), 0);
             QCOMPARE(Labels(w), QStringList({"Red=1", "Blue=1", "Other=1"}));
-            QVERIFY(w.btnSetFilterOptions->isEnabled());
+            QVERIFY(w.Command(cmd::SetFilterOptions)->isEnabled());
 
             WhenModal([](QDialog* d) {
                 auto* b = qobject_cast<TORVFilterBuilder*>(d);
@@ -132,10 +134,10 @@ private Q_SLOTS:
                 b->btnAddToFilter->click();
                 b->btnOK->click();
             });
-            w.btnSetFilterOptions->trigger();
-            QCOMPARE(w.lblCurrentFilter->text(), "Filter: ORV2>35");
+            w.Command(cmd::SetFilterOptions)->trigger();
+            QCOMPARE(w.findChild<QLabel*>(QStringLiteral("lblCurrentFilter"))->text(), "Filter: ORV2>35");
             QCOMPARE(Labels(w), QStringList({"Blue=1", "Other=1"}));
-            w.cmbQuestionList->setCurrentIndex(1);
+            w.AnalysisQuestionList()->setCurrentIndex(1);
             QCOMPARE(Labels(w),
                 QStringList({"0 to 24=0", "25 to 49=1", "50 to 74=1", "75 to 99=0", "100 to 100=0"}));
             QVERIFY(View(w)->chartMain->Data().Title.contains("Average:    45"));
@@ -144,7 +146,7 @@ private Q_SLOTS:
         // A survey loaded with its table is tallied at once, without the previous filter.
         TORVMainForm again(path);
         AttachResponseCommands(again);
-        QCOMPARE(again.lblCurrentFilter->text(), "Filter: None");
+        QCOMPARE(again.findChild<QLabel*>(QStringLiteral("lblCurrentFilter"))->text(), "Filter: None");
         QCOMPARE(Labels(again), QStringList({"Red=1", "Blue=1", "Other=1"}));
     }
 
@@ -158,15 +160,15 @@ private Q_SLOTS:
         AttachResponseCommands(w);
         w.resize(1100, 720);
         w.show();
-        w.pcMain->setCurrentIndex(1);
+        w.findChild<QTabWidget*>()->setCurrentIndex(1);
         auto shoot = [&](const QString& name) {
             QTest::qWait(300);
             QVERIFY(w.grab().save(dir + "/" + name));
         };
         auto choose = [&](int id) {
-            for (int i = 0; i < w.cmbQuestionList->count(); ++i) {
-                if (w.Survey().GetQuestion(w.cmbQuestionList->itemData(i).toInt()).ID == id)
-                    w.cmbQuestionList->setCurrentIndex(i);
+            for (int i = 0; i < w.AnalysisQuestionList()->count(); ++i) {
+                if (w.Survey().GetQuestion(w.AnalysisQuestionList()->itemData(i).toInt()).ID == id)
+                    w.AnalysisQuestionList()->setCurrentIndex(i);
             }
         };
         auto* tool = w.findChild<TORVChartTool*>();
@@ -200,8 +202,8 @@ private Q_SLOTS:
         filter.AddChoiceItem(byID(3), true, 0);
         filter.AddNumericItem(byID(8), 0, "10");
         std::vector<TQuestionEntry> entries;
-        for (int i = 0; i < w.cmbQuestionList->count(); ++i)
-            entries.push_back({w.cmbQuestionList->itemText(i), w.cmbQuestionList->itemData(i).toInt()});
+        for (int i = 0; i < w.AnalysisQuestionList()->count(); ++i)
+            entries.push_back({w.AnalysisQuestionList()->itemText(i), w.AnalysisQuestionList()->itemData(i).toInt()});
         TORVFilterBuilder builder(w.Survey(), entries, filter, &w);
         builder.show();
         builder.cmbQList->setCurrentIndex(1);

@@ -1,3 +1,4 @@
+#include "support/questionfields.h"
 #include "support/scriptedseams.h"
 #include "gui/analysis/analysisview.h"
 #include "gui/analysis/chart.h"
@@ -41,8 +42,7 @@ private:
 
     int AddQuestion(int id, int style, const QString& options, bool other, bool comment, int length = 40)
     {
-        const int index = survey_->AddQuestion(
-            QStringLiteral("Question %1").arg(id), style, options, length, other, 40, comment, 40, 1, 5, 1);
+        const int index = AddQuestionFields(*survey_, QStringLiteral("Question %1").arg(id), style, options, length, other, 40, comment, 40, 1, 5, 1);
         survey_->GetQuestion(index).ID = id;
         return index;
     }

@@ -1,3 +1,4 @@
+#include "support/questionfields.h"
 #include "support/scriptedseams.h"
 #include "gui/analysis/filterbuilder.h"
 #include "core/base/inisettings.h"
@@ -37,10 +38,10 @@ private Q_SLOTS:
         seams_ = std::make_unique<TScriptedSeams>();
         survey_ = std::make_unique<TSurvey>();
         survey_->NewSurvey();
-        survey_->AddQuestion("Drink?", qsSingleSelect, "Tea,Show~Coffee", 0, true, 40, false, 40, 0, 0, 1);
+        AddQuestionFields(*survey_, "Drink?", qsSingleSelect, "Tea,Show~Coffee", 0, true, 40, false, 40, 0, 0, 1);
         survey_->AddHeader("Part two");
-        survey_->AddQuestion("Remarks", qsFreeFormText, {}, 80, false, 40, false, 40, 0, 0, 1);
-        survey_->AddQuestion("Age", qsNumericValue, {}, 0, false, 40, false, 40, 0, 120, 1);
+        AddQuestionFields(*survey_, "Remarks", qsFreeFormText, {}, 80, false, 40, false, 40, 0, 0, 1);
+        AddQuestionFields(*survey_, "Age", qsNumericValue, {}, 0, false, 40, false, 40, 0, 120, 1);
         entries_ = {{"1) Drink?", 0}, {"2) Remarks", 2}, {"3) Age", 3}};
     }
     void cleanup()

@@ -1,17 +1,18 @@
 // The question list's editing commands, run through the main window's actions.
-#include "support/scriptedseams.h"
-#include "gui/authoring/header.h"
-#include "gui/authoring/listcommands.h"
-#include "gui/mainwindow/mainform.h"
-#include "gui/authoring/question.h"
-#include "gui/mainwindow/questionlistmodel.h"
-#include "gui/authoring/skipgroup.h"
-#include "gui/authoring/templatemgr.h"
-#include "support/modaldriver.h"
 #include "core/base/inisettings.h"
 #include "core/base/profilefile.h"
 #include "core/base/settingstable.h"
 #include "core/survey/survey.h"
+#include "gui/authoring/header.h"
+#include "gui/authoring/listcommands.h"
+#include "gui/authoring/question.h"
+#include "gui/authoring/skipgroup.h"
+#include "gui/authoring/templatemgr.h"
+#include "gui/mainwindow/commandids.h"
+#include "gui/mainwindow/mainform.h"
+#include "gui/mainwindow/questionlistmodel.h"
+#include "support/modaldriver.h"
+#include "support/scriptedseams.h"
 
 #include <QCheckBox>
 #include <QClipboard>
@@ -62,8 +63,8 @@ private:
     void AddQuestions(int count, int style = qsSingleSelect)
     {
         for (int i = 0; i < count; ++i)
-            S().AddQuestion(QStringLiteral("Q%1").arg(S().QuestionCount() + 1), style,
-                QStringLiteral("Yes,No,Maybe"), -1, false, 40, false, 40, 1, 10, 10);
+            S().AddQuestion({QStringLiteral("Q%1").arg(S().QuestionCount() + 1), style,
+                QStringLiteral("Yes,No,Maybe"), -1, false, 40, false, 40, 1, 10, 10});
         form_->RefreshQuestionList();
         form_->CheckForButtons();
     }
@@ -108,7 +109,7 @@ private Q_SLOTS:
             editor->eOtherLength->setText(QStringLiteral("x"));
             editor->btnOK->click();
         });
-        form_->tbAddQuestion->trigger();
+        form_->Command(cmd::AddQuestion)->trigger();
         QCOMPARE(Texts(S()), QStringList({"Q1", "New", "Q2", "Q3"}));
         const TQuestion& q = S().GetQuestion(1);
         QCOMPARE(q.OptionList(), QStringList({"a", "b c"}));
@@ -123,13 +124,13 @@ private Q_SLOTS:
             editor->memoText->setPlainText(QStringLiteral("Part two"));
             editor->btnOK->click();
         });
-        form_->tbAddHeader->trigger();
+        form_->Command(cmd::AddHeader)->trigger();
         QCOMPARE(S().GetQuestion(4).Style, int(qsHeader));
         QCOMPARE(form_->SelectedRows(), std::vector<int>({4}));
 
         Select({});
         WhenModal([](QDialog* d) { d->reject(); });
-        form_->tbAddQuestion->trigger();
+        form_->Command(cmd::AddQuestion)->trigger();
         QCOMPARE(S().QuestionCount(), 5);
     }
 
@@ -154,7 +155,7 @@ private Q_SLOTS:
             editor->eLengthOfResponse->setText(QStringLiteral("80"));
             editor->btnOK->click();
         });
-        form_->miEditItem->trigger();
+        form_->Command(cmd::EditItem)->trigger();
         QVERIFY(filled);
         QCOMPARE(seams_->messages->Texts(), QStringList{"You must enter a value between 30 and 250"});
         QCOMPARE(S().GetQuestion(1).Style, int(qsFreeFormText));
@@ -170,7 +171,7 @@ private Q_SLOTS:
             editor->memoText->setPlainText(QStringLiteral("Renamed"));
             editor->btnOK->click();
         });
-        form_->miEditItem->trigger();
+        form_->Command(cmd::EditItem)->trigger();
         QCOMPARE(S().GetQuestion(2).Text, QStringLiteral("Renamed"));
     }
 
@@ -182,7 +183,8 @@ private Q_SLOTS:
         int opened = 0;
         connect(Commands()->HeaderEditor(), &QDialog::finished, this, [&opened] { ++opened; });
         QPushButton* sideEdit = nullptr;
-        for (QPushButton* b : form_->tbSurvey->findChildren<QPushButton*>())
+        for (QPushButton* b :
+            form_->findChild<QWidget*>(QStringLiteral("tbSurvey"))->findChildren<QPushButton*>())
             if (b->text() == QLatin1String("&Edit selected item..."))
                 sideEdit = b;
         QVERIFY(sideEdit);
@@ -197,16 +199,16 @@ private Q_SLOTS:
         AddQuestions(4);
         Select({2, 3});
         seams_->messages->Script(TAnswer::No);
-        form_->miDeleteItem->trigger();
+        form_->Command(cmd::DeleteItem)->trigger();
         QCOMPARE(S().QuestionCount(), 4);
         QCOMPARE(seams_->messages->Texts(),
             QStringList{"Are you sure you want to delete the 2 items you have selected?"});
         seams_->messages->Script(TAnswer::Yes);
-        form_->miDeleteItem->trigger();
+        form_->Command(cmd::DeleteItem)->trigger();
         QCOMPARE(Texts(S()), QStringList({"Q1", "Q2"}));
         QCOMPARE(form_->SelectedRows(), std::vector<int>({1}));
         seams_->messages->Script(TAnswer::Yes);
-        form_->miDeleteItem->trigger();
+        form_->Command(cmd::DeleteItem)->trigger();
         QCOMPARE(seams_->messages->Texts().last(),
             QStringLiteral("Are you sure you want to delete the selected item?"));
         QCOMPARE(Texts(S()), QStringList({"Q1"}));
@@ -216,9 +218,9 @@ private Q_SLOTS:
     {
         AddQuestions(5);
         Select({0});
-        QVERIFY(!form_->tbMoveUp->isEnabled());
+        QVERIFY(!form_->Command(cmd::MoveUp)->isEnabled());
         Select({2, 3});
-        form_->tbMoveUp->trigger();
+        form_->Command(cmd::MoveUp)->trigger();
         QCOMPARE(Texts(S()), QStringList({"Q1", "Q3", "Q4", "Q2", "Q5"}));
         QCOMPARE(form_->SelectedRows(), std::vector<int>({1, 2}));
         QVERIFY(seams_->messages->shown.empty());
@@ -227,7 +229,7 @@ private Q_SLOTS:
         S().GetQuestion(4).SkipGroupOfQuestion = S().GetQuestion(3).ID;
         form_->RefreshQuestionList();
         Select({0});
-        form_->tbMoveDown->trigger(); // unscripted: No
+        form_->Command(cmd::MoveDown)->trigger(); // unscripted: No
         QCOMPARE(Texts(S()).first(), QStringLiteral("Q1"));
         QCOMPARE(seams_->messages->shown.back().text,
             QStringLiteral(
@@ -235,7 +237,7 @@ private Q_SLOTS:
                 "sure you want to do this?"));
         seams_->messages->Script(TAnswer::Yes);
         Select({0});
-        form_->tbMoveDown->trigger();
+        form_->Command(cmd::MoveDown)->trigger();
         QCOMPARE(Texts(S()).mid(0, 2), QStringList({"Q3", "Q1"}));
         QVERIFY(S().Modified());
     }
@@ -246,16 +248,16 @@ private Q_SLOTS:
         S().AddHeader(QStringLiteral("Part two"));
         form_->RefreshQuestionList();
         Select({4});
-        form_->miEditCopy->trigger();
+        form_->Command(cmd::EditCopy)->trigger();
         QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("---[ Part two]---\r\n\r\n"));
-        QVERIFY(form_->miEditPaste->isEnabled());
+        QVERIFY(form_->Command(cmd::EditPaste)->isEnabled());
 
         Select({0, 1, 2});
-        form_->miEditCut->trigger();
+        form_->Command(cmd::EditCut)->trigger();
         QVERIFY(seams_->messages->shown.empty()); // Cut asks nothing
         QCOMPARE(Texts(S()), QStringList({"Q4", "Part two"}));
-        form_->miEditPaste->trigger();
-        form_->miEditPaste->trigger();
+        form_->Command(cmd::EditPaste)->trigger();
+        form_->Command(cmd::EditPaste)->trigger();
         QCOMPARE(Texts(S()), QStringList({"Q4", "Part two", "Q1", "Q2", "Q3", "Q1", "Q2", "Q3"}));
         QCOMPARE(form_->SelectedRows(), std::vector<int>({5, 6, 7}));
         QVERIFY(QGuiApplication::clipboard()->text().startsWith(QStringLiteral("Q1")));
@@ -276,7 +278,7 @@ private Q_SLOTS:
             QVERIFY(dialog->btnOK->isEnabled());
             dialog->btnOK->click();
         });
-        form_->miCreateSkipGroup->trigger();
+        form_->Command(cmd::CreateSkipGroup)->trigger();
         QCOMPARE(S().GetQuestion(0).SkipGroupOfResponse, 1);
         QCOMPARE(S().GetQuestion(2).SkipGroupOfQuestion, S().GetQuestion(0).ID);
         QCOMPARE(Labels(S()), QStringList({"1", "1a", "1b"}));
@@ -288,7 +290,7 @@ private Q_SLOTS:
         Select({4});
         QCOMPARE(form_->SkipGroupButtonOffer(), TSkipGroupOffer::Ungroup);
         seams_->messages->Script(TAnswer::Yes);
-        form_->miUngroupSkipGroup->trigger();
+        form_->Command(cmd::UngroupSkipGroup)->trigger();
         QCOMPARE(seams_->messages->Texts().last(),
             QStringLiteral("Are you sure you want to ungroup all the questions in this skip group?"));
         for (int i = 0; i < S().QuestionCount(); ++i) {
@@ -303,14 +305,14 @@ private Q_SLOTS:
         AddQuestions(1, qsNumericValue);
         AddQuestions(1, qsSingleSelect);
         Select({0, 1, 2});
-        form_->miApplyResponseTemplate->popup(QPoint(0, 0)); // rebuilt on opening
-        form_->miApplyResponseTemplate->hide();
+        form_->CommandMenu(cmd::ApplyResponseTemplate)->popup(QPoint(0, 0)); // rebuilt on opening
+        form_->CommandMenu(cmd::ApplyResponseTemplate)->hide();
         QStringList captions;
-        for (QAction* a : form_->miApplyResponseTemplate->actions())
+        for (QAction* a : form_->CommandMenu(cmd::ApplyResponseTemplate)->actions())
             captions.append(a->text());
         QCOMPARE(captions, QStringList({"Agree / Disagree", "Yes / No"}));
         seams_->messages->Script(TAnswer::Yes);
-        form_->miApplyResponseTemplate->actions().at(1)->trigger();
+        form_->CommandMenu(cmd::ApplyResponseTemplate)->actions().at(1)->trigger();
         QCOMPARE(seams_->messages->Texts().last(),
             QStringLiteral("Are you sure you want to apply the responses from the Yes / No template to the "
                            "selected questions?"));
@@ -318,7 +320,7 @@ private Q_SLOTS:
         QCOMPARE(S().GetQuestion(1).OptionList(), QStringList({"Yes", "No", "Maybe"}));
         QCOMPARE(S().GetQuestion(2).OptionList(), QStringList({"Yes", "No", "Don't Know"}));
         QFile::remove(DataDir() + "agree.ovt"); // removed behind the program's back
-        form_->miApplyResponseTemplate->actions().at(0)->trigger();
+        form_->CommandMenu(cmd::ApplyResponseTemplate)->actions().at(0)->trigger();
         QVERIFY(seams_->messages->Texts().last().endsWith("agree.ovt no longer exists."));
         QCOMPARE(S().GetQuestion(2).OptionList(), QStringList({"Yes", "No", "Don't Know"}));
         QCOMPARE(Commands()->QuestionEditor()->TemplateList(), QStringList{"yesno.ovt"});

@@ -1,11 +1,11 @@
-#include "support/scriptedseams.h"
-#include "gui/authoring/question.h"
-#include "gui/authoring/rt.h"
-#include "support/modaldriver.h"
 #include "core/base/inisettings.h"
 #include "core/base/profilefile.h"
 #include "core/base/settingstable.h"
 #include "core/survey/question.h"
+#include "gui/authoring/question.h"
+#include "gui/authoring/rt.h"
+#include "support/modaldriver.h"
+#include "support/scriptedseams.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -115,7 +115,7 @@ private Q_SLOTS:
         QVERIFY(editor.rbVerbose->isChecked());
         QVERIFY(editor.eLengthOfResponse->text().isEmpty());
         QCOMPARE(editor.nbStyle->currentIndex(), int(TORVQuestion::pgFullText));
-        QCOMPARE(FieldsFromEditor(editor.Values()).lengthOfResponse, -1);
+        QCOMPARE(FieldsFromEditor(editor.Values()).LengthOfResponse, -1);
     }
 
     void resetKeepsWhatTheLastQuestionLeft()

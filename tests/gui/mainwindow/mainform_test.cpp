@@ -1,18 +1,22 @@
-#include "gui/help/about.h"
-#include "support/scriptedseams.h"
-#include "gui/mainwindow/mainform.h"
-#include "gui/mainwindow/questionlistmodel.h"
-#include "gui/mainwindow/responseseam.h"
-#include "gui/help/tipofday.h"
 #include "core/base/inisettings.h"
 #include "core/base/profilefile.h"
 #include "core/base/settingstable.h"
 #include "core/survey/survey.h"
+#include "gui/help/about.h"
+#include "gui/help/tipofday.h"
+#include "gui/mainwindow/application.h"
+#include "gui/mainwindow/commandids.h"
+#include "gui/mainwindow/mainform.h"
+#include "gui/mainwindow/questionlistmodel.h"
+#include "gui/mainwindow/responseseam.h"
+#include "support/modaldriver.h"
+#include "support/scriptedseams.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListView>
 #include <QMenu>
@@ -79,8 +83,8 @@ private:
         s.NewSurvey();
         s.SetName(name);
         for (int i = 0; i < count; ++i)
-            s.AddQuestion(QStringLiteral("Question %1").arg(i + 1), qsSingleSelect, QStringLiteral("Yes,No"),
-                0, false, 40, false, 40, 0, 0, 0);
+            s.AddQuestion({QStringLiteral("Question %1").arg(i + 1), qsSingleSelect, QStringLiteral("Yes,No"),
+                0, false, 40, false, 40, 0, 0, 0});
         const QString path = Home(QStringLiteral("surveys/") + name + QStringLiteral(".orv"));
         QDir().mkpath(Home(QStringLiteral("surveys")));
         s.SaveAs(path);
@@ -127,7 +131,7 @@ private Q_SLOTS:
             QCOMPARE(yesno.ReadString("Values", "3", ""), QStringLiteral("Don't Know"));
             const TProfileFile agree(DataDir() + "agree.ovt");
             QCOMPARE(agree.ReadString("Values", "5", ""), QStringLiteral("Strongly Disagree"));
-            QVERIFY(MenuCaptions(w.miApplyResponseTemplate).contains("Yes / No"));
+            QVERIFY(MenuCaptions(w.CommandMenu(cmd::ApplyResponseTemplate)).contains("Yes / No"));
             QVERIFY(QFile::exists(Home("data/mime/packages/orvalle.xml")));
             QVERIFY(QFile::exists(Home("data/applications/orvalle.desktop")));
 
@@ -218,8 +222,8 @@ private Q_SLOTS:
         QCOMPARE(w.RecentFiles().Count(), 6);
         QCOMPARE(w.RecentFiles().Files().first(), files[5]);
         QCOMPARE(w.RecentFiles().Files().last(), files[0]);
-        QVERIFY(!w.miFileReopen->actions().isEmpty());
-        for (QAction* a : w.miFileReopen->actions())
+        QVERIFY(!w.CommandMenu(cmd::FileReopen)->actions().isEmpty());
+        for (QAction* a : w.CommandMenu(cmd::FileReopen)->actions())
             QVERIFY(a->data().toString() != files[6]); // never the open survey's own file
 
         QVERIFY(w.Reopen(files[2]));
@@ -247,8 +251,8 @@ private Q_SLOTS:
         TORVMainForm w;
         w.Survey().AddHeader(QStringLiteral("Unsaved"));
         w.CheckForButtons();
-        QCOMPARE(w.pnlStatus[0]->text(), QStringLiteral(" Modified "));
-        QVERIFY(w.miFileSave->isEnabled());
+        QCOMPARE(w.findChild<QLabel*>(QStringLiteral("pnlStatus0"))->text(), QStringLiteral(" Modified "));
+        QVERIFY(w.Command(cmd::FileSave)->isEnabled());
 
         seams_->messages->Script(TAnswer::Cancel);
         QVERIFY(!w.FileNew());
@@ -306,8 +310,8 @@ private Q_SLOTS:
         s.SetName(QStringLiteral("Customer survey"));
         s.SetPassword(QStringLiteral("secret"));
         for (int i = 0; i < 5; ++i)
-            s.AddQuestion(QStringLiteral("Q%1").arg(i), qsSingleSelect, QStringLiteral("Yes,No"), 0, false,
-                40, false, 40, 0, 0, 0);
+            s.AddQuestion({QStringLiteral("Q%1").arg(i), qsSingleSelect, QStringLiteral("Yes,No"), 0, false,
+                40, false, 40, 0, 0, 0});
         s.DeleteQuestion(0);
         s.GetQuestion(0).SkipGroupOfResponse = 1;
         s.GetQuestion(1).SkipGroupOfQuestion = s.GetQuestion(0).ID;
@@ -345,70 +349,87 @@ private Q_SLOTS:
         TSurvey& s = w.Survey();
         s.AddHeader(QStringLiteral("Intro"));
         for (const char* t : {"Owner", "Member one", "Member two", "After"})
-            s.AddQuestion(QString::fromUtf8(t), qsSingleSelect, QStringLiteral("Yes,No"), 0, false, 40, false,
-                40, 0, 0, 0);
+            s.AddQuestion({QString::fromUtf8(t), qsSingleSelect, QStringLiteral("Yes,No"), 0, false, 40,
+                false, 40, 0, 0, 0});
         s.GetQuestion(1).SkipGroupOfResponse = 0;
         s.GetQuestion(2).SkipGroupOfQuestion = s.GetQuestion(1).ID;
         s.GetQuestion(3).SkipGroupOfQuestion = s.GetQuestion(1).ID;
         w.RefreshQuestionList();
         w.CheckForButtons();
         QStringList rows;
-        for (int i = 0; i < w.questionModel->rowCount(); ++i)
-            rows.append(w.questionModel->index(i, 0).data().toString());
+        for (int i = 0; i < w.findChild<TQuestionListModel*>(QStringLiteral("questionModel"))->rowCount();
+             ++i)
+            rows.append(w.findChild<TQuestionListModel*>(QStringLiteral("questionModel"))
+                            ->index(i, 0)
+                            .data()
+                            .toString());
         QCOMPARE(rows, QStringList({"Intro", "1) Owner", "1a) Member one", "1b) Member two", "2) After"}));
         QCOMPARE(s.GetQuestion(1).SkipDistance, 3);
-        QCOMPARE(w.cmbQuestionList->count(), 4);
-        QCOMPARE(w.cmbQuestionList->itemData(0).toInt(), 1);
-        QCOMPARE(w.cmbQuestionList->currentIndex(), 0);
+        QCOMPARE(w.findChild<QComboBox*>(QStringLiteral("cmbQuestionList"))->count(), 4);
+        QCOMPARE(w.findChild<QComboBox*>(QStringLiteral("cmbQuestionList"))->itemData(0).toInt(), 1);
+        QCOMPARE(w.findChild<QComboBox*>(QStringLiteral("cmbQuestionList"))->currentIndex(), 0);
 
         // Row heights: headers from the font, questions from the 32-pixel images.
-        const QRect header = w.lbQuestions->visualRect(w.questionModel->index(0, 0));
-        const QRect question = w.lbQuestions->visualRect(w.questionModel->index(1, 0));
+        const QRect header
+            = w.findChild<QListView*>(QStringLiteral("lbQuestions"))
+                  ->visualRect(
+                      w.findChild<TQuestionListModel*>(QStringLiteral("questionModel"))->index(0, 0));
+        const QRect question
+            = w.findChild<QListView*>(QStringLiteral("lbQuestions"))
+                  ->visualRect(
+                      w.findChild<TQuestionListModel*>(QStringLiteral("questionModel"))->index(1, 0));
         QCOMPARE(question.height(), 36);
-        QCOMPARE(header.height(), TQuestionDelegate::HeaderRowHeight(w.lbQuestions->font()));
+        QCOMPARE(header.height(),
+            TQuestionDelegate::HeaderRowHeight(
+                w.findChild<QListView*>(QStringLiteral("lbQuestions"))->font()));
 
         w.SelectRows({2});
         QCOMPARE(w.SkipGroupButtonOffer(), TSkipGroupOffer::Ungroup);
-        QCOMPARE(MenuCaptions(w.tbSkipGroup->menu()), QStringList{"Ungroup..."});
+        QCOMPARE(MenuCaptions(w.findChild<QPushButton*>(QStringLiteral("tbSkipGroup"))->menu()),
+            QStringList{"Ungroup..."});
         w.SelectRows({4});
         QCOMPARE(w.SkipGroupButtonOffer(), TSkipGroupOffer::None); // the item before is a member
-        QVERIFY(!w.tbSkipGroup->isEnabled());
-        QVERIFY(w.tbMoveUp->isEnabled());
-        QVERIFY(!w.tbMoveDown->isEnabled());
-        QVERIFY(w.miEditItem->isEnabled());
+        QVERIFY(!w.findChild<QPushButton*>(QStringLiteral("tbSkipGroup"))->isEnabled());
+        QVERIFY(w.Command(cmd::MoveUp)->isEnabled());
+        QVERIFY(!w.Command(cmd::MoveDown)->isEnabled());
+        QVERIFY(w.Command(cmd::EditItem)->isEnabled());
         w.SelectRows({0, 1});
-        QVERIFY(!w.miEditItem->isEnabled());
-        QVERIFY(!w.tbMoveUp->isEnabled());
+        QVERIFY(!w.Command(cmd::EditItem)->isEnabled());
+        QVERIFY(!w.Command(cmd::MoveUp)->isEnabled());
     }
 
     void printAndPublishEnabling()
     {
         TORVMainForm w;
-        QVERIFY(!w.miFilePrint->isEnabled());
-        QVERIFY(!w.miPublishSurvey->isEnabled());
-        QVERIFY(!w.tbPreviewAsWebPage->isEnabled());
-        QVERIFY(w.tbPreview->isEnabled());
-        QVERIFY(!w.miFileSave->isEnabled());
+        QVERIFY(!w.Command(cmd::FilePrint)->isEnabled());
+        QVERIFY(!w.Command(cmd::PublishSurvey)->isEnabled());
+        QVERIFY(!w.Command(cmd::PreviewAsWebPage)->isEnabled());
+        QVERIFY(w.Command(cmd::Preview)->isEnabled());
+        QVERIFY(!w.Command(cmd::FileSave)->isEnabled());
 
         w.Survey().AddHeader(QStringLiteral("Only a header"));
         w.RefreshQuestionList();
         w.CheckForButtons();
-        QVERIFY(w.miFilePrint->isEnabled());
-        QVERIFY(w.miPublishSurvey->isEnabled());
-        QCOMPARE(w.cmbQuestionList->count(), 0);
+        QVERIFY(w.Command(cmd::FilePrint)->isEnabled());
+        QVERIFY(w.Command(cmd::PublishSurvey)->isEnabled());
+        QCOMPARE(w.findChild<QComboBox*>(QStringLiteral("cmbQuestionList"))->count(), 0);
 
-        w.pcMain->setCurrentIndex(1); // Analysis: printing needs responses
-        QCOMPARE(w.miFilePrint->text(), QStringLiteral("&Print Analysis..."));
-        QCOMPARE(w.miFilePrint->toolTip(), QStringLiteral("Print Analysis"));
-        QVERIFY(!w.miFilePrint->isEnabled());
-        QCOMPARE(w.lblLastUpdated->text(), QStringLiteral("Last Updated: Never"));
-        QCOMPARE(w.lblResponsesReceived->text(), QStringLiteral("Responses Received: 0"));
-        QCOMPARE(w.lblCurrentFilter->text(), QStringLiteral("Filter: None"));
+        w.findChild<QTabWidget*>(QStringLiteral("pcMain"))
+            ->setCurrentIndex(1); // Analysis: printing needs responses
+        QCOMPARE(w.Command(cmd::FilePrint)->text(), QStringLiteral("&Print Analysis..."));
+        QCOMPARE(w.Command(cmd::FilePrint)->toolTip(), QStringLiteral("Print Analysis"));
+        QVERIFY(!w.Command(cmd::FilePrint)->isEnabled());
+        QCOMPARE(w.findChild<QLabel*>(QStringLiteral("lblLastUpdated"))->text(),
+            QStringLiteral("Last Updated: Never"));
+        QCOMPARE(w.findChild<QLabel*>(QStringLiteral("lblResponsesReceived"))->text(),
+            QStringLiteral("Responses Received: 0"));
+        QCOMPARE(
+            w.findChild<QLabel*>(QStringLiteral("lblCurrentFilter"))->text(), QStringLiteral("Filter: None"));
         w.Survey().SetSRResponseCount(3);
         w.CheckForButtons();
-        QVERIFY(w.miFilePrint->isEnabled());
-        QVERIFY(w.miRawResultsEditing->isEnabled());
-        QVERIFY(!w.miFileExport->isEnabled()); // no response table is open
+        QVERIFY(w.Command(cmd::FilePrint)->isEnabled());
+        QVERIFY(w.Command(cmd::RawResultsEditing)->isEnabled());
+        QVERIFY(!w.Command(cmd::FileExport)->isEnabled()); // no response table is open
     }
 
     void changesToPublishedSurveyAreGuarded()
@@ -418,7 +439,7 @@ private Q_SLOTS:
         QVERIFY(seams_->messages->shown.empty());
         w.Survey().SetHTMLStatus(QStringLiteral("HTML file generated at noon"));
         w.CheckForButtons();
-        QVERIFY(w.btnUpdateNow->isEnabled());
+        QVERIFY(w.Command(cmd::UpdateNow)->isEnabled());
         seams_->messages->Script(TAnswer::No);
         QVERIFY(!w.ConfirmChangesToPublished());
         QCOMPARE(seams_->messages->shown.back().kind, QStringLiteral("Warn"));
@@ -433,16 +454,17 @@ private Q_SLOTS:
         TORVMainForm w(first);
         QVERIFY(w.OpenDroppedFile(second));
         QCOMPARE(w.Survey().Name(), QStringLiteral("second"));
-        QCOMPARE(w.questionModel->rowCount(), 3);
+        QCOMPARE(w.findChild<TQuestionListModel*>(QStringLiteral("questionModel"))->rowCount(), 3);
         QCOMPARE(w.RecentFiles().Files().first(), first);
-        QCOMPARE(w.pnlStatus[1]->text(), second); // not in the last save folder: the full path
+        QCOMPARE(w.findChild<QLabel*>(QStringLiteral("pnlStatus1"))->text(),
+            second); // not in the last save folder: the full path
     }
 
     void startupLoadShowsProgressOnTheSplash()
     {
         const QString path = MakeSurvey(QStringLiteral("answered"));
         int seen = 0;
-        TORVMainForm::SetResponseTableFactory([&seen] {
+        TORVMainForm::SetResponseTableFactory([&seen](TORVMainForm&) {
             auto table = std::make_unique<TFakeResponses>();
             table->records = 40;
             table->progressSeen = &seen;
@@ -458,18 +480,19 @@ private Q_SLOTS:
             QCOMPARE(seen, 40);
             QCOMPARE(maximum, 40);
             QVERIFY(splash.pbAnalyzing->isHidden()); // shown only while the loop runs
-            QVERIFY(w.miFileExport->isEnabled() == false); // no responses received yet in the survey
+            QVERIFY(
+                w.Command(cmd::FileExport)->isEnabled() == false); // no responses received yet in the survey
             w.show();
             QVERIFY(!splash.isVisible()); // showing the window closes the splash screen
 
             // Afterwards the status bar carries the progress.
             int statusMaximum = 0;
-            connect(
-                w.pbStatus, &QProgressBar::valueChanged, &w, [&] { statusMaximum = w.pbStatus->maximum(); });
+            connect(w.findChild<QProgressBar*>(QStringLiteral("pbStatus")), &QProgressBar::valueChanged, &w,
+                [&] { statusMaximum = w.findChild<QProgressBar*>(QStringLiteral("pbStatus"))->maximum(); });
             seams_->files->Script(MakeSurvey(QStringLiteral("another")));
             QVERIFY(w.FileOpen());
             QCOMPARE(statusMaximum, 40);
-            QVERIFY(w.pbStatus->isHidden());
+            QVERIFY(w.findChild<QProgressBar*>(QStringLiteral("pbStatus"))->isHidden());
         }
         TORVMainForm::SetResponseTableFactory({});
     }
@@ -496,14 +519,14 @@ private Q_SLOTS:
         w.SelectRows({0});
 
         int edits = 0;
-        w.SetCommand(w.miEditItem, [&edits] { ++edits; });
+        w.SetHandler(cmd::EditItem, [&edits] { ++edits; });
         QPushButton* sideEdit = nullptr;
-        for (QPushButton* b : w.tbSurvey->findChildren<QPushButton*>())
+        for (QPushButton* b : w.findChild<QWidget*>(QStringLiteral("tbSurvey"))->findChildren<QPushButton*>())
             if (b->text() == QLatin1String("&Edit selected item..."))
                 sideEdit = b;
         QVERIFY(sideEdit && sideEdit->isEnabled());
         QTest::mouseClick(sideEdit, Qt::LeftButton);
-        w.miEditItem->trigger();
+        w.Command(cmd::EditItem)->trigger();
         QCOMPARE(edits, 2);
         QVERIFY(seams_->messages->shown.empty());
     }
@@ -511,20 +534,21 @@ private Q_SLOTS:
     void commandsCarryWhatsThisTexts()
     {
         TORVMainForm w;
-        QVERIFY(w.miFileSaveAs->whatsThis().contains("without its responses"));
-        QVERIFY(w.tbSkipGroup->whatsThis().contains("skip group"));
-        QVERIFY(w.lbQuestions->whatsThis().contains("Insert"));
+        QVERIFY(w.Command(cmd::FileSaveAs)->whatsThis().contains("without its responses"));
+        QVERIFY(w.findChild<QPushButton*>(QStringLiteral("tbSkipGroup"))->whatsThis().contains("skip group"));
+        QVERIFY(w.findChild<QListView*>(QStringLiteral("lbQuestions"))->whatsThis().contains("Insert"));
         int sideButtonsWithHelp = 0;
-        for (QPushButton* b : w.tbSurvey->findChildren<QPushButton*>())
+        for (QPushButton* b : w.findChild<QWidget*>(QStringLiteral("tbSurvey"))->findChildren<QPushButton*>())
             sideButtonsWithHelp += !b->whatsThis().isEmpty();
-        QCOMPARE(sideButtonsWithHelp, w.tbSurvey->findChildren<QPushButton*>().size());
+        QCOMPARE(sideButtonsWithHelp,
+            w.findChild<QWidget*>(QStringLiteral("tbSurvey"))->findChildren<QPushButton*>().size());
     }
 
     void previewWritesATemporaryPageAndKeepsThePageState()
     {
         TORVMainForm w;
-        w.Survey().AddQuestion(QStringLiteral("Shown?"), qsSingleSelect, QStringLiteral("Yes,No"), 0, false,
-            40, false, 40, 0, 0, 0);
+        w.Survey().AddQuestion({QStringLiteral("Shown?"), qsSingleSelect, QStringLiteral("Yes,No"), 0, false,
+            40, false, 40, 0, 0, 0});
         w.Survey().SetModified(false);
         w.Preview();
         QCOMPARE(w.TempFiles().size(), 1);
@@ -541,6 +565,159 @@ private Q_SLOTS:
         broken.Preview();
         QVERIFY(broken.TempFiles().isEmpty());
         QCOMPARE(seams_->messages->Captions(), QStringList{"Error"});
+    }
+
+    // Delete and Insert in the list run their commands only when pressed alone and not held.
+    void deleteAndInsertActOnlyOnAPlainKey_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<bool>("autoRepeat");
+        QTest::addColumn<int>("deletes");
+        QTest::addColumn<int>("inserts");
+        QTest::newRow("Del") << int(Qt::Key_Delete) << int(Qt::NoModifier) << false << 1 << 0;
+        QTest::newRow("Shift+Del") << int(Qt::Key_Delete) << int(Qt::ShiftModifier) << false << 0 << 0;
+        QTest::newRow("Ctrl+Del") << int(Qt::Key_Delete) << int(Qt::ControlModifier) << false << 0 << 0;
+        QTest::newRow("held Del") << int(Qt::Key_Delete) << int(Qt::NoModifier) << true << 0 << 0;
+        QTest::newRow("keypad Del") << int(Qt::Key_Delete) << int(Qt::KeypadModifier) << false << 1 << 0;
+        QTest::newRow("Ins") << int(Qt::Key_Insert) << int(Qt::NoModifier) << false << 0 << 1;
+        QTest::newRow("Ctrl+Ins") << int(Qt::Key_Insert) << int(Qt::ControlModifier) << false << 0 << 0;
+        QTest::newRow("Shift+Ins") << int(Qt::Key_Insert) << int(Qt::ShiftModifier) << false << 0 << 0;
+        QTest::newRow("held Ins") << int(Qt::Key_Insert) << int(Qt::NoModifier) << true << 0 << 0;
+    }
+
+    void deleteAndInsertActOnlyOnAPlainKey()
+    {
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(bool, autoRepeat);
+        QFETCH(int, deletes);
+        QFETCH(int, inserts);
+        TORVMainForm w;
+        w.Survey().AddHeader(QStringLiteral("H"));
+        w.RefreshQuestionList();
+        w.SelectRows({0});
+        int deleted = 0;
+        int inserted = 0;
+        w.SetHandler(cmd::DeleteItem, [&deleted] { ++deleted; });
+        w.SetHandler(cmd::AddQuestion, [&inserted] { ++inserted; });
+        auto* list = w.findChild<QListView*>(QStringLiteral("lbQuestions"));
+        QKeyEvent release(QEvent::KeyRelease, key, Qt::KeyboardModifiers(modifiers), QString(), autoRepeat);
+        QCoreApplication::sendEvent(list, &release);
+        QCOMPARE(deleted, deletes);
+        QCOMPARE(inserted, inserts);
+    }
+
+    // The window follows the survey: no caller has to refresh it.
+    void windowFollowsTheSurveysChanges()
+    {
+        TORVMainForm w;
+        QVERIFY(!w.Command(cmd::UpdateNow)->isEnabled());
+        w.Survey().SetName(QStringLiteral("Poll"));
+        QCOMPARE(w.windowTitle(), QStringLiteral("Orvalle - Poll"));
+        QCOMPARE(w.findChild<QLabel*>(QStringLiteral("pnlStatus0"))->text(), QStringLiteral(" Modified "));
+        QVERIFY(w.Command(cmd::FileSave)->isEnabled());
+        w.Survey().SetModified(false);
+        QVERIFY(!w.Command(cmd::FileSave)->isEnabled());
+        w.Survey().SetHTMLStatus(QStringLiteral("HTML file generated"));
+        QVERIFY(w.Command(cmd::UpdateNow)->isEnabled());
+        w.Survey().SetSRResponseCount(3);
+        QCOMPARE(w.findChild<QLabel*>(QStringLiteral("lblResponsesReceived"))->text(),
+            QStringLiteral("Responses Received: 3"));
+        QVERIFY(w.Command(cmd::ClearResultsFromServer)->isEnabled());
+        w.Survey().SetEMailStatus(QStringLiteral("Sent"));
+        QCOMPARE(w.findChild<QLabel*>(QStringLiteral("lblNotificationsSent"))->text(),
+            QStringLiteral("Notifications: Sent"));
+        QVERIFY(!w.Command(cmd::EditPaste)->isEnabled());
+        w.ClipboardSurvey().AddHeader(QStringLiteral("copied"));
+        QVERIFY(w.Command(cmd::EditPaste)->isEnabled());
+        QVERIFY(!w.Command(cmd::PublishSurvey)->isEnabled());
+        w.Survey().AddHeader(QStringLiteral("H"));
+        QVERIFY(w.Command(cmd::PublishSurvey)->isEnabled());
+    }
+
+    // A module's handler replaces only the "not available" box: buttons and other receivers of
+    // the command stay connected, and a command registered later is listed like the window's own.
+    void commandRegistryHandlersAndRules()
+    {
+        TORVMainForm w;
+        QAction* properties = w.Command(cmd::SurveyProperties);
+        int otherReceiver = 0;
+        connect(properties, &QAction::triggered, &w, [&otherReceiver] { ++otherReceiver; });
+        properties->trigger();
+        QCOMPARE(seams_->messages->Texts(),
+            QStringList{"\"Properties\" is not available in this version of Orvalle yet."});
+        int handled = 0;
+        QVERIFY(w.SetHandler(cmd::SurveyProperties, [&handled] { ++handled; }));
+        properties->trigger();
+        QCOMPARE(handled, 1);
+        QCOMPARE(otherReceiver, 2);
+        QCOMPARE(seams_->messages->shown.size(), size_t(1));
+        QVERIFY(!w.SetHandler(QStringLiteral("noSuchCommand"), [] {}));
+
+        int ran = 0;
+        QAction* added = w.RegisterCommand({.Id = QStringLiteral("btnSomething"),
+            .Caption = QStringLiteral("&Something..."),
+            .EnabledWhen = [](const TCommandState& s) { return s.Items > 1; },
+            .Handler = [&ran] { ++ran; }});
+        QCOMPARE(w.Command(QStringLiteral("btnSomething")), added);
+        QCOMPARE(added->toolTip(), QStringLiteral("Something"));
+        w.Survey().AddHeader(QStringLiteral("one"));
+        QVERIFY(!added->isEnabled());
+        w.Survey().AddHeader(QStringLiteral("two"));
+        QVERIFY(added->isEnabled());
+        added->trigger();
+        QCOMPARE(ran, 1);
+    }
+
+    void aboutFromTheHelpMenuIsCentredOnTheScreen()
+    {
+        TORVMainForm w;
+        w.show();
+        w.move(0, 0);
+        QPoint centre;
+        WhenModal([&centre](QDialog* d) {
+            centre = d->frameGeometry().center();
+            d->reject();
+        });
+        w.Command(cmd::About)->trigger();
+        const QPoint screen = QApplication::primaryScreen()->availableGeometry().center();
+        QVERIFY2((centre - screen).manhattanLength() <= 2,
+            qPrintable(QStringLiteral("about box centred at %1,%2, screen at %3,%4")
+                           .arg(centre.x())
+                           .arg(centre.y())
+                           .arg(screen.x())
+                           .arg(screen.y())));
+    }
+
+    // The title is exactly "Orvalle - <name>": the program sets no display name that the
+    // platform would append to every window title.
+    void titleCarriesNoDisplayName()
+    {
+        const QString name = QCoreApplication::applicationName();
+        SetUpApplication();
+        QCoreApplication::setApplicationName(QStringLiteral("probe"));
+        QCOMPARE(QGuiApplication::applicationDisplayName(), QStringLiteral("probe"));
+        QCoreApplication::setApplicationName(name);
+        TORVMainForm w;
+        w.Survey().SetName(QStringLiteral("Cafe"));
+        QCOMPARE(w.windowTitle(), QStringLiteral("Orvalle - Cafe"));
+    }
+
+    void failedPreviewLeavesNoPage()
+    {
+        const QString temp = Home(QStringLiteral("tmp"));
+        QDir().mkpath(temp);
+        const QByteArray oldTemp = qgetenv("TMPDIR");
+        qputenv("TMPDIR", temp.toUtf8());
+        {
+            TORVMainForm broken;
+            broken.Survey().SetDisplayTemplate(QStringLiteral("missing.ovg"));
+            broken.Preview();
+            QCOMPARE(seams_->messages->Captions(), QStringList{"Error"});
+            QCOMPARE(QDir(temp).entryList(QDir::Files), QStringList());
+        }
+        qputenv("TMPDIR", oldTemp);
     }
 };
 

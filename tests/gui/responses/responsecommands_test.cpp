@@ -1,9 +1,10 @@
-#include "support/scriptedseams.h"
-#include "gui/mainwindow/mainform.h"
 #include "core/base/inisettings.h"
 #include "core/base/settingstable.h"
-#include "gui/responses/responsecommands.h"
 #include "core/survey/survey.h"
+#include "gui/mainwindow/commandids.h"
+#include "gui/mainwindow/mainform.h"
+#include "gui/responses/responsecommands.h"
+#include "support/scriptedseams.h"
 
 #include <QAction>
 #include <QDir>
@@ -39,8 +40,8 @@ private:
         s.SetName(QStringLiteral("Poll"));
         s.SetUniqueName(QStringLiteral("S260101120000"));
         s.SetHTMLStatus(QStringLiteral("HTML file generated"));
-        s.AddQuestion(QStringLiteral("Colour?"), qsSingleSelect, QStringLiteral("Red,Blue"), 0, false, 40,
-            false, 40, 0, 0, 0);
+        s.AddQuestion({QStringLiteral("Colour?"), qsSingleSelect, QStringLiteral("Red,Blue"), 0, false, 40,
+            false, 40, 0, 0, 0});
         QDir().mkpath(Home(QStringLiteral("surveys")));
         s.SaveAs(Home(QStringLiteral("surveys/poll.orv")));
         return s.FileName();
@@ -70,14 +71,14 @@ private Q_SLOTS:
     {
         TORVMainForm w(MakeSurvey());
         AttachResponseCommands(w);
-        QVERIFY(w.miImportServerDataFile->isEnabled());
+        QVERIFY(w.Command(cmd::ImportServerDataFile)->isEnabled());
         const QString data = WriteFile(QStringLiteral("saved.txt"),
             "ID,RemoteAddr\r\n"
             "RemoteAddr=10.0.0.1,orv1=0,DateRec=20260101120000\r\n"
             "RemoteAddr=10.0.0.2,orv1=1,DateRec=20260101120500\r\n"
             "junk\r\n");
         seams_->files->Script(data);
-        w.miImportServerDataFile->trigger();
+        w.Command(cmd::ImportServerDataFile)->trigger();
 
         QCOMPARE(seams_->files->requests.size(), size_t(1));
         const TFileDialogRequest& asked = seams_->files->requests[0];
@@ -89,17 +90,18 @@ private Q_SLOTS:
         QCOMPARE(seams_->messages->Texts().value(0),
             QStringLiteral("Results incorporated.\r\nNew responses: 2\r\nResponses eliminated: 1\r\n"
                            "Total responses: 2\r\n"));
-        QCOMPARE(w.lblResponsesReceived->text(), QStringLiteral("Responses Received: 2"));
+        QCOMPARE(w.findChild<QLabel*>(QStringLiteral("lblResponsesReceived"))->text(),
+            QStringLiteral("Responses Received: 2"));
         QVERIFY(QFile::exists(Home(QStringLiteral("surveys/S260101120000.dbf"))));
         QCOMPARE(w.Survey().SRLastUpdate(), QStringLiteral("20260101120500"));
 
         // Cancelling the dialog does nothing; a name that does not exist is reported.
         seams_->files->ScriptCancel();
-        w.miImportServerDataFile->trigger();
+        w.Command(cmd::ImportServerDataFile)->trigger();
         QCOMPARE(seams_->messages->shown.size(), size_t(1));
         const QString missing = Home(QStringLiteral("gone.dat"));
         seams_->files->Script(missing);
-        w.miImportServerDataFile->trigger();
+        w.Command(cmd::ImportServerDataFile)->trigger();
         QCOMPARE(seams_->messages->Texts().last(),
             QStringLiteral("The file ") + missing + QStringLiteral(" could not be found."));
         QCOMPARE(w.Survey().SRResponseCount(), 2);
@@ -112,29 +114,73 @@ private Q_SLOTS:
             TORVMainForm w(survey);
             AttachResponseCommands(w);
             seams_->files->Script(WriteFile(QStringLiteral("in.dat"), "RemoteAddr=1\r\nRemoteAddr=2\r\n"));
-            w.miImportServerDataFile->trigger();
+            w.Command(cmd::ImportServerDataFile)->trigger();
             QCOMPARE(w.Survey().SRResponseCount(), 2);
         }
         // A survey loaded with a table opens it.
         TORVMainForm w(survey);
         TSurveyResponseTable& table = AttachResponseCommands(w);
         QVERIFY(table.IsOpen());
-        QCOMPARE(w.lblResponsesReceived->text(), QStringLiteral("Responses Received: 2"));
+        QCOMPARE(w.findChild<QLabel*>(QStringLiteral("lblResponsesReceived"))->text(),
+            QStringLiteral("Responses Received: 2"));
 
         seams_->messages->shown.clear();
-        w.miResetLocalResponses->trigger(); // unscripted: No
+        w.Command(cmd::ResetLocalResponses)->trigger(); // unscripted: No
         QCOMPARE(seams_->messages->Texts(),
             QStringList{QStringLiteral("Are you sure you want to reset your local responses?")});
         QCOMPARE(w.Survey().SRResponseCount(), 2);
         QVERIFY(table.IsOpen());
 
         seams_->messages->Script(TAnswer::Yes);
-        w.miResetLocalResponses->trigger();
-        QCOMPARE(w.lblResponsesReceived->text(), QStringLiteral("Responses Received: 0"));
+        w.Command(cmd::ResetLocalResponses)->trigger();
+        QCOMPARE(w.findChild<QLabel*>(QStringLiteral("lblResponsesReceived"))->text(),
+            QStringLiteral("Responses Received: 0"));
         QVERIFY(!table.IsOpen());
         QVERIFY(!QFile::exists(Home(QStringLiteral("surveys/S260101120000.dbf"))));
         QVERIFY(w.Survey().PubHistory().contains(QStringLiteral("Response file reset")));
         QVERIFY(!w.Survey().Modified());
+    }
+
+    // The program installs the response table before its window exists: a survey opened at
+    // start-up has its table open (and tallied) at once, and the commands work on it.
+    void theFactoryGivesEveryWindowItsTableAndCommands()
+    {
+        const QString survey = MakeSurvey();
+        InstallResponseCommands();
+        {
+            TORVMainForm w(survey);
+            seams_->files->Script(WriteFile(QStringLiteral("in.dat"), "RemoteAddr=1\r\nRemoteAddr=2\r\n"));
+            w.Command(cmd::ImportServerDataFile)->trigger();
+            QCOMPARE(w.Survey().SRResponseCount(), 2);
+        }
+        TORVMainForm w(survey);
+        auto* table = dynamic_cast<TSurveyResponseTable*>(&w.ResponseTable());
+        QVERIFY(table && table->IsOpen());
+        QCOMPARE(w.findChild<QLabel*>(QStringLiteral("lblResponsesReceived"))->text(),
+            QStringLiteral("Responses Received: 2"));
+        TORVMainForm::SetResponseTableFactory({});
+    }
+
+    // The handlers look the table up when they run: one replaced since is never touched.
+    void commandsUseTheTableTheWindowHoldsNow()
+    {
+        const QString survey = MakeSurvey();
+        {
+            TORVMainForm w(survey);
+            AttachResponseCommands(w);
+            seams_->files->Script(WriteFile(QStringLiteral("in.dat"), "RemoteAddr=1\r\nRemoteAddr=2\r\n"));
+            w.Command(cmd::ImportServerDataFile)->trigger();
+        }
+        TORVMainForm w(survey);
+        AttachResponseCommands(w);
+        TSurveyResponseTable& current = AttachResponseCommands(w); // the first table is gone
+        QVERIFY(current.IsOpen());
+        seams_->messages->Script(TAnswer::Yes);
+        w.Command(cmd::ResetLocalResponses)->trigger();
+        QVERIFY(!current.IsOpen());
+        QCOMPARE(w.Survey().SRResponseCount(), 0);
+        QCOMPARE(w.findChild<QLabel*>(QStringLiteral("lblResponsesReceived"))->text(),
+            QStringLiteral("Responses Received: 0"));
     }
 };
 

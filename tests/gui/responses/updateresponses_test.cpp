@@ -1,18 +1,21 @@
 // "&Update Now" through the real dialog against a real orvalle-server, and "&Clear Results
 // From Server..." through the scripted seams.
 
+#include "support/questionfields.h"
 #include "core/base/inisettings.h"
 #include "core/base/settingstable.h"
 #include "core/responses/httpclient.h"
 #include "core/responses/serverexchange.h"
 #include "core/responses/serverprotocol.h"
 #include "core/survey/survey.h"
+#include "gui/mainwindow/commandids.h"
 #include "gui/mainwindow/mainform.h"
 #include "gui/responses/responsecommands.h"
 #include "gui/responses/updateresponses.h"
 #include "localserver.h"
 #include "support/scriptedseams.h"
 
+#include <QTabWidget>
 #include <QAction>
 #include <QApplication>
 #include <QDateTime>
@@ -48,9 +51,9 @@ private:
         s.SetProcessResponses(0);
         s.SetServerURL(serverUrl);
         s.SetPassword(QStringLiteral("secret"));
-        s.AddQuestion(QStringLiteral("Colour?"), qsSingleSelect, QStringLiteral("Red,Blue"), 0, false, 40,
+        AddQuestionFields(s, QStringLiteral("Colour?"), qsSingleSelect, QStringLiteral("Red,Blue"), 0, false, 40,
             false, 40, 0, 0, 0);
-        s.AddQuestion(QStringLiteral("Why?"), qsFreeFormText, {}, -1, false, 40, false, 40, 0, 0, 0);
+        AddQuestionFields(s, QStringLiteral("Why?"), qsFreeFormText, {}, -1, false, 40, false, 40, 0, 0, 0);
         QDir().mkpath(Home(QStringLiteral("surveys")));
         s.SaveAs(Home(QStringLiteral("surveys/poll.orv")));
         THttpClient client;
@@ -108,7 +111,7 @@ private:
                 modal->close();
         });
         watchdog.start(30000);
-        w.btnUpdateNow->trigger();
+        w.Command(cmd::UpdateNow)->trigger();
         return lines;
     }
 
@@ -140,7 +143,7 @@ private Q_SLOTS:
         const QString url = server_->Url();
         TORVMainForm w(MakeSurvey(url));
         AttachResponseCommands(w);
-        QVERIFY(w.btnUpdateNow->isEnabled());
+        QVERIFY(w.Command(cmd::UpdateNow)->isEnabled());
         Post(url, "orv1=1&orv2=Caf%C3%A9%0D%0Asecond+line");
         Post(url, "orv1=0&orv2=ok");
         WaitForNextSecond();
@@ -154,7 +157,7 @@ private Q_SLOTS:
         QCOMPARE(w.Survey().SRResponseCount(), 2);
         QCOMPARE(w.Survey().SRLastUpdate().size(), 14);
         QCOMPARE(w.TempFiles().size(), 2);
-        QCOMPARE(w.lblResponsesReceived->text(), QStringLiteral("Responses Received: 2"));
+        QCOMPARE(w.findChild<QLabel*>(QStringLiteral("lblResponsesReceived"))->text(), QStringLiteral("Responses Received: 2"));
 
         Post(url, "orv1=1&orv2=third");
         WaitForNextSecond();
@@ -206,11 +209,11 @@ private Q_SLOTS:
         AttachResponseCommands(w);
         w.Survey().SetSRResponseCount(1); // the command is offered once responses came in
         w.CheckForButtons();
-        w.miClearResultsFromServer->trigger(); // unscripted: No
+        w.Command(cmd::ClearResultsFromServer)->trigger(); // unscripted: No
         QCOMPARE(seams_->messages->Texts(), QStringList{QString::fromLatin1(kClearQuestion)});
         QVERIFY(seams_->shell->opened.isEmpty());
         seams_->messages->Script(TAnswer::Yes);
-        w.miClearResultsFromServer->trigger();
+        w.Command(cmd::ClearResultsFromServer)->trigger();
         QCOMPARE(seams_->shell->opened,
             QStringList{server_->Url()
                 + QStringLiteral("/clearSurvey?SurveyFile=S260101120000&AccountID=&ID=secret")});
