@@ -88,17 +88,17 @@ QString Answer(const TQuestion& q, std::mt19937& random)
 
 void Fill(TData& data, int records)
 {
-    std::vector<xbase::TFieldSpec> specs;
+    std::vector<xbase::TFieldSpec> columns;
     for (const TResponseField& f : ResponseTableFields(*data.survey))
-        specs.push_back({f.Name, f.Type, f.Width, f.Decimals});
+        columns.push_back({f.Name, f.Type, f.Width, f.Decimals});
     const QString path = data.dir.filePath("responses.dbf");
-    Check(data.table.CreateTable(path, specs));
+    Check(data.table.CreateTable(path, columns));
     sqlite3_open(":memory:", &data.db);
     QString create = "CREATE TABLE t(";
-    for (size_t i = 0; i < specs.size(); ++i)
-        create += (i ? "," : "") + specs[i].Name + (specs[i].Type == 'N' ? " INTEGER" : " TEXT");
+    for (size_t i = 0; i < columns.size(); ++i)
+        create += (i ? "," : "") + columns[i].Name + (columns[i].Type == 'N' ? " INTEGER" : " TEXT");
     sqlite3_exec(data.db, (create + ")").toUtf8(), nullptr, nullptr, nullptr);
-    QString insert = "INSERT INTO t VALUES(" + QString("?,").repeated(int(specs.size())).chopped(1) + ")";
+    QString insert = "INSERT INTO t VALUES(" + QString("?,").repeated(int(columns.size())).chopped(1) + ")";
     sqlite3_stmt* stmt = nullptr;
     sqlite3_prepare_v2(data.db, insert.toUtf8(), -1, &stmt, nullptr);
     sqlite3_exec(data.db, "BEGIN", nullptr, nullptr, nullptr);
@@ -118,15 +118,15 @@ void Fill(TData& data, int records)
                 row[QuestionFieldName(q.ID)] = Answer(q, random);
             }
         }
-        for (size_t i = 0; i < specs.size(); ++i) {
-            const auto it = row.find(specs[i].Name);
+        for (size_t i = 0; i < columns.size(); ++i) {
+            const auto it = row.find(columns[i].Name);
             const QString value = it == row.end() ? QString() : it->second;
             if (!value.isEmpty())
-                Check(data.table.AssignField(specs[i].Name, value));
+                Check(data.table.AssignField(columns[i].Name, value));
             const QByteArray bytes = value.toUtf8();
-            if (specs[i].Type == 'N' && !value.isEmpty())
+            if (columns[i].Type == 'N' && !value.isEmpty())
                 sqlite3_bind_int(stmt, int(i) + 1, value.toInt());
-            else if (specs[i].Type == 'N')
+            else if (columns[i].Type == 'N')
                 sqlite3_bind_null(stmt, int(i) + 1);
             else
                 sqlite3_bind_text(stmt, int(i) + 1, bytes.constData(), int(bytes.size()), SQLITE_TRANSIENT);

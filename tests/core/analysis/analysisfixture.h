@@ -50,11 +50,11 @@ protected:
 
     void CreateTable()
     {
-        std::vector<xbase::TFieldSpec> specs;
+        std::vector<xbase::TFieldSpec> columns;
         for (const TResponseField& f : ResponseTableFields(survey))
-            specs.push_back({f.Name, f.Type, f.Width, f.Decimals});
+            columns.push_back({f.Name, f.Type, f.Width, f.Decimals});
         path = dir.filePath(QStringLiteral("responses.dbf"));
-        ASSERT_TRUE(table.CreateTable(path, specs).ok()) << qPrintable(table.LastError());
+        ASSERT_TRUE(table.CreateTable(path, columns).ok()) << qPrintable(table.LastError());
     }
 
     // Appends records (not committed until Commit, so bulk loads stay fast).
