@@ -1,17 +1,17 @@
 #include "gui/authoring/listcommands.h"
 
-#include "gui/seams/messages.h"
-#include "gui/authoring/header.h"
 #include "core/authoring/listediting.h"
-#include "gui/mainwindow/mainform.h"
-#include "gui/authoring/question.h"
-#include "gui/mainwindow/questionlistmodel.h"
 #include "core/authoring/questionrows.h"
 #include "core/authoring/responsetemplate.h"
-#include "gui/authoring/skipgroup.h"
-#include "gui/authoring/templatemgr.h"
 #include "core/base/settingstable.h"
 #include "core/survey/survey.h"
+#include "gui/authoring/header.h"
+#include "gui/authoring/question.h"
+#include "gui/authoring/skipgroup.h"
+#include "gui/authoring/templatemgr.h"
+#include "gui/mainwindow/mainform.h"
+#include "gui/mainwindow/questionlistmodel.h"
+#include "gui/seams/messages.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -53,6 +53,10 @@ void TORVListCommands::Connect()
     for (const auto& [action, command] : commands)
         form_.SetCommand(action, [this, command = command] { (this->*command)(); });
     connect(form_.miApplyResponseTemplate, &QMenu::aboutToShow, this, &TORVListCommands::RebuildApplyMenu);
+    connect(&form_, &TORVMainForm::DataDirectoryChanged, this, [this](const QString& directory) {
+        question_->SetDataDirectory(directory);
+        RebuildApplyMenu();
+    });
 }
 
 void TORVListCommands::RebuildApplyMenu()

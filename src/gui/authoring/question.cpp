@@ -1,13 +1,13 @@
 #include "gui/authoring/question.h"
 
+#include "core/authoring/questionrules.h"
+#include "core/authoring/responsetemplate.h"
+#include "core/base/settingstable.h"
+#include "core/survey/question.h"
+#include "gui/authoring/rt.h"
 #include "gui/help/help.h"
 #include "gui/seams/messages.h"
 #include "gui/widgets/dialogposition.h"
-#include "core/authoring/questionrules.h"
-#include "core/authoring/responsetemplate.h"
-#include "gui/authoring/rt.h"
-#include "core/base/settingstable.h"
-#include "core/survey/question.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -373,6 +373,12 @@ void TORVQuestion::done(int result)
 {
     StoreDialogPosition(this, settings::QuestionWindow);
     QDialog::done(result);
+}
+
+void TORVQuestion::SetDataDirectory(const QString& dataDirectory)
+{
+    dataDirectory_ = dataDirectory;
+    LoadTemplateList();
 }
 
 void TORVQuestion::LoadTemplateList()

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "core/startup/recentfiles.h"
 #include "core/authoring/questionrows.h"
 #include "core/interaction/progress.h"
+#include "core/startup/recentfiles.h"
 
 #include <QMainWindow>
 
@@ -73,7 +73,22 @@ public:
     // Connects a command to its handler in place of the "not available yet" box; for the modules
     // that implement the window's commands (editing, library, publishing, ...).
     void SetCommand(QAction* command, std::function<void()> handler);
+    // What an entry of the "Add to Question Library" submenu runs; it gets the library's path.
+    void SetAddToLibraryHandler(std::function<void(const QString& libraryPath)> handler);
 
+    // Re-reads the question libraries and response templates of the data directory (the library
+    // submenu follows).
+    void ListLibraries();
+    // A new data directory (ending in "/"): kept, written at close, and the lists re-read from it.
+    void SetDataDirectory(const QString& directory);
+    void SetHtmlExtension(const QString& extension) { htmlExtension_ = extension; }
+    // A preview page to delete when the window closes.
+    void AddTempFile(const QString& path) { tempFiles_.append(path); }
+
+Q_SIGNALS:
+    void DataDirectoryChanged(const QString& directory);
+
+public:
     std::vector<int> SelectedRows() const;
     void SelectRows(const std::vector<int>& rows);
     TSkipGroupOffer SkipGroupButtonOffer() const { return skipGroupOffer_; }
@@ -143,7 +158,6 @@ private:
     // start-up (mainform.cpp)
     void RestoreBounds();
     void ReadSettings();
-    void ListLibraries();
     void LoadStartupSurvey(const QString& commandLineFile);
     void CreateStatusProgress();
     void WriteSettings();
@@ -190,6 +204,7 @@ private:
     int fromColor_ = 0;
     int toColor_ = 0;
     int gradientDirection_ = 0;
+    std::function<void(const QString&)> addToLibrary_;
     bool shownOnce_ = false;
     bool closing_ = false;
     TSkipGroupOffer skipGroupOffer_ = TSkipGroupOffer::None;

@@ -1,17 +1,23 @@
-#include "gui/help/about.h"
-#include "gui/help/help.h"
-#include "gui/seams/messages.h"
-#include "support/scriptedseams.h"
+#include "core/base/inisettings.h"
+#include "core/base/settingstable.h"
 #include "core/base/version.h"
-#include "gui/seams/warning.h"
+#include "core/survey/survey.h"
 #include "gui/authoring/header.h"
+#include "gui/authoring/libname.h"
+#include "gui/authoring/properties.h"
+#include "gui/authoring/publishwizard.h"
 #include "gui/authoring/question.h"
 #include "gui/authoring/rt.h"
 #include "gui/authoring/skipgroup.h"
 #include "gui/authoring/templatemgr.h"
+#include "gui/help/about.h"
+#include "gui/help/help.h"
 #include "gui/help/tipofday.h"
-#include "core/base/inisettings.h"
-#include "core/base/settingstable.h"
+#include "gui/seams/messages.h"
+#include "gui/seams/warning.h"
+#include "gui/settings/prefs.h"
+#include "gui/settings/seldir.h"
+#include "support/scriptedseams.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -214,6 +220,13 @@ private Q_SLOTS:
             QStringList{"1a) Member"}, QStringLiteral("1) Owner"), QStringList{"Yes", "No"}));
         dialogs.push_back(std::make_unique<TORVTemplateMgr>(data.path() + "/"));
         dialogs.push_back(std::make_unique<TORVWarning>(QStringLiteral("Delete?")));
+        dialogs.push_back(std::make_unique<TORVLibName>());
+        TSurvey survey;
+        survey.NewSurvey();
+        dialogs.push_back(std::make_unique<TORVProperties>(survey, data.path() + "/"));
+        dialogs.push_back(std::make_unique<TORVPublishWizard>(TWizardSetup{}, data.path() + "/"));
+        dialogs.push_back(std::make_unique<TORVPrefs>(TPreferenceValues{}));
+        dialogs.push_back(std::make_unique<TORVSelDir>(data.path()));
         for (const auto& dialog : dialogs) {
             QStringList silent;
             for (QWidget* w : dialog->findChildren<QWidget*>()) {
