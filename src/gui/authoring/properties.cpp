@@ -230,7 +230,17 @@ void TORVProperties::Preview()
         return;
     }
     const QString file = MakeTempFileName(QStringLiteral("htm"));
+    // A preview is not a publication: the survey keeps its page state, and nothing it stores has
+    // changed (the main window's Preview does the same).
+    const QString status = survey_.HTMLStatus();
+    const QString pageFile = survey_.HTMLFileName();
+    const QDateTime pageTime = survey_.HTMLLastUpdate();
+    const bool modified = survey_.Modified();
     const TPageResult result = GeneratePreview(survey_, file, dataDirectory_, chosen);
+    survey_.SetHTMLStatus(status);
+    survey_.SetHTMLFileName(pageFile);
+    survey_.SetHTMLLastUpdate(pageTime);
+    survey_.SetModified(modified);
     if (!result.Succeeded()) {
         ShowError(QString::fromLatin1(kPageFailureMessage));
         return;

@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QRadioButton>
+#include <QStackedWidget>
 #include <QVBoxLayout>
 
 namespace {

@@ -110,8 +110,10 @@ void TORVql::LayOut()
     grid->addLayout(buttons, 1, 1);
     grid->setRowStretch(1, 1);
     grid->setColumnStretch(0, 1);
-    setTabOrder({cmbLibraryName, btnNewLibrary, btnDeleteLibrary, lbQuestions, btnInsert, btnEditItem,
-        btnDeleteItem, btnHelp, btnClose});
+    QWidget* const order[] = {cmbLibraryName, btnNewLibrary, btnDeleteLibrary, lbQuestions, btnInsert,
+        btnEditItem, btnDeleteItem, btnHelp, btnClose};
+    for (size_t i = 0; i + 1 < std::size(order); ++i)
+        QWidget::setTabOrder(order[i], order[i + 1]);
     ShareHelpWithLabels(this);
     resize(620, 420);
 }

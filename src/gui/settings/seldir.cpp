@@ -86,7 +86,9 @@ TORVSelDir::TORVSelDir(const QString& startDirectory, QWidget* parent)
     layout->addLayout(grid, 1);
     layout->addLayout(buttons);
     resize(480, 400);
-    setTabOrder({eDirectory, tvDirectories, cmbDrive, btnOK, btnCancel});
+    QWidget* const order[] = {eDirectory, tvDirectories, cmbDrive, btnOK, btnCancel};
+    for (size_t i = 0; i + 1 < std::size(order); ++i)
+        QWidget::setTabOrder(order[i], order[i + 1]);
     SetHelpContexts({{eDirectory, 1631}, {tvDirectories, 1632}, {tvDirectories->header(), 1632},
         {lbFiles, 1633}, {cmbDrive, 1634}, {btnOK, 2}, {btnCancel, 3}});
     ShareHelpWithLabels(this);

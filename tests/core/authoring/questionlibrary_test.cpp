@@ -85,8 +85,9 @@ TEST(QuestionLibrary, ListKeepsDirectoryOrderAndNamesUnreadableFilesUnknown)
     for (int i = 0; i < 3; ++i)
         EXPECT_EQ(listed[i].path, data + order[i]);
     for (const TLibraryEntry& e : listed) {
-        if (e.path.endsWith(QLatin1String("junk.ovl")))
+        if (e.path.endsWith(QLatin1String("junk.ovl"))) {
             EXPECT_EQ(e.name, QStringLiteral("Unknown"));
+        }
     }
 }
 
@@ -222,10 +223,12 @@ TEST(ShippedLibraries, AreWellFormed)
             EXPECT_LE(q.Style, qsHeader);
             EXPECT_EQ(q.SkipGroupOfQuestion, -1);
             EXPECT_EQ(q.SkipGroupOfResponse, -1);
-            if (q.IncludeOther)
+            if (q.IncludeOther) {
                 EXPECT_TRUE(q.OtherLength >= 30 && q.OtherLength <= 250);
-            if (q.IncludeComment)
+            }
+            if (q.IncludeComment) {
                 EXPECT_TRUE(q.CommentLength >= 30 && q.CommentLength <= 250);
+            }
             switch (q.Style) {
             case qsSingleSelect:
             case qsMultipleSelect:

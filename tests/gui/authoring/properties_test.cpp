@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -18,6 +19,7 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolButton>
 
 class PropertiesTest : public QObject {
     Q_OBJECT
@@ -37,6 +39,9 @@ private:
     {
         auto dialog = std::make_unique<TORVProperties>(*survey_, Dir());
         dialog->show();
+        QApplication::setActiveWindow(dialog.get());
+        if (!QTest::qWaitForWindowActive(dialog.get()))
+            qWarning("the properties dialog did not become active");
         return dialog;
     }
 
@@ -52,6 +57,7 @@ private Q_SLOTS:
         survey_->NewSurvey();
         survey_->SetServerURL(QStringLiteral("http://www.example.com/scripts/orv.dll"));
         survey_->SetModified(false);
+        seams_->messages->shown.clear();
     }
     void cleanup()
     {
@@ -192,6 +198,7 @@ private Q_SLOTS:
 
     void samplingTrackBarOnlyForARandomSample()
     {
+        survey_->SetAllAddresses(true);
         auto d = Open();
         QVERIFY(!d->tbSampling->isEnabled());
         QCOMPARE(d->lblSampling->text(), QStringLiteral("10% of list"));

@@ -107,15 +107,13 @@ private Q_SLOTS:
             QVERIFY(!w.miAddtoQuestionLibrary->isEnabled()); // nothing selected
 
             // A library of our own, made in the dialog.
-            AnswerNameDialog(QStringLiteral("Visits"));
-            WhenModal(
-                [](QDialog* d) {
-                    auto* ql = qobject_cast<TORVql*>(d);
-                    if (ql)
-                        ql->btnNewLibrary->click();
-                    d->reject();
-                },
-                8000);
+            WhenModal([this](QDialog* d) {
+                if (auto* ql = qobject_cast<TORVql*>(d)) {
+                    AnswerNameDialog(QStringLiteral("Visits"));
+                    ql->btnNewLibrary->click();
+                }
+                d->reject();
+            });
             w.miSurveyQuestionLibrary->trigger();
             QVERIFY(QFile::exists(DataDir() + QStringLiteral("ql0.ovl")));
 
