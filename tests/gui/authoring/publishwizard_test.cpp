@@ -72,7 +72,7 @@ private Q_SLOTS:
         QCOMPARE(wizard.CurrentPage(), 1);
         QVERIFY(wizard.btnBack->isEnabled());
         QCOMPARE(wizard.eName->selectedText(), QStringLiteral("Sample Survey"));
-        QCOMPARE(QApplication::focusWidget(), wizard.eName);
+        QCOMPARE(wizard.focusWidget(), wizard.eName);
 
         QTest::mouseClick(wizard.btnNext, Qt::LeftButton);
         QCOMPARE(wizard.CurrentPage(), 2);
@@ -88,7 +88,7 @@ private Q_SLOTS:
         GoTo(wizard, TORVPublishWizard::Final);
         QCOMPARE(wizard.CurrentPage(), int(TORVPublishWizard::Final));
         QCOMPARE(wizard.btnNext->text(), QStringLiteral("&Finish"));
-        QCOMPARE(QApplication::focusWidget(), wizard.btnNext);
+        QCOMPARE(wizard.focusWidget(), wizard.btnNext);
         QTest::mouseClick(wizard.btnBack, Qt::LeftButton);
         QCOMPARE(wizard.CurrentPage(), int(TORVPublishWizard::SurveyAppearance));
         QCOMPARE(wizard.btnNext->text(), QStringLiteral("&Next >"));

@@ -28,6 +28,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -234,7 +235,8 @@ private Q_SLOTS:
                 const bool control = qobject_cast<QAbstractButton*>(w) || qobject_cast<QLineEdit*>(w)
                     || qobject_cast<QPlainTextEdit*>(w) || qobject_cast<QComboBox*>(w)
                     || qobject_cast<QAbstractItemView*>(w) || (label && label->buddy());
-                if (!control || w->window() != dialog.get()) // a drop-down list's own popup
+                // A drop-down list's own popup and a tab bar's scroll arrows are not the dialog's controls.
+                if (!control || w->window() != dialog.get() || qobject_cast<QTabBar*>(w->parentWidget()))
                     continue;
                 if (w->whatsThis().isEmpty() || w->whatsThis().startsWith("No help is available"))
                     silent << w->metaObject()->className() + QStringLiteral(" ") + w->objectName()

@@ -1,5 +1,6 @@
 #include "core/base/inisettings.h"
 #include "core/base/settingstable.h"
+#include "core/survey/survey.h"
 #include "gui/mainwindow/mainform.h"
 #include "gui/seams/messages.h"
 #include "gui/settings/prefs.h"
