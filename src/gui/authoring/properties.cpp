@@ -308,10 +308,16 @@ void TORVProperties::showEvent(QShowEvent* event)
         RestoreDialogPosition(this, settings::PropertyWindow);
         pcProperties->setCurrentIndex(tabDetails);
         eName->setFocus();
-        if (eName->text() == QLatin1String(kUntitled))
-            eName->selectAll();
-        else
-            eName->setCursorPosition(0);
+        // After the dialog has given its first focus (which would select the whole name).
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (eName->text() == QLatin1String(kUntitled))
+                    eName->selectAll();
+                else
+                    eName->setCursorPosition(0);
+            },
+            Qt::QueuedConnection);
     }
     QDialog::showEvent(event);
 }

@@ -34,10 +34,6 @@ QLabel* Note(const QString& text, QWidget* parent)
 {
     auto* label = new QLabel(text, parent);
     label->setWordWrap(true);
-    QPalette palette = label->palette();
-    palette.setColor(
-        QPalette::WindowText, palette.color(QPalette::Disabled, QPalette::WindowText).darker(140));
-    label->setPalette(palette);
     return label;
 }
 

@@ -66,6 +66,7 @@ void TORVql::CreateControls()
     lbQuestions->setSelectionMode(QAbstractItemView::ExtendedSelection);
     lbQuestions->setUniformItemSizes(false);
     lbQuestions->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    lbQuestions->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     btnInsert = new QPushButton(QStringLiteral("&Insert"), this);
     btnInsert->setDefault(true);
     btnEditItem = new QPushButton(QStringLiteral("&Edit Item"), this);

@@ -62,6 +62,9 @@ TORVSelDir::TORVSelDir(const QString& startDirectory, QWidget* parent)
             eDirectory->setText(path);
             lbFiles->setRootIndex(files_->setRootPath(path));
         });
+    // The tree fills in the background; keep the chosen directory in view as it grows.
+    connect(directories_, &QFileSystemModel::directoryLoaded, this,
+        [this] { tvDirectories->scrollTo(tvDirectories->currentIndex(), QAbstractItemView::PositionAtTop); });
     connect(cmbDrive, &QComboBox::activated, this, [this] { ShowDirectory(cmbDrive->currentText()); });
     connect(btnOK, &QPushButton::clicked, this, &TORVSelDir::btnOKClick);
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
@@ -102,9 +105,11 @@ void TORVSelDir::ShowDirectory(const QString& path)
     const QModelIndex index = directories_->index(path);
     if (!index.isValid())
         return;
+    for (QModelIndex parent = index.parent(); parent.isValid(); parent = parent.parent())
+        tvDirectories->expand(parent);
     tvDirectories->setCurrentIndex(index);
-    tvDirectories->scrollTo(index);
     tvDirectories->expand(index);
+    tvDirectories->scrollTo(index, QAbstractItemView::PositionAtTop);
 }
 
 void TORVSelDir::btnOKClick()

@@ -26,7 +26,6 @@
 
 class PrefsTest : public QObject {
     Q_OBJECT
-private:
     std::unique_ptr<QTemporaryDir> home_;
     std::unique_ptr<TScriptedSeams> seams_;
     QString Home(const QString& relative) const { return home_->path() + QLatin1Char('/') + relative; }
@@ -204,7 +203,8 @@ private Q_SLOTS:
         const QString target = qEnvironmentVariable("ORVALLE_SCREENSHOT_DIR");
         if (target.isEmpty())
             QSKIP("ORVALLE_SCREENSHOT_DIR not set");
-        TPreferenceValues v = ReadPreferences(AppSettings(), DefaultDataDirectoryForShots());
+        TPreferenceValues v = ReadPreferences(AppSettings(), {});
+        v.dataDirectory = QStringLiteral("/home/mara/.local/share/orvalle/");
         v.smtpServerAddress = QStringLiteral("mail.example.org");
         v.displayName = QStringLiteral("Mara Ellison");
         v.replyAddress = QStringLiteral("mara@example.org");
@@ -222,15 +222,12 @@ private Q_SLOTS:
         prefs.pcPrefs->setCurrentIndex(1);
         QTest::qWait(100);
         QVERIFY(prefs.grab().save(target + QStringLiteral("/preferences-email-mapi.png")));
-        TORVSelDir chooser(home_->path());
+        TORVSelDir chooser(QStringLiteral("/usr/share"));
         chooser.show();
         QVERIFY(QTest::qWaitForWindowExposed(&chooser));
         QTest::qWait(300);
         QVERIFY(chooser.grab().save(target + QStringLiteral("/select-directory.png")));
     }
-
-private:
-    QString DefaultDataDirectoryForShots() const { return Home(QStringLiteral("data/orvalle/")); }
 };
 
 QTEST_MAIN(PrefsTest)
