@@ -95,8 +95,6 @@ public:
     // A new data directory (ending in "/"): kept, written at close, and the lists re-read from it.
     void SetDataDirectory(const QString& directory);
     void SetHtmlExtension(const QString& extension) { htmlExtension_ = extension; }
-    // A preview page to delete when the window closes.
-    void AddTempFile(const QString& path) { tempFiles_.append(path); }
 
 Q_SIGNALS:
     void DataDirectoryChanged(const QString& directory);
