@@ -52,6 +52,10 @@ void TORVListCommands::Connect()
         form_.SetHandler(id, [this, command = command] { (this->*command)(); });
     connect(form_.CommandMenu(cmd::ApplyResponseTemplate), &QMenu::aboutToShow, this,
         &TORVListCommands::RebuildApplyMenu);
+    connect(&form_, &TORVMainForm::DataDirectoryChanged, this, [this](const QString& directory) {
+        question_->SetDataDirectory(directory);
+        RebuildApplyMenu();
+    });
 }
 
 void TORVListCommands::RebuildApplyMenu()

@@ -374,6 +374,12 @@ void TORVQuestion::done(int result)
     QDialog::done(result);
 }
 
+void TORVQuestion::SetDataDirectory(const QString& dataDirectory)
+{
+    dataDirectory_ = dataDirectory;
+    LoadTemplateList();
+}
+
 void TORVQuestion::LoadTemplateList()
 {
     templates_ = ResponseTemplateFiles(dataDirectory_);

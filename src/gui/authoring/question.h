@@ -41,6 +41,8 @@ public:
     void LoadTemplateList();
     const QStringList& TemplateList() const { return templates_; }
     QString DataDirectory() const { return dataDirectory_; }
+    // Another data directory (ending in "/"): its response templates are read.
+    void SetDataDirectory(const QString& dataDirectory);
     // Replaces the responses with the options of the template at this position of the list.
     void InsertFromTemplate(int position);
     // The response template dialog with the current lines; a new template file on OK.

@@ -1,9 +1,10 @@
 #include "gui/authoring/templatemgr.h"
 
-#include "gui/seams/filedialogs.h"
-#include "gui/help/help.h"
-#include "gui/seams/messages.h"
 #include "core/authoring/questionrules.h"
+#include "gui/authoring/libname.h"
+#include "gui/help/help.h"
+#include "gui/seams/filedialogs.h"
+#include "gui/seams/messages.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -11,7 +12,6 @@
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QHBoxLayout>
-#include <QInputDialog>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -27,12 +27,12 @@ TORVTemplateMgr::TORVTemplateMgr(const QString& dataDirectory, QWidget* parent)
     setObjectName(QStringLiteral("ORVTemplateMgr"));
     setWindowTitle(QStringLiteral("Template Manager"));
     AskTemplateName = [this]() -> std::optional<QString> {
-        QInputDialog dialog(this);
+        TORVLibName dialog(this);
         dialog.setWindowTitle(QStringLiteral("New Template"));
-        dialog.setLabelText(QStringLiteral("Please enter a &name for the new template:"));
+        dialog.SetPrompt(QStringLiteral("Please enter a &name for the new template:"));
         if (dialog.exec() != QDialog::Accepted)
             return std::nullopt;
-        return dialog.textValue();
+        return dialog.Name();
     };
 
     cmbTypeList = new QComboBox(this);

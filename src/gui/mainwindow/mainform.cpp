@@ -8,12 +8,14 @@
 #include "core/startup/filetype.h"
 #include "core/survey/survey.h"
 #include "gui/authoring/listcommands.h"
+#include "gui/authoring/surveycommands.h"
 #include "gui/help/about.h"
 #include "gui/help/tipofday.h"
 #include "gui/mainwindow/commandids.h"
 #include "gui/mainwindow/questionlistmodel.h"
 #include "gui/mainwindow/responseseam.h"
 #include "gui/seams/messages.h"
+#include "gui/settings/prefscommand.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -101,6 +103,9 @@ TORVMainForm::TORVMainForm(const QString& commandLineFile, TORVAbout* splash, QW
     WriteDefaultTemplates(dataDirectory_);
     // The list's editing commands, with the question and header editors they reuse.
     new TORVListCommands(*this);
+    // Properties, the question library and the wizard; the preferences.
+    new TORVSurveyCommands(*this);
+    ConnectPreferences(*this);
     FollowSurveyChanges();
     RefreshQuestionList();
     CheckForButtons();
@@ -233,8 +238,12 @@ void TORVMainForm::ListLibraries()
             QStringLiteral("Details"), QStringLiteral("Name"), QStringLiteral("Unknown"));
         libraryFiles_.append(path);
         QAction* entry = addToLibrary->addAction(caption);
-        connect(entry, &QAction::triggered, this,
-            [] { ShowNotAvailable(QStringLiteral("Add to Question Library")); });
+        connect(entry, &QAction::triggered, this, [this, path] {
+            if (addToLibrary_)
+                addToLibrary_(path);
+            else
+                ShowNotAvailable(QStringLiteral("Add to Question Library"));
+        });
     }
     // The response templates of the data directory, by their titles.
     QMenu* applyTemplate = CommandMenu(cmd::ApplyResponseTemplate);
@@ -250,6 +259,22 @@ void TORVMainForm::ListLibraries()
         connect(entry, &QAction::triggered, this,
             [] { ShowNotAvailable(QStringLiteral("Apply Response Template")); });
     }
+}
+
+void TORVMainForm::SetAddToLibraryHandler(std::function<void(const QString&)> handler)
+{
+    addToLibrary_ = std::move(handler);
+}
+
+void TORVMainForm::SetDataDirectory(const QString& directory)
+{
+    const QString changed = WithTrailingSlash(directory);
+    if (changed == dataDirectory_)
+        return;
+    dataDirectory_ = changed;
+    ListLibraries();
+    Q_EMIT DataDirectoryChanged(dataDirectory_);
+    CheckForButtons();
 }
 
 void TORVMainForm::LoadStartupSurvey(const QString& commandLineFile)

@@ -107,6 +107,19 @@ public:
     void SetAnalysisDisplay(QWidget* display);
     QComboBox* AnalysisQuestionList() const { return cmbQuestionList; }
 
+    // What an entry of the "Add to Question Library" submenu runs; it gets the library's path.
+    void SetAddToLibraryHandler(std::function<void(const QString& libraryPath)> handler);
+    // Re-reads the question libraries and response templates of the data directory (the library
+    // submenu follows).
+    void ListLibraries();
+    // A new data directory (ending in "/"): kept, written at close, and the lists re-read from it.
+    void SetDataDirectory(const QString& directory);
+    void SetHtmlExtension(const QString& extension) { htmlExtension_ = extension; }
+
+Q_SIGNALS:
+    void DataDirectoryChanged(const QString& directory);
+
+public:
     // --- the question list ---
     std::vector<int> SelectedRows() const;
     void SelectRows(const std::vector<int>& rows);
@@ -129,7 +142,6 @@ private:
     // start-up (mainform.cpp)
     void RestoreBounds();
     void ReadSettings();
-    void ListLibraries();
     void LoadStartupSurvey(const QString& commandLineFile);
     void CreateStatusProgress();
     void WriteSettings();
@@ -190,6 +202,7 @@ private:
     int fromColor_ = 0;
     int toColor_ = 0;
     int gradientDirection_ = 0;
+    std::function<void(const QString&)> addToLibrary_;
     bool shownOnce_ = false;
     bool closing_ = false;
     TSkipGroupOffer skipGroupOffer_ = TSkipGroupOffer::None;

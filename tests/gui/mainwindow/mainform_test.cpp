@@ -641,15 +641,16 @@ private Q_SLOTS:
     void commandRegistryHandlersAndRules()
     {
         TORVMainForm w;
-        QAction* properties = w.Command(cmd::SurveyProperties);
+        QAction* unbuilt = w.RegisterCommand(
+            {.Id = QStringLiteral("miUnbuilt"), .Caption = QStringLiteral("&Unbuilt...")});
         int otherReceiver = 0;
-        connect(properties, &QAction::triggered, &w, [&otherReceiver] { ++otherReceiver; });
-        properties->trigger();
+        connect(unbuilt, &QAction::triggered, &w, [&otherReceiver] { ++otherReceiver; });
+        unbuilt->trigger();
         QCOMPARE(seams_->messages->Texts(),
-            QStringList{"\"Properties\" is not available in this version of Orvalle yet."});
+            QStringList{"\"Unbuilt\" is not available in this version of Orvalle yet."});
         int handled = 0;
-        QVERIFY(w.SetHandler(cmd::SurveyProperties, [&handled] { ++handled; }));
-        properties->trigger();
+        QVERIFY(w.SetHandler(QStringLiteral("miUnbuilt"), [&handled] { ++handled; }));
+        unbuilt->trigger();
         QCOMPARE(handled, 1);
         QCOMPARE(otherReceiver, 2);
         QCOMPARE(seams_->messages->shown.size(), size_t(1));

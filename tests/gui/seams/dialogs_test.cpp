@@ -1,17 +1,23 @@
-#include "gui/help/about.h"
-#include "gui/help/help.h"
-#include "gui/seams/messages.h"
-#include "support/scriptedseams.h"
+#include "core/base/inisettings.h"
+#include "core/base/settingstable.h"
 #include "core/base/version.h"
-#include "gui/seams/warning.h"
+#include "core/survey/survey.h"
 #include "gui/authoring/header.h"
+#include "gui/authoring/libname.h"
+#include "gui/authoring/properties.h"
+#include "gui/authoring/publishwizard.h"
 #include "gui/authoring/question.h"
 #include "gui/authoring/rt.h"
 #include "gui/authoring/skipgroup.h"
 #include "gui/authoring/templatemgr.h"
+#include "gui/help/about.h"
+#include "gui/help/help.h"
 #include "gui/help/tipofday.h"
-#include "core/base/inisettings.h"
-#include "core/base/settingstable.h"
+#include "gui/seams/messages.h"
+#include "gui/seams/warning.h"
+#include "gui/settings/prefs.h"
+#include "gui/settings/seldir.h"
+#include "support/scriptedseams.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -22,6 +28,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -214,6 +221,13 @@ private Q_SLOTS:
             QStringList{"1a) Member"}, QStringLiteral("1) Owner"), QStringList{"Yes", "No"}));
         dialogs.push_back(std::make_unique<TORVTemplateMgr>(data.path() + "/"));
         dialogs.push_back(std::make_unique<TORVWarning>(QStringLiteral("Delete?")));
+        dialogs.push_back(std::make_unique<TORVLibName>());
+        TSurvey survey;
+        survey.NewSurvey();
+        dialogs.push_back(std::make_unique<TORVProperties>(survey, data.path() + "/"));
+        dialogs.push_back(std::make_unique<TORVPublishWizard>(TWizardSetup{}, data.path() + "/"));
+        dialogs.push_back(std::make_unique<TORVPrefs>(TPreferenceValues{}));
+        dialogs.push_back(std::make_unique<TORVSelDir>(data.path()));
         for (const auto& dialog : dialogs) {
             QStringList silent;
             for (QWidget* w : dialog->findChildren<QWidget*>()) {
@@ -221,7 +235,8 @@ private Q_SLOTS:
                 const bool control = qobject_cast<QAbstractButton*>(w) || qobject_cast<QLineEdit*>(w)
                     || qobject_cast<QPlainTextEdit*>(w) || qobject_cast<QComboBox*>(w)
                     || qobject_cast<QAbstractItemView*>(w) || (label && label->buddy());
-                if (!control || w->window() != dialog.get()) // a drop-down list's own popup
+                // A drop-down list's own popup and a tab bar's scroll arrows are not the dialog's controls.
+                if (!control || w->window() != dialog.get() || qobject_cast<QTabBar*>(w->parentWidget()))
                     continue;
                 if (w->whatsThis().isEmpty() || w->whatsThis().startsWith("No help is available"))
                     silent << w->metaObject()->className() + QStringLiteral(" ") + w->objectName()

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+class TSettings;
+class TSurvey;
+
+// What the survey builder wizard starts from: the stored defaults and the data directory's
+// libraries and display templates, each list in directory order.
+struct TWizardSetup {
+    QString author;
+    QString instructions;
+    QString finalComments;
+    QStringList libraryNames;
+    QStringList libraryPaths; // same order as libraryNames
+    QStringList displayTemplates; // file names
+    int chosenTemplate = -1; // the stored default template, when it is in the list
+};
+TWizardSetup ReadWizardSetup(const TSettings& settings, const QString& dataDirectory);
+
+// The wizard's answers.
+struct TWizardChoices {
+    QString name = QStringLiteral("Sample Survey");
+    QString author;
+    bool includeSamples = false;
+    QString libraryName;
+    QString libraryPath;
+    QString instructions;
+    QString finalComments;
+    QString displayTemplate;
+};
+
+// Finish: name and author, the library's items (when asked for and the file is still there),
+// instructions and closing comments, then the display template. Returns the message to show
+// when the library has gone; the survey still gets everything else.
+std::optional<QString> ApplyWizard(const TWizardChoices& choices, TSurvey& survey);
+
+// The picture shown for a display template: the template's path with ".bmp" for its extension.
+QString TemplatePreviewPicture(const QString& dataDirectory, const QString& templateName);

@@ -1,0 +1,236 @@
+#include "core/base/inisettings.h"
+#include "core/base/settingstable.h"
+#include "core/survey/survey.h"
+#include "gui/mainwindow/commandids.h"
+#include "gui/mainwindow/mainform.h"
+#include "gui/seams/messages.h"
+#include "gui/settings/prefs.h"
+#include "gui/settings/prefscommand.h"
+#include "gui/settings/seldir.h"
+#include "support/modaldriver.h"
+#include "support/scriptedseams.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+class PrefsTest : public QObject {
+    Q_OBJECT
+    std::unique_ptr<QTemporaryDir> home_;
+    std::unique_ptr<TScriptedSeams> seams_;
+    QString Home(const QString& relative) const { return home_->path() + QLatin1Char('/') + relative; }
+
+    // Runs the Preferences command with `act` on the dialog before OK.
+    void RunWithOK(TORVMainForm& w, std::function<void(TORVPrefs&)> act)
+    {
+        WhenModal([act](QDialog* d) {
+            auto* prefs = qobject_cast<TORVPrefs*>(d);
+            if (!prefs) {
+                d->reject();
+                return;
+            }
+            act(*prefs);
+            prefs->btnOK->click();
+        });
+        w.Command(cmd::Preferences)->trigger();
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        home_ = std::make_unique<QTemporaryDir>();
+        qputenv("HOME", home_->path().toUtf8());
+        qputenv("XDG_CONFIG_HOME", Home(QStringLiteral("config")).toUtf8());
+        qputenv("XDG_DATA_HOME", Home(QStringLiteral("data")).toUtf8());
+        SetAppSettings(nullptr);
+        SetAppSettings(std::make_unique<TIniSettings>(DefaultSettingsFileName()));
+        AppSettings().WriteBool(settings::Preferences, settings::TipAtStartup, false);
+        seams_ = std::make_unique<TScriptedSeams>();
+    }
+    void cleanup()
+    {
+        seams_.reset();
+        SetAppSettings(nullptr);
+        home_.reset();
+    }
+
+    void showsTheSettingsAndFollowsTheChoices()
+    {
+        AppSettings().WriteInteger(settings::Preferences, settings::EmailSystem, 1);
+        AppSettings().WriteBool(settings::DisabledWarnings, settings::UngroupSkipGroup, true);
+        TPreferenceValues v = ReadPreferences(AppSettings(), QStringLiteral("/data/"));
+        TORVPrefs prefs(v);
+        prefs.show();
+        QCOMPARE(prefs.pcPrefs->currentIndex(), 0);
+        QCOMPARE(prefs.nbMail->currentIndex(), 1);
+        QVERIFY(prefs.cbDeleteQuestions->isChecked());
+        QVERIFY(!prefs.cbUngroupSkipGroup->isChecked());
+        QVERIFY(prefs.eDataDir->isReadOnly());
+        QCOMPARE(prefs.eOutgoingPort->text(), QStringLiteral("25"));
+        prefs.cmbMailType->setCurrentIndex(0);
+        QCOMPARE(prefs.nbMail->currentWidget()->objectName(), QStringLiteral("Internet"));
+        QVERIFY(!prefs.eProxyAddress->isEnabled() && !prefs.lblProxyPort->isEnabled());
+        prefs.cbUseProxy->setChecked(true);
+        QVERIFY(prefs.eProxyAddress->isEnabled() && prefs.eProxyPort->isEnabled()
+            && prefs.lblProxyAddress->isEnabled());
+        QCOMPARE(prefs.cmbSendFormat->count(), 7);
+    }
+
+    void okWritesEverySettingWithItsFallbacks()
+    {
+        TORVMainForm w;
+        RunWithOK(w, [](TORVPrefs& p) {
+            p.eOutgoingPort->setText(QStringLiteral("abc"));
+            p.cbUseProxy->setChecked(true);
+            p.eProxyPort->setText(QStringLiteral("abc"));
+            p.eSMTPServerAddress->setText(QStringLiteral("mail.example.org"));
+            p.cbDeleteQuestions->setChecked(false);
+            p.cmbDefaultHTML->setCurrentIndex(1);
+            p.cmbSendFormat->setCurrentIndex(3);
+        });
+        const TSettings& s = AppSettings();
+        QCOMPARE(s.ReadString(settings::Preferences, settings::OutgoingPort, {}), QStringLiteral("25"));
+        QCOMPARE(s.ReadString(settings::Preferences, settings::ProxyPort, {}), QStringLiteral("0"));
+        QVERIFY(s.ReadBool(settings::Preferences, settings::UseProxy, false));
+        QCOMPARE(s.ReadString(settings::Preferences, settings::SMTPServerAddress, {}),
+            QStringLiteral("mail.example.org"));
+        QCOMPARE(s.ReadInteger(settings::Preferences, settings::SendFormat, 0), 3);
+        QVERIFY(s.ReadBool(settings::DisabledWarnings, settings::DeleteQuestions, false));
+        QCOMPARE(w.HtmlExtension(), QStringLiteral(".html"));
+
+        // The delete warning is now off: Delete runs without asking.
+        w.Survey().AddHeader(QStringLiteral("H"));
+        w.RefreshQuestionList();
+        w.SelectRows({0});
+        w.Command(cmd::DeleteItem)->trigger();
+        QCOMPARE(w.Survey().QuestionCount(), 0);
+        QVERIFY(seams_->messages->shown.empty());
+
+        // Checking it again brings the question back.
+        RunWithOK(w, [](TORVPrefs& p) { p.cbDeleteQuestions->setChecked(true); });
+        w.Survey().AddHeader(QStringLiteral("H"));
+        w.RefreshQuestionList();
+        w.SelectRows({0});
+        w.Command(cmd::DeleteItem)->trigger();
+        QCOMPARE(w.Survey().QuestionCount(), 1);
+        QCOMPARE(seams_->messages->shown.size(), size_t(1));
+    }
+
+    void cancelWritesNothing()
+    {
+        TORVMainForm w;
+        WhenModal([](QDialog* d) {
+            if (auto* p = qobject_cast<TORVPrefs*>(d))
+                p->eOutgoingPort->setText(QStringLiteral("2525"));
+            d->reject();
+        });
+        w.Command(cmd::Preferences)->trigger();
+        QVERIFY(!AppSettings().Value(settings::Preferences, settings::OutgoingPort));
+    }
+
+    void aNewDataDirectoryIsStoredWithASlashAndItsListsAreRead()
+    {
+        TORVMainForm w;
+        const QString other = Home(QStringLiteral("elsewhere"));
+        QVERIFY(QDir().mkpath(other));
+        TSurvey lib;
+        lib.NewSurvey();
+        lib.SetName(QStringLiteral("Only here"));
+        lib.SaveAs(other + QStringLiteral("/mine.ovl"));
+        RunWithOK(w, [other](TORVPrefs& p) {
+            p.ChooseDirectory = [other](const QString&) { return std::optional<QString>(other); };
+            p.btnBrowseDataDir->click();
+            QCOMPARE(p.eDataDir->text(), other);
+        });
+        QCOMPARE(w.DataDirectory(), other + QLatin1Char('/'));
+        QCOMPARE(AppSettings().ReadString(settings::ApplicationDetails, settings::DataDirectory, {}),
+            other + QLatin1Char('/'));
+        QCOMPARE(w.LibraryFiles(), QStringList{other + QStringLiteral("/mine.ovl")});
+        QCOMPARE(w.CommandMenu(cmd::AddToQuestionLibrary)->actions().value(0)->text(),
+            QStringLiteral("Only here"));
+    }
+
+    void directoryChooserCreatesWhatIsMissing()
+    {
+        const QString wanted = Home(QStringLiteral("new/deeper"));
+        TORVSelDir chooser(home_->path());
+        chooser.show();
+        QCOMPARE(chooser.eDirectory->text(), home_->path());
+        chooser.eDirectory->setText(wanted);
+        QTest::mouseClick(chooser.btnOK, Qt::LeftButton); // unscripted: No, stays open
+        QVERIFY(chooser.isVisible());
+        QCOMPARE(seams_->messages->shown.back().caption, QStringLiteral("Confirm Create"));
+        QCOMPARE(seams_->messages->shown.back().text,
+            QStringLiteral("The directory named ") + wanted
+                + QStringLiteral(" does not exists.  Create it?"));
+        QVERIFY(!QDir(wanted).exists());
+        seams_->messages->Script(TAnswer::Yes);
+        QTest::mouseClick(chooser.btnOK, Qt::LeftButton);
+        QVERIFY(QDir(wanted).exists());
+        QCOMPARE(chooser.result(), int(QDialog::Accepted));
+        QCOMPARE(chooser.Directory(), wanted);
+    }
+
+    void aDirectoryThatCannotBeCreatedKeepsTheChooserOpen()
+    {
+        QFile blocker(Home(QStringLiteral("file")));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        const QString wanted = Home(QStringLiteral("file/sub"));
+        TORVSelDir chooser(home_->path());
+        chooser.show();
+        chooser.eDirectory->setText(wanted);
+        seams_->messages->Script(TAnswer::Yes);
+        QTest::mouseClick(chooser.btnOK, Qt::LeftButton);
+        QVERIFY(chooser.isVisible());
+        QCOMPARE(seams_->messages->shown.back().caption, QStringLiteral("Directory Error"));
+        QCOMPARE(seams_->messages->shown.back().text,
+            QStringLiteral("Error creating directory ") + wanted
+                + QStringLiteral(".  Please try another name."));
+    }
+
+    void screenshots()
+    {
+        const QString target = qEnvironmentVariable("ORVALLE_SCREENSHOT_DIR");
+        if (target.isEmpty())
+            QSKIP("ORVALLE_SCREENSHOT_DIR not set");
+        TPreferenceValues v = ReadPreferences(AppSettings(), {});
+        v.dataDirectory = QStringLiteral("/home/mara/.local/share/orvalle/");
+        v.smtpServerAddress = QStringLiteral("mail.example.org");
+        v.displayName = QStringLiteral("Mara Ellison");
+        v.replyAddress = QStringLiteral("mara@example.org");
+        TORVPrefs prefs(v);
+        prefs.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&prefs));
+        const char* files[]
+            = {"preferences-general.png", "preferences-email.png", "preferences-advanced.png"};
+        for (int tab = 0; tab < 3; ++tab) {
+            prefs.pcPrefs->setCurrentIndex(tab);
+            QTest::qWait(100);
+            QVERIFY(prefs.grab().save(target + QLatin1Char('/') + QLatin1String(files[tab])));
+        }
+        prefs.cmbMailType->setCurrentIndex(1);
+        prefs.pcPrefs->setCurrentIndex(1);
+        QTest::qWait(100);
+        QVERIFY(prefs.grab().save(target + QStringLiteral("/preferences-email-mapi.png")));
+        TORVSelDir chooser(QStringLiteral("/usr/share"));
+        chooser.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&chooser));
+        QTest::qWait(300);
+        QVERIFY(chooser.grab().save(target + QStringLiteral("/select-directory.png")));
+    }
+};
+
+QTEST_MAIN(PrefsTest)
+#include "prefs_test.moc"
