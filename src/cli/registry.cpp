@@ -7,6 +7,7 @@ int RunDbfCommand(const QStringList& args);
 int RunPageCommand(const QStringList& args);
 int RunMergeCommand(const QStringList& args);
 int RunCodebookCommand(const QStringList& args);
+int RunTallyCommand(const QStringList& args);
 int RunExportCommand(const QStringList& args);
 
 const TCliCommand* CliCommands(int& count)
@@ -20,6 +21,8 @@ const TCliCommand* CliCommands(int& count)
         {"merge", "SURVEY.orv DATAFILE: merge a server data file into the survey's response table",
             RunMergeCommand},
         {"codebook", "SURVEY.orv [--csv]: print the field-mapping text of the survey", RunCodebookCommand},
+        {"tally", "SURVEY.orv [--filter EXPR] [--json]: count the responses per option and value range",
+            RunTallyCommand},
         {"export",
             "SURVEY.orv --csv FILE | --dbf FILE | --xlsx FILE | --sav FILE | --dta FILE: export the "
             "responses",

@@ -70,6 +70,17 @@ public:
     bool OpenDroppedFile(const QString& path);
     void Preview();
 
+    // The chart background the analysis draws on (kept in the settings between runs).
+    struct TChartBackground {
+        bool Solid = true;
+        int SolidColor = 0;
+        int FromColor = 0;
+        int ToColor = 0;
+        int Direction = 0;
+    };
+    TChartBackground ChartBackground() const;
+    void SetChartBackground(const TChartBackground& background);
+
     // Connects a command to its handler in place of the "not available yet" box; for the modules
     // that implement the window's commands (editing, library, publishing, ...).
     void SetCommand(QAction* command, std::function<void()> handler);
@@ -131,6 +142,11 @@ public:
     QAction* miCreateSkipGroup = nullptr;
     QAction* miUngroupSkipGroup = nullptr;
     QAction* btnUpdateNow = nullptr;
+    QAction* btnSetFilterOptions = nullptr;
+    QAction* btnChartView = nullptr;
+    QAction* btnExportChart = nullptr;
+    // Where the analysis display goes (a placeholder until the analysis module replaces it).
+    QWidget* pnlAnalysisDisplay = nullptr;
 
 protected:
     void showEvent(QShowEvent* event) override;
