@@ -9,6 +9,7 @@ int RunMergeCommand(const QStringList& args);
 int RunCodebookCommand(const QStringList& args);
 int RunTallyCommand(const QStringList& args);
 int RunExportCommand(const QStringList& args);
+int RunImportQuestionsCommand(const QStringList& args);
 
 const TCliCommand* CliCommands(int& count)
 {
@@ -27,6 +28,9 @@ const TCliCommand* CliCommands(int& count)
             "SURVEY.orv --csv FILE | --dbf FILE | --xlsx FILE | --sav FILE | --dta FILE: export the "
             "responses",
             RunExportCommand},
+        {"import-questions",
+            "TEXT OUT.orv [--style N] [--data-dir DIR]: build a survey from a text file of questions",
+            RunImportQuestionsCommand},
     };
     count = static_cast<int>(sizeof commands / sizeof commands[0]);
     return commands;

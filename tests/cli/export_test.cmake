@@ -40,3 +40,18 @@ if(NOT count EQUAL 3 OR NOT header MATCHES "^\"REMOTEIP\",\"EMAIL\",\"AGENT\",\"
   message(FATAL_ERROR "csv: ${lines}")
 endif()
 message(STATUS "orvalle-cli export passed")
+
+# import-questions: a text file of questions becomes a saved survey.
+file(WRITE "${WORK}/questions.txt" "1. Do you own a car?\r\n Yes\r\n No\r\nH) Section two\r\n2. Age?\r\n -Nothing like this\r\n")
+execute_process(COMMAND "${CLI}" import-questions "${WORK}/questions.txt" "${WORK}/imported.orv" --style 2
+  --data-dir "${WORK}" OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE rc)
+execute_process(COMMAND "${CLI}" survey to-json "${WORK}/imported.orv" OUTPUT_VARIABLE json)
+if(NOT rc EQUAL 0 OR NOT out MATCHES "Imported 3 items" OR NOT json MATCHES "Do you own a car"
+   OR NOT json MATCHES "Nothing like this")
+  message(FATAL_ERROR "import-questions: rc=${rc}\n${out}\n${err}\n${json}")
+endif()
+execute_process(COMMAND "${CLI}" import-questions "${WORK}/questions.txt" "${WORK}/x.orv" --style 4
+  ERROR_VARIABLE err RESULT_VARIABLE rc)
+if(NOT rc EQUAL 2 OR EXISTS "${WORK}/x.orv")
+  message(FATAL_ERROR "import-questions --style 4 was accepted")
+endif()
