@@ -10,6 +10,9 @@ int RunCodebookCommand(const QStringList& args);
 int RunTallyCommand(const QStringList& args);
 int RunExportCommand(const QStringList& args);
 int RunImportQuestionsCommand(const QStringList& args);
+#ifdef ORVALLE_CLI_REPORTS
+int RunReportCommand(const QStringList& args);
+#endif
 
 const TCliCommand* CliCommands(int& count)
 {
@@ -31,6 +34,10 @@ const TCliCommand* CliCommands(int& count)
         {"import-questions",
             "TEXT OUT.orv [--style N] [--data-dir DIR]: build a survey from a text file of questions",
             RunImportQuestionsCommand},
+#ifdef ORVALLE_CLI_REPORTS
+        {"report", "SURVEY.orv --html DIR | --pdf FILE [--filter EXPR]: the analysis report",
+            RunReportCommand},
+#endif
     };
     count = static_cast<int>(sizeof commands / sizeof commands[0]);
     return commands;
