@@ -1,8 +1,8 @@
 #pragma once
 
-#include "core/startup/recentfiles.h"
 #include "core/authoring/questionrows.h"
 #include "core/interaction/progress.h"
+#include "core/startup/recentfiles.h"
 
 #include <QMainWindow>
 
@@ -45,6 +45,9 @@ public:
     QString DataDirectory() const { return dataDirectory_; }
     QString LastDirSavedTo() const { return lastDirSavedTo_; }
     QString HtmlExtension() const { return htmlExtension_; }
+    // The directory of the last web report (written back to the settings at exit).
+    QString PathForWebOutput() const { return pathForWebOutput_; }
+    void SetPathForWebOutput(const QString& path) { pathForWebOutput_ = path; }
     // Replaces the window's response table; the window owns it.
     void SetResponseTable(std::unique_ptr<TResponseTableSeam> table);
     // Makes the response table of every window created afterwards (the program installs it
@@ -112,6 +115,12 @@ public:
     QAction* miImportQuestions = nullptr;
     QAction* miImportServerDataFile = nullptr;
     QMenu* miFileExport = nullptr;
+    QAction* miExportFoxPro = nullptr;
+    QAction* miExportCSV = nullptr;
+    QAction* miExportExcel = nullptr;
+    QAction* miExportSPSS = nullptr;
+    QAction* miExportStata = nullptr;
+    QAction* miFilePrintSetup = nullptr;
     QAction* miFilePrint = nullptr;
     QAction* miFileExit = nullptr;
     QAction* miEditCut = nullptr;

@@ -1,13 +1,13 @@
 // Menus, toolbars, pages and status bar of the main window.
 #include "gui/help/about.h"
 #include "gui/help/help.h"
-#include "gui/seams/messages.h"
-#include "gui/seams/shell.h"
+#include "gui/help/tipofday.h"
 #include "gui/help/weblinks.h"
 #include "gui/mainwindow/mainform.h"
 #include "gui/mainwindow/questionlistmodel.h"
-#include "gui/help/tipofday.h"
 #include "gui/mainwindow/toolicons.h"
+#include "gui/seams/messages.h"
+#include "gui/seams/shell.h"
 
 #include <QComboBox>
 #include <QEvent>
@@ -218,11 +218,18 @@ void TORVMainForm::CreateMenus()
     miFileImport->addAction(miImportQuestions);
     miFileImport->addAction(miImportServerDataFile);
     miFileExport = file->addMenu(QStringLiteral("&Export Responses to"));
-    miFileExport->addAction(NotYet(QStringLiteral("&FoxPro Database File...")));
-    miFileExport->addAction(NotYet(QStringLiteral("&Comma Seperated Values...")));
+    miExportFoxPro = miFileExport->addAction(QStringLiteral("&FoxPro Database File..."));
+    miExportCSV = miFileExport->addAction(QStringLiteral("&Comma Seperated Values..."));
+    miExportExcel = miFileExport->addAction(QStringLiteral("&Excel Workbook..."));
+    miExportSPSS = miFileExport->addAction(QStringLiteral("&SPSS Data File..."));
+    miExportStata = miFileExport->addAction(QStringLiteral("S&tata Data File..."));
+    for (QAction* a : miFileExport->actions())
+        SetCommand(a, [text = a->text()] { ShowNotAvailable(text); });
     file->addSeparator();
     file->addAction(tbPreview);
     file->addAction(miFilePrint);
+    miFilePrintSetup = file->addAction(QStringLiteral("Prin&t Setup..."));
+    SetCommand(miFilePrintSetup, [] { ShowNotAvailable(QStringLiteral("Prin&t Setup...")); });
     file->addSeparator();
     file->addAction(miFileExit);
 
