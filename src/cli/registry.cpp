@@ -35,7 +35,9 @@ const TCliCommand* CliCommands(int& count)
             "TEXT OUT.orv [--style N] [--data-dir DIR]: build a survey from a text file of questions",
             RunImportQuestionsCommand},
 #ifdef ORVALLE_CLI_REPORTS
-        {"report", "SURVEY.orv --html DIR | --pdf FILE [--filter EXPR]: the analysis report",
+        {"report",
+            "SURVEY.orv --html DIR | --pdf FILE [--filter EXPR] | --pdf FILE --questionnaire: the analysis "
+            "report, or the paper questionnaire",
             RunReportCommand},
 #endif
     };

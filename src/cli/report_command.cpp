@@ -27,11 +27,13 @@ struct TReportArgs {
     QString html;
     QString pdf;
     QString filter;
+    bool questionnaire = false; // the paper questionnaire instead of the analysis
 };
 
 int Usage()
 {
-    QTextStream(stderr) << "usage: orvalle-cli report SURVEY.orv --html DIR | --pdf FILE [--filter EXPR]\n";
+    QTextStream(stderr) << "usage: orvalle-cli report SURVEY.orv --html DIR | --pdf FILE [--filter EXPR] | "
+                           "--pdf FILE --questionnaire\n";
     return 2;
 }
 
@@ -43,6 +45,10 @@ bool ParseArgs(const QStringList& args, TReportArgs& parsed)
             : arg == QLatin1String("--pdf")             ? &parsed.pdf
             : arg == QLatin1String("--filter")          ? &parsed.filter
                                                         : nullptr;
+        if (arg == QLatin1String("--questionnaire")) {
+            parsed.questionnaire = true;
+            continue;
+        }
         if (value && i + 1 >= args.size())
             return false;
         if (value)
@@ -52,7 +58,8 @@ bool ParseArgs(const QStringList& args, TReportArgs& parsed)
         else
             return false;
     }
-    return !parsed.survey.isEmpty() && (parsed.html.isEmpty() != parsed.pdf.isEmpty());
+    return !parsed.survey.isEmpty() && (parsed.html.isEmpty() != parsed.pdf.isEmpty())
+        && (!parsed.questionnaire || !parsed.pdf.isEmpty());
 }
 
 int WriteHtml(
@@ -80,7 +87,7 @@ int WritePdf(
     const TSurvey& survey, const TResultsList& results, const TReportArgs& args, const QString& filter)
 {
     TReportRecords records;
-    const QString error = records.Open(survey.SRResponseFile(), filter);
+    const QString error = args.questionnaire ? QString() : records.Open(survey.SRResponseFile(), filter);
     if (!error.isEmpty())
         return FailWith(error);
     const QString temp = args.pdf + QStringLiteral(".pdf-tmp");
@@ -88,11 +95,14 @@ int WritePdf(
         QPrinter printer(QPrinter::HighResolution);
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(temp);
-        printer.setDocName(AnalysisReportTitle(survey));
+        printer.setDocName(args.questionnaire ? QuestionnaireTitle(survey) : AnalysisReportTitle(survey));
         printer.setPageMargins(QMarginsF(12, 12, 12, 12), QPageLayout::Millimeter);
         TAnalysisSource source{
             &survey, &results, filter.isEmpty() ? QStringList() : QStringList{filter}, &records, {}};
-        PrintAnalysisReport(source, printer);
+        if (args.questionnaire)
+            PrintQuestionnaire(survey, printer);
+        else
+            PrintAnalysisReport(source, printer);
     }
     if (!QFileInfo::exists(temp)
         || std::rename(QFile::encodeName(temp).constData(), QFile::encodeName(args.pdf).constData()) != 0) {
@@ -115,6 +125,8 @@ int RunReportCommand(const QStringList& args)
     if (!loadError.isEmpty())
         return FailWith(loadError);
     survey.Renumber();
+    if (parsed.questionnaire)
+        return WritePdf(survey, {}, parsed, QString());
     xbase::TTable table;
     if (survey.SRResponseFile().isEmpty() || !table.OpenReadOnly(survey.SRResponseFile()))
         return FailWith(

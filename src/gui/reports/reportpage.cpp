@@ -129,7 +129,7 @@ void TReportPage::Footer()
 
 void TReportPage::PageCheck()
 {
-    if (y_ > height_ - 2 * TextHeight() - Dots(15))
+    if (y_ > height_ - 2 * TextHeight() - Dots(25)) // 10 dots clear of the footer rule
         NewPage();
 }
 
