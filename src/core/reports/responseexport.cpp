@@ -7,7 +7,6 @@
 #include "core/survey/survey.h"
 #include "xbase/table.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 
@@ -55,34 +54,11 @@ QString WriteMapping(
     return QString();
 }
 
-// Appends the rows the engine wrote to `rows` below the header line, in one new file.
-QString JoinHeaderAndRows(const QByteArray& header, const QString& rows, const QString& target)
-{
-    QFile in(rows);
-    QSaveFile out(target);
-    if (!in.open(QIODevice::ReadOnly))
-        return ExportFailed(target, in.errorString());
-    if (!out.open(QIODevice::WriteOnly) || out.write(header) != header.size())
-        return MappingFailed(target, out.errorString());
-    QByteArray chunk;
-    while (!(chunk = in.read(1 << 20)).isEmpty())
-        if (out.write(chunk) != chunk.size())
-            return ExportFailed(target, out.errorString());
-    if (in.error() != QFile::NoError)
-        return ExportFailed(target, in.errorString());
-    if (!out.commit())
-        return ExportFailed(target, out.errorString());
-    return QString();
-}
-
+// The engine writes the header line and the records in one file, moved into place when whole.
 QString ExportCsv(xbase::TTable& table, const QString& target)
 {
-    const QString rows = target + QStringLiteral(".rows-tmp");
-    const xbase::TStatus st = table.CopyText(rows);
-    QString error
-        = st.ok() ? JoinHeaderAndRows(CsvHeaderOf(table), rows, target) : ExportFailed(target, st.Message());
-    QFile::remove(rows);
-    return error;
+    const xbase::TStatus st = table.CopyText(target, CsvHeaderOf(table));
+    return st.ok() ? QString() : ExportFailed(target, st.Message());
 }
 
 QString ExportDbf(xbase::TTable& table, const QString& target)
