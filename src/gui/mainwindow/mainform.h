@@ -42,6 +42,8 @@ public:
     const TRecentFiles& RecentFiles() const { return recent_; }
     const QStringList& LibraryFiles() const { return libraryFiles_; }
     const QStringList& TempFiles() const { return tempFiles_; }
+    // A temporary file deleted when the window closes.
+    void AddTempFile(const QString& path) { tempFiles_.append(path); }
     QString DataDirectory() const { return dataDirectory_; }
     QString LastDirSavedTo() const { return lastDirSavedTo_; }
     QString HtmlExtension() const { return htmlExtension_; }

@@ -7,6 +7,7 @@
 #include "gui/analysis/charttool.h"
 #include "core/interaction/progress.h"
 #include "core/responses/importdatafile.h"
+#include "gui/responses/servercommands.h"
 #include "core/survey/survey.h"
 #include "xbase/table.h"
 
@@ -202,6 +203,7 @@ TSurveyResponseTable& AttachResponseCommands(TORVMainForm& form)
         form.miResetLocalResponses, [&form, &responses] { ResetLocalResponsesCommand(form, responses); });
     form.SetCommand(
         form.miImportServerDataFile, [&form, &responses] { ImportServerDataFileCommand(form, responses); });
+    AttachServerCommands(form, responses);
     AttachAnalysisView(form, responses);
     form.CheckForButtons();
     return responses;
