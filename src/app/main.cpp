@@ -1,6 +1,7 @@
 #include "gui/help/about.h"
 #include "gui/mainwindow/application.h"
 #include "gui/mainwindow/mainform.h"
+#include "gui/reports/reportcommands.h"
 #include "gui/responses/responsecommands.h"
 
 #include <QApplication>
@@ -26,6 +27,7 @@ int main(int argc, char* argv[])
     // At most one argument: the survey file to open.
     const QStringList args = QApplication::arguments();
     TORVMainForm window(args.size() > 1 ? args.at(1) : QString(), &splash);
+    AttachReportCommands(window);
     window.show();
 
     // The start-up benchmark (bench/startup.sh) asks for the time to the shown window and leaves.

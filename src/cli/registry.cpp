@@ -8,6 +8,11 @@ int RunPageCommand(const QStringList& args);
 int RunMergeCommand(const QStringList& args);
 int RunCodebookCommand(const QStringList& args);
 int RunTallyCommand(const QStringList& args);
+int RunExportCommand(const QStringList& args);
+int RunImportQuestionsCommand(const QStringList& args);
+#ifdef ORVALLE_CLI_REPORTS
+int RunReportCommand(const QStringList& args);
+#endif
 
 const TCliCommand* CliCommands(int& count)
 {
@@ -22,6 +27,19 @@ const TCliCommand* CliCommands(int& count)
         {"codebook", "SURVEY.orv [--csv]: print the field-mapping text of the survey", RunCodebookCommand},
         {"tally", "SURVEY.orv [--filter EXPR] [--json]: count the responses per option and value range",
             RunTallyCommand},
+        {"export",
+            "SURVEY.orv --csv FILE | --dbf FILE | --xlsx FILE | --sav FILE | --dta FILE: export the "
+            "responses",
+            RunExportCommand},
+        {"import-questions",
+            "TEXT OUT.orv [--style N] [--data-dir DIR]: build a survey from a text file of questions",
+            RunImportQuestionsCommand},
+#ifdef ORVALLE_CLI_REPORTS
+        {"report",
+            "SURVEY.orv --html DIR | --pdf FILE [--filter EXPR] | --pdf FILE --questionnaire: the analysis "
+            "report, or the paper questionnaire",
+            RunReportCommand},
+#endif
     };
     count = static_cast<int>(sizeof commands / sizeof commands[0]);
     return commands;

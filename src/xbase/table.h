@@ -186,8 +186,9 @@ public:
     // order. Every non-memo field is followed by a comma (so a line ends with one, like the
     // quoted header line the exports put above it); character fields are enclosed in double
     // quotes with trailing blanks removed and inner quotes doubled; numbers are written as
-    // stored without blanks; dates as YYYYMMDD; logicals as T or F. UTF-8.
-    TStatus CopyText(const QString& targetPath);
+    // stored without blanks; dates as YYYYMMDD; logicals as T or F. UTF-8. `firstLines` (a
+    // header line, say) is written before the records.
+    TStatus CopyText(const QString& targetPath, const QByteArray& firstLines = QByteArray());
 
     const QString& LastError() const;
 

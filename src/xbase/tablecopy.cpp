@@ -59,14 +59,45 @@ private:
     bool m_done = false;
 };
 
-QByteArray CsvValue(const char* record, const TFieldDef& f, TTextEncoding encoding)
+// Appends a field's bytes for the comma-delimited copy. Plain ASCII text and numbers are copied
+// as they stand (the common case, and the one that matters for speed); anything else goes
+// through the decoder so that every code page comes out as UTF-8.
+void AppendCsvValue(QByteArray& out, const char* record, const TFieldDef& f, TTextEncoding encoding)
 {
-    const QString text = FieldDisplayText(record, f, encoding);
-    if (f.Type != 'C' && f.Type != 'V')
-        return text.toUtf8();
-    QString quoted = text;
+    const char* p = record + f.Offset;
+    const bool text = f.Type == 'C' || f.Type == 'V';
+    if (text || f.Type == 'N' || f.Type == 'F' || f.Type == 'D') {
+        int b = 0;
+        int e = f.Width;
+        while (e > 0 && (p[e - 1] == ' ' || p[e - 1] == '\0'))
+            --e;
+        if (!text)
+            while (b < e && (p[b] == ' ' || p[b] == '\0'))
+                ++b;
+        bool ascii = true;
+        for (int i = b; i < e && ascii; ++i)
+            ascii = static_cast<unsigned char>(p[i]) >= 0x20 && static_cast<unsigned char>(p[i]) < 0x80;
+        if (ascii) {
+            if (text)
+                out += '"';
+            for (int i = b; i < e; ++i) {
+                if (p[i] == '"')
+                    out += '"';
+                out += p[i];
+            }
+            if (text)
+                out += '"';
+            return;
+        }
+    }
+    const QString value = FieldDisplayText(record, f, encoding);
+    if (!text) {
+        out += value.toUtf8();
+        return;
+    }
+    QString quoted = value;
     quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-    return '"' + quoted.toUtf8() + '"';
+    out += '"' + quoted.toUtf8() + '"';
 }
 
 } // namespace
@@ -179,7 +210,7 @@ TStatus TTable::CopyTable(const QString& targetPath)
     return d->Track(st);
 }
 
-TStatus TTable::CopyText(const QString& targetPath)
+TStatus TTable::CopyText(const QString& targetPath, const QByteArray& firstLines)
 {
     TImpl::TReadLock lock(*d);
     TStatus st = d->FlushAndSync(lock);
@@ -189,7 +220,7 @@ TStatus TTable::CopyText(const QString& targetPath)
     if (!out.Status().ok())
         return d->Track(out.Status());
     const TRecordLayout& layout = d->header.Layout;
-    QByteArray buffer;
+    QByteArray buffer = firstLines;
     for (quint32 n = 1; n <= d->header.RecordCount; ++n) {
         if (!d->Visible(n))
             continue;
@@ -197,7 +228,7 @@ TStatus TTable::CopyText(const QString& targetPath)
         for (const TFieldDef& f : layout.Fields) {
             if (IsMemoType(f.Type) || f.Type == '0')
                 continue;
-            buffer.append(CsvValue(record, f, layout.Encoding));
+            AppendCsvValue(buffer, record, f, layout.Encoding);
             buffer.append(',');
         }
         buffer.append("\r\n");

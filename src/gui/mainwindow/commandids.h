@@ -17,9 +17,13 @@ inline const QString ImportServerDataFile = QStringLiteral("miImportServerDataFi
 inline const QString FileExport = QStringLiteral("miFileExport"); // submenu
 inline const QString ExportFoxPro = QStringLiteral("miExportFoxPro");
 inline const QString ExportCSV = QStringLiteral("miExportCSV");
+inline const QString ExportExcel = QStringLiteral("miExportExcel");
+inline const QString ExportSPSS = QStringLiteral("miExportSPSS");
+inline const QString ExportStata = QStringLiteral("miExportStata");
 inline const QString Preview = QStringLiteral("tbPreview");
 inline const QString PreviewAsWebPage = QStringLiteral("tbPreviewAsWebPage");
 inline const QString FilePrint = QStringLiteral("miFilePrint");
+inline const QString FilePrintSetup = QStringLiteral("miFilePrintSetup");
 inline const QString FileExit = QStringLiteral("miFileExit");
 // Edit
 inline const QString EditCut = QStringLiteral("miEditCut");

@@ -55,6 +55,11 @@ public:
     QString LastDirSavedTo() const { return lastDirSavedTo_; }
     QString HtmlExtension() const { return htmlExtension_; }
     TResponseTableSeam& ResponseTable();
+    // The directory of the last web report (written back to the settings at exit).
+    // True while the Questions tab is in front (else the Analysis tab is).
+    bool QuestionsPageShown() const;
+    QString PathForWebOutput() const { return pathForWebOutput_; }
+    void SetPathForWebOutput(const QString& path) { pathForWebOutput_ = path; }
     // Replaces the window's response table; the window owns it.
     void SetResponseTable(std::unique_ptr<TResponseTableSeam> table);
     // Makes the response table of every window created afterwards (the program installs it

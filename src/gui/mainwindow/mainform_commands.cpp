@@ -70,6 +70,9 @@ void TORVMainForm::RegisterFileCommands()
         = [](const TCommandState& s) { return s.ResponsesReceived > 0 && s.ResponseTableOpen; }});
     RegisterCommand({.Id = cmd::ExportFoxPro, .Caption = QStringLiteral("&FoxPro Database File...")});
     RegisterCommand({.Id = cmd::ExportCSV, .Caption = QStringLiteral("&Comma Seperated Values...")});
+    RegisterCommand({.Id = cmd::ExportExcel, .Caption = QStringLiteral("&Excel Workbook...")});
+    RegisterCommand({.Id = cmd::ExportSPSS, .Caption = QStringLiteral("&SPSS Data File...")});
+    RegisterCommand({.Id = cmd::ExportStata, .Caption = QStringLiteral("S&tata Data File...")});
     RegisterCommand({.Id = cmd::Preview,
         .Caption = QStringLiteral("&Preview as Web Page"),
         .HelpContext = 1015,
@@ -89,6 +92,7 @@ void TORVMainForm::RegisterFileCommands()
         .Icon = ToolIcon(TToolIcon::Print),
         .EnabledWhen
         = [](const TCommandState& s) { return s.OnQuestionsPage ? s.Items > 0 : s.ResponsesReceived > 0; }});
+    RegisterCommand({.Id = cmd::FilePrintSetup, .Caption = QStringLiteral("Prin&t Setup...")});
     RegisterCommand(
         {.Id = cmd::FileExit, .Caption = QStringLiteral("E&xit"), .Handler = [this] { close(); }});
 }
@@ -197,14 +201,16 @@ void TORVMainForm::RegisterSurveyCommands()
     RegisterCommand({.Id = cmd::ClearResultsFromServer,
         .Caption = QStringLiteral("&Clear Results From Server..."),
         .EnabledWhen = HasResponses});
-    const TEnablingRule hasTable = [](const TCommandState& s) { return s.ResponsesReceived > 0 && s.ResponseTableOpen; };
+    const TEnablingRule hasTable
+        = [](const TCommandState& s) { return s.ResponsesReceived > 0 && s.ResponseTableOpen; };
     RegisterCommand({.Id = cmd::SetFilterOptions,
         .Caption = QStringLiteral("Set F&ilter Options..."),
         .EnabledWhen = hasTable});
     RegisterCommand({.Id = cmd::ChartToolbox,
         .Caption = QStringLiteral("&Chart Toolbox..."),
         .EnabledWhen = [](const TCommandState& s) { return s.ResponsesReceived > 0 && s.ChartShown; }});
-    RegisterCommand({.Id = cmd::ExportAnalysis, .Caption = QStringLiteral("E&xport to"), .EnabledWhen = hasTable});
+    RegisterCommand(
+        {.Id = cmd::ExportAnalysis, .Caption = QStringLiteral("E&xport to"), .EnabledWhen = hasTable});
 }
 
 void TORVMainForm::RegisterHelpCommands()

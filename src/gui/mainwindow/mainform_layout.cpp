@@ -39,8 +39,8 @@ const std::vector<TMenuLayout>& MenuLayout()
     static const std::vector<TMenuLayout> layout = {
         {QStringLiteral("&File"),
             {cmd::FileNew, cmd::FileOpen, cmd::FileReopen, cmd::FileSave, cmd::FileSaveAs, kSeparator,
-                cmd::FileImport, cmd::FileExport, kSeparator, cmd::Preview, cmd::FilePrint, kSeparator,
-                cmd::FileExit}},
+                cmd::FileImport, cmd::FileExport, kSeparator, cmd::Preview, cmd::FilePrint,
+                cmd::FilePrintSetup, kSeparator, cmd::FileExit}},
         {QStringLiteral("&Edit"),
             {cmd::EditCut, cmd::EditCopy, cmd::EditPaste, kSeparator, cmd::EditItem, cmd::DeleteItem,
                 kSeparator, cmd::AddToQuestionLibrary, cmd::ApplyResponseTemplate, cmd::TemplateManager}},
@@ -116,7 +116,8 @@ void TORVMainForm::CreateMenus()
         AddCommands(menu, *commands_, layout.Commands);
     }
     AddCommands(CommandMenu(cmd::FileImport), *commands_, {cmd::ImportQuestions, cmd::ImportServerDataFile});
-    AddCommands(CommandMenu(cmd::FileExport), *commands_, {cmd::ExportFoxPro, cmd::ExportCSV});
+    AddCommands(CommandMenu(cmd::FileExport), *commands_,
+        {cmd::ExportFoxPro, cmd::ExportCSV, cmd::ExportExcel, cmd::ExportSPSS, cmd::ExportStata});
 }
 
 void TORVMainForm::CreateToolbars()

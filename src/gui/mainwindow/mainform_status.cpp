@@ -63,6 +63,11 @@ std::vector<int> TORVMainForm::SelectedItemRows() const
     return selected;
 }
 
+bool TORVMainForm::QuestionsPageShown() const
+{
+    return pcMain->currentIndex() == 0;
+}
+
 TCommandState TORVMainForm::CurrentCommandState(const std::vector<int>& selected) const
 {
     TCommandState state;
@@ -71,7 +76,7 @@ TCommandState TORVMainForm::CurrentCommandState(const std::vector<int>& selected
     state.FirstRowSelected = !selected.empty() && selected.front() == 0;
     state.LastRowSelected = !selected.empty() && selected.back() == state.Items - 1;
     state.SingleSelection = state.Selected == 1;
-    state.OnQuestionsPage = pcMain->currentIndex() == 0;
+    state.OnQuestionsPage = QuestionsPageShown();
     state.ResponsesReceived = survey_->SRResponseCount();
     state.Modified = survey_->Modified();
     state.ClipboardFilled = clipboard_->QuestionCount() > 0;

@@ -1,0 +1,143 @@
+// orvalle-cli report SURVEY.orv --html DIR | --pdf FILE [--filter EXPR]: the analysis report of a
+// survey's responses as HTML pages with JPEG charts, or as a PDF file printed like the paper one.
+
+#include "cli/commands.h"
+#include "cli/surveyload.h"
+#include "core/analysis/analyzeresults.h"
+#include "core/base/utils.h"
+#include "core/reports/htmlreport.h"
+#include "core/reports/reportanswers.h"
+#include "core/survey/survey.h"
+#include "gui/reports/chartimages.h"
+#include "gui/reports/printedreports.h"
+#include "xbase/table.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QPrinter>
+#include <QTextStream>
+
+#include <cstdio>
+
+namespace {
+
+struct TReportArgs {
+    QString survey;
+    QString html;
+    QString pdf;
+    QString filter;
+    bool questionnaire = false; // the paper questionnaire instead of the analysis
+};
+
+int Usage()
+{
+    QTextStream(stderr) << "usage: orvalle-cli report SURVEY.orv --html DIR | --pdf FILE [--filter EXPR] | "
+                           "--pdf FILE --questionnaire\n";
+    return 2;
+}
+
+bool ParseArgs(const QStringList& args, TReportArgs& parsed)
+{
+    for (int i = 0; i < args.size(); ++i) {
+        const QString& arg = args[i];
+        QString* value = arg == QLatin1String("--html") ? &parsed.html
+            : arg == QLatin1String("--pdf")             ? &parsed.pdf
+            : arg == QLatin1String("--filter")          ? &parsed.filter
+                                                        : nullptr;
+        if (arg == QLatin1String("--questionnaire")) {
+            parsed.questionnaire = true;
+            continue;
+        }
+        if (value && i + 1 >= args.size())
+            return false;
+        if (value)
+            *value = args[++i];
+        else if (parsed.survey.isEmpty())
+            parsed.survey = arg;
+        else
+            return false;
+    }
+    return !parsed.survey.isEmpty() && (parsed.html.isEmpty() != parsed.pdf.isEmpty())
+        && (!parsed.questionnaire || !parsed.pdf.isEmpty());
+}
+
+int WriteHtml(
+    const TSurvey& survey, const TResultsList& results, const TReportArgs& args, const QString& filter)
+{
+    if (!QDir().mkpath(args.html))
+        return FailWith(QStringLiteral("Could not create the directory ") + args.html);
+    THtmlReportSettings settings;
+    settings.Directory = args.html;
+    settings.Base = FileTitle(args.survey);
+    settings.TablePath = survey.SRResponseFile();
+    settings.FilterExpression = filter;
+    if (!filter.isEmpty())
+        settings.FilterConditions << filter;
+    settings.GeneratedAt = QDateTime::currentDateTime();
+    const THtmlReportResult result
+        = WriteHtmlReport(survey, settings, MakeChartImageWriter(survey, results, {}));
+    if (!result.Error.isEmpty())
+        return FailWith(result.Error);
+    QTextStream(stdout) << "Wrote " << result.OpenFile << "\n";
+    return 0;
+}
+
+int WritePdf(
+    const TSurvey& survey, const TResultsList& results, const TReportArgs& args, const QString& filter)
+{
+    TReportRecords records;
+    const QString error = args.questionnaire ? QString() : records.Open(survey.SRResponseFile(), filter);
+    if (!error.isEmpty())
+        return FailWith(error);
+    const QString temp = args.pdf + QStringLiteral(".pdf-tmp");
+    {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(temp);
+        printer.setDocName(args.questionnaire ? QuestionnaireTitle(survey) : AnalysisReportTitle(survey));
+        printer.setPageMargins(QMarginsF(12, 12, 12, 12), QPageLayout::Millimeter);
+        TAnalysisSource source{
+            &survey, &results, filter.isEmpty() ? QStringList() : QStringList{filter}, &records, {}};
+        if (args.questionnaire)
+            PrintQuestionnaire(survey, printer);
+        else
+            PrintAnalysisReport(source, printer);
+    }
+    if (!QFileInfo::exists(temp)
+        || std::rename(QFile::encodeName(temp).constData(), QFile::encodeName(args.pdf).constData()) != 0) {
+        QFile::remove(temp);
+        return FailWith(QStringLiteral("Could not write ") + args.pdf);
+    }
+    QTextStream(stdout) << "Wrote " << args.pdf << "\n";
+    return 0;
+}
+
+} // namespace
+
+int RunReportCommand(const QStringList& args)
+{
+    TReportArgs parsed;
+    if (!ParseArgs(args, parsed))
+        return Usage();
+    TSurvey survey;
+    const QString loadError = LoadSurveyForCommand(survey, parsed.survey);
+    if (!loadError.isEmpty())
+        return FailWith(loadError);
+    survey.Renumber();
+    if (parsed.questionnaire)
+        return WritePdf(survey, {}, parsed, QString());
+    xbase::TTable table;
+    if (survey.SRResponseFile().isEmpty() || !table.OpenReadOnly(survey.SRResponseFile()))
+        return FailWith(
+            QStringLiteral("The survey ") + parsed.survey + QStringLiteral(" has no response table."));
+    TResultsList results;
+    TAnalyzeHooks hooks;
+    hooks.ShowWarning = [](const QString& message) { QTextStream(stderr) << message << "\n"; };
+    const TAnalyzeOutcome outcome = AnalyzeResults(survey, table, parsed.filter, results, hooks);
+    if (!outcome.ok())
+        return FailWith(outcome.Error);
+    const QString filter = outcome.FilterEliminatedAll ? QString() : parsed.filter;
+    return parsed.html.isEmpty() ? WritePdf(survey, results, parsed, filter)
+                                 : WriteHtml(survey, results, parsed, filter);
+}
