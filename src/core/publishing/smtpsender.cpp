@@ -91,6 +91,9 @@ void TSmtpSender::ServerLine(const char* data, size_t size)
         lastReply_ = line.left(4) + lastReply_.mid(4) + ' ' + line.mid(4);
     else
         lastReply_ = line;
+    // The refusal is kept: the library may say more (a reply to QUIT) before it reports.
+    if (refusal_.isEmpty() && (lastReply_.startsWith('4') || lastReply_.startsWith('5')))
+        refusal_ = lastReply_;
 }
 
 void TSmtpSender::SetCommonOptions()
@@ -123,9 +126,8 @@ void TSmtpSender::SetCommonOptions()
 
 QString TSmtpSender::ErrorText(int code) const
 {
-    const bool refused = lastReply_.size() >= 3 && (lastReply_.at(0) == '4' || lastReply_.at(0) == '5');
-    if (refused && code != CURLE_OK)
-        return QString::fromUtf8(lastReply_);
+    if (!refusal_.isEmpty() && code != CURLE_OK)
+        return QString::fromUtf8(refusal_);
     QString text = QString::fromUtf8(errorBuffer_);
     if (text.isEmpty())
         text = QString::fromUtf8(curl_easy_strerror(CURLcode(code)));
@@ -149,6 +151,7 @@ QString TSmtpSender::Connect()
     curl_easy_setopt(c, CURLOPT_CUSTOMREQUEST, "NOOP");
     curl_easy_setopt(c, CURLOPT_NOBODY, 1L);
     lastReply_.clear();
+    refusal_.clear();
     errorBuffer_[0] = 0;
     const CURLcode rc = curl_easy_perform(c);
     curl_easy_setopt(c, CURLOPT_CUSTOMREQUEST, nullptr);
@@ -165,6 +168,7 @@ QString TSmtpSender::Send(const QString& recipient, const QByteArray& message)
     body_ = message;
     bodyPos_ = 0;
     lastReply_.clear();
+    refusal_.clear();
     errorBuffer_[0] = 0;
     curl_easy_setopt(c, CURLOPT_MAIL_RCPT, rcpt.get());
     curl_easy_setopt(c, CURLOPT_READFUNCTION, ReadCallback);

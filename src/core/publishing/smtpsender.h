@@ -38,6 +38,7 @@ private:
     qsizetype bodyPos_ = 0;
     QByteArray lastReply_; // the server's last complete reply
     QByteArray partialReply_;
+    QByteArray refusal_; // the first reply of the transfer that refused something
     char errorBuffer_[256] = {};
     std::atomic<bool> abort_{false};
 };
