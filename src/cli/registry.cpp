@@ -7,16 +7,21 @@ int RunDbfCommand(const QStringList& args);
 int RunPageCommand(const QStringList& args);
 int RunMergeCommand(const QStringList& args);
 int RunCodebookCommand(const QStringList& args);
+int RunTallyCommand(const QStringList& args);
 
 const TCliCommand* CliCommands(int& count)
 {
     static const TCliCommand commands[] = {
         {"version", "print the program version", [](const QStringList&) { return 0; }},
         {"survey", "to-json FILE.orv | from-json FILE.json OUT.orv", RunSurveyCommand},
-        {"dbf", "info FILE | dump FILE [--filter EXPR] [--order TAG] [--deleted] | seek FILE TAG KEY", RunDbfCommand},
+        {"dbf", "info FILE | dump FILE [--filter EXPR] [--order TAG] [--deleted] | seek FILE TAG KEY",
+            RunDbfCommand},
         {"page", "SURVEY.orv OUT.htm [--data-dir DIR]: generate the survey's web page", RunPageCommand},
-        {"merge", "SURVEY.orv DATAFILE: merge a server data file into the survey's response table", RunMergeCommand},
+        {"merge", "SURVEY.orv DATAFILE: merge a server data file into the survey's response table",
+            RunMergeCommand},
         {"codebook", "SURVEY.orv [--csv]: print the field-mapping text of the survey", RunCodebookCommand},
+        {"tally", "SURVEY.orv [--filter EXPR] [--json]: count the responses per option and value range",
+            RunTallyCommand},
     };
     count = static_cast<int>(sizeof commands / sizeof commands[0]);
     return commands;

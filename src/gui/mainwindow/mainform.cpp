@@ -104,6 +104,20 @@ void TORVMainForm::SetResponseTable(std::unique_ptr<TResponseTableSeam> table)
     CheckForButtons();
 }
 
+TORVMainForm::TChartBackground TORVMainForm::ChartBackground() const
+{
+    return {useSolidBackground_, solidBackgroundColor_, fromColor_, toColor_, gradientDirection_};
+}
+
+void TORVMainForm::SetChartBackground(const TChartBackground& background)
+{
+    useSolidBackground_ = background.Solid;
+    solidBackgroundColor_ = background.SolidColor;
+    fromColor_ = background.FromColor;
+    toColor_ = background.ToColor;
+    gradientDirection_ = background.Direction;
+}
+
 void TORVMainForm::RestoreBounds()
 {
     const TSettings& s = AppSettings();
@@ -304,6 +318,7 @@ void TORVMainForm::Start(int total)
     if (splash_ && splash_->isVisible()) {
         splash_->Start(total);
     } else if (pbStatus) {
+        pnlStatus[1]->setText(QStringLiteral("Analyzing Results - Please Wait"));
         pbStatus->setRange(0, qMax(total, 1));
         pbStatus->setValue(0);
         pbStatus->show();

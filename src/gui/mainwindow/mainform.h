@@ -42,6 +42,8 @@ public:
     const TRecentFiles& RecentFiles() const { return recent_; }
     const QStringList& LibraryFiles() const { return libraryFiles_; }
     const QStringList& TempFiles() const { return tempFiles_; }
+    // A temporary file deleted when the window closes.
+    void AddTempFile(const QString& path) { tempFiles_.append(path); }
     QString DataDirectory() const { return dataDirectory_; }
     QString LastDirSavedTo() const { return lastDirSavedTo_; }
     QString HtmlExtension() const { return htmlExtension_; }
@@ -69,6 +71,17 @@ public:
     bool Reopen(const QString& path);
     bool OpenDroppedFile(const QString& path);
     void Preview();
+
+    // The chart background the analysis draws on (kept in the settings between runs).
+    struct TChartBackground {
+        bool Solid = true;
+        int SolidColor = 0;
+        int FromColor = 0;
+        int ToColor = 0;
+        int Direction = 0;
+    };
+    TChartBackground ChartBackground() const;
+    void SetChartBackground(const TChartBackground& background);
 
     // Connects a command to its handler in place of the "not available yet" box; for the modules
     // that implement the window's commands (editing, library, publishing, ...).
@@ -131,6 +144,11 @@ public:
     QAction* miCreateSkipGroup = nullptr;
     QAction* miUngroupSkipGroup = nullptr;
     QAction* btnUpdateNow = nullptr;
+    QAction* btnSetFilterOptions = nullptr;
+    QAction* btnChartView = nullptr;
+    QAction* btnExportChart = nullptr;
+    // Where the analysis display goes (a placeholder until the analysis module replaces it).
+    QWidget* pnlAnalysisDisplay = nullptr;
 
 protected:
     void showEvent(QShowEvent* event) override;

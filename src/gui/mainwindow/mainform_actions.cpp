@@ -395,14 +395,17 @@ void TORVMainForm::CreatePages()
     lblCurrentFilter = new QLabel(QStringLiteral("Filter: None"), gbOptions);
     auto* optionsLayout = new QVBoxLayout(gbOptions);
     optionsLayout->addWidget(lblCurrentFilter);
-    for (const QString& caption : {QStringLiteral("Set F&ilter Options..."),
-             QStringLiteral("&Chart Toolbox..."), QStringLiteral("E&xport to")}) {
-        auto* button = ButtonFor(NotYet(caption), gbOptions);
+    btnSetFilterOptions = NotYet(QStringLiteral("Set F&ilter Options..."));
+    btnChartView = NotYet(QStringLiteral("&Chart Toolbox..."));
+    btnExportChart = NotYet(QStringLiteral("E&xport to"));
+    for (QAction* command : {btnSetFilterOptions, btnChartView, btnExportChart}) {
+        auto* button = ButtonFor(command, gbOptions);
         button->setObjectName(QStringLiteral("analysisButton"));
-        connect(btnUpdateNow, &QAction::changed, button,
-            [this, button] { button->setEnabled(btnUpdateNow->isEnabled()); });
+        button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
         optionsLayout->addWidget(button);
     }
+    optionsLayout->addStretch(1);
+    lblCurrentFilter->setWordWrap(true);
     SetHelpContext(gbOptions, 1103);
     auto* chartArea = new QLabel(QStringLiteral("The results of the chosen question are charted here once "
                                                 "responses have been downloaded."),
@@ -411,6 +414,7 @@ void TORVMainForm::CreatePages()
     chartArea->setWordWrap(true);
     chartArea->setFrameShape(QFrame::StyledPanel);
     SetHelpContext(chartArea, 1104);
+    pnlAnalysisDisplay = chartArea;
 
     auto* grid = new QGridLayout(analysis);
     auto* top = new QHBoxLayout;

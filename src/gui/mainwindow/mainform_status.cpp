@@ -85,6 +85,9 @@ void TORVMainForm::UpdateCommandStates()
     if (!miRawResultsEditing->isEnabled())
         miRawResultsEditing->setChecked(false);
     miFileExport->setEnabled(received > 0 && responses_->IsOpen());
+    btnSetFilterOptions->setEnabled(received > 0 && responses_->IsOpen());
+    btnExportChart->setEnabled(received > 0 && responses_->IsOpen());
+    btnChartView->setEnabled(received > 0 && responses_->IsOpen() && responses_->ChartShown());
     const bool generated = survey_->HTMLStatus() != QLatin1String(kHTMLNotGenerated);
     miImportServerDataFile->setEnabled(generated);
     btnUpdateNow->setEnabled(generated);

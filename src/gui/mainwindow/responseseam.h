@@ -19,6 +19,8 @@ public:
     virtual bool IsOpen() const = 0;
     // "Filter: " text of the active filter; empty when none is set.
     virtual QString FilterText() const = 0;
+    // Whether the analysis shows its chart (the chart commands need it).
+    virtual bool ChartShown() const { return true; }
 };
 
 class TNoResponseTable : public TResponseTableSeam {

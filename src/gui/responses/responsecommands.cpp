@@ -3,15 +3,23 @@
 #include "gui/seams/filedialogs.h"
 #include "gui/seams/messages.h"
 #include "gui/mainwindow/mainform.h"
+#include "gui/analysis/analysisview.h"
+#include "gui/analysis/charttool.h"
 #include "core/interaction/progress.h"
 #include "core/responses/importdatafile.h"
+#include "gui/responses/servercommands.h"
 #include "core/survey/survey.h"
 #include "xbase/table.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QGridLayout>
+#include <QMenu>
 #include <QProgressDialog>
+#include <QStackedWidget>
+#include <QToolButton>
 
 namespace {
 
@@ -40,9 +48,9 @@ private:
 
 } // namespace
 
-void TSurveyResponseTable::SurveyLoaded(TSurvey& survey, TProgress&)
+void TSurveyResponseTable::SurveyLoaded(TSurvey& survey, TProgress& progress)
 {
-    table_.Close();
+    Close();
     const QString path = survey.SRResponseFile();
     if (path.isEmpty() || !QFileInfo::exists(path))
         return;
@@ -51,20 +59,49 @@ void TSurveyResponseTable::SurveyLoaded(TSurvey& survey, TProgress&)
     const int count = table_.Table().RecordCount();
     if (count != survey.SRResponseCount())
         survey.SetSRResponseCount(count);
+    // The question list is refilled after the load; its first entry then shows these tallies.
+    TAnalyzeHooks hooks;
+    hooks.ShowWarning = [](const QString& text) { ShowWarning(text); };
+    hooks.Progress = &progress;
+    const TAnalyzeOutcome outcome = analysis_.Analyze(survey, table_.Table(), hooks);
+    if (!outcome.ok())
+        ShowError(QStringLiteral("The following internal error occurred: ") + outcome.Error);
 }
 
-void ResetLocalResponsesCommand(TORVMainForm& form, TResponseTable& table)
+void TSurveyResponseTable::Close()
+{
+    table_.Close();
+    analysis_.Clear();
+    if (view_)
+        view_->Clear();
+}
+
+bool TSurveyResponseTable::ChartShown() const
+{
+    return !view_ || view_->nbAnalysis->currentIndex() == TORVAnalysisView::pgGraph;
+}
+
+void TSurveyResponseTable::AnalyzeResults()
+{
+    if (view_)
+        view_->Reanalyze();
+}
+
+void ResetLocalResponsesCommand(TORVMainForm& form, TSurveyResponseTable& responses)
 {
     if (!AskYesNo(QStringLiteral("Are you sure you want to reset your local responses?")))
         return;
-    const QString saveError = ResetLocalResponses(form.Survey(), table);
+    const QString saveError = ResetLocalResponses(form.Survey(), responses.Table());
+    // No responses, no tallies: the filter goes with them.
+    responses.Close();
     if (!saveError.isEmpty())
         ShowError(saveError);
     form.CheckForButtons();
 }
 
-void ImportServerDataFileCommand(TORVMainForm& form, TResponseTable& table)
+void ImportServerDataFileCommand(TORVMainForm& form, TSurveyResponseTable& responses)
 {
+    TResponseTable& table = responses.Table();
     TSurvey& survey = form.Survey();
     const QString proposed = survey.UniqueName() + QStringLiteral(".dat");
     const std::optional<QString> chosen
@@ -77,6 +114,7 @@ void ImportServerDataFileCommand(TORVMainForm& form, TResponseTable& table)
     hooks.ShowError = [](const QString& message) { ShowError(message); };
     hooks.Inform = [](const QString& message) { ShowInformation(message); };
     hooks.Progress = [&progress](qint64 done, qint64 total) { return progress.Report(done, total); };
+    hooks.AnalyzeResults = [&responses] { responses.AnalyzeResults(); };
     const TImportOutcome outcome = ImportServerDataFile(survey, table, *chosen, hooks);
     switch (outcome.Kind) {
     case TImportOutcome::TKind::Imported:
@@ -93,6 +131,65 @@ void ImportServerDataFileCommand(TORVMainForm& form, TResponseTable& table)
     form.CheckForButtons();
 }
 
+namespace {
+
+TChartStyle BackgroundOf(const TORVMainForm& form)
+{
+    const TORVMainForm::TChartBackground b = form.ChartBackground();
+    TChartStyle style;
+    style.SolidBackground = b.Solid;
+    style.SolidColor = b.SolidColor;
+    style.FromColor = b.FromColor;
+    style.ToColor = b.ToColor;
+    style.GradientDirection = b.Direction;
+    return style;
+}
+
+// The "E&xport to" button pops its menu up just below itself.
+void GiveExportMenu(TORVMainForm& form, QMenu* menu)
+{
+    form.btnExportChart->setMenu(menu);
+    for (QToolButton* button : form.findChildren<QToolButton*>()) {
+        if (button->defaultAction() == form.btnExportChart)
+            button->setPopupMode(QToolButton::InstantPopup);
+    }
+}
+
+} // namespace
+
+void AttachAnalysisView(TORVMainForm& form, TSurveyResponseTable& responses)
+{
+    auto* view = new TORVAnalysisView(form.Survey(), responses.Table(), responses.Analysis());
+    QWidget* placeholder = form.pnlAnalysisDisplay;
+    if (QLayout* layout = placeholder->parentWidget()->layout()) {
+        delete layout->replaceWidget(placeholder, view);
+        placeholder->hide();
+        placeholder->deleteLater();
+    }
+    form.pnlAnalysisDisplay = view;
+    responses.SetView(view);
+    view->SetQuestionList(form.cmbQuestionList);
+    view->SetRawResultsItem(form.miRawResultsEditing);
+    view->SetBackground(BackgroundOf(form));
+    auto* tool = new TORVChartTool(&form);
+    view->SetChartTool(tool);
+    QObject::connect(tool, &TORVChartTool::BackgroundChanged, &form, [&form](const TChartStyle& s) {
+        form.SetChartBackground(
+            {s.SolidBackground, s.SolidColor, s.FromColor, s.ToColor, s.GradientDirection});
+    });
+    const auto refresh = [&form] { form.CheckForButtons(); };
+    QObject::connect(view, &TORVAnalysisView::SurveyChanged, &form, refresh);
+    QObject::connect(view, &TORVAnalysisView::AnalysisChanged, &form, refresh);
+    QObject::connect(view, &TORVAnalysisView::PageChanged, &form, refresh);
+    form.SetCommand(form.btnSetFilterOptions, [view] { view->btnSetFilterOptionsClick(); });
+    form.SetCommand(form.btnChartView, [view] { view->btnChartViewClick(); });
+    form.SetCommand(form.miRawResultsEditing, [view] { view->miRawResultsEditingClick(); });
+    GiveExportMenu(form, view->pmExportChart);
+    // A survey loaded before the view existed: show its first question.
+    if (form.cmbQuestionList->currentIndex() >= 0)
+        view->cmbQuestionListClick();
+}
+
 TSurveyResponseTable& AttachResponseCommands(TORVMainForm& form)
 {
     auto owned = std::make_unique<TSurveyResponseTable>();
@@ -102,10 +199,12 @@ TSurveyResponseTable& AttachResponseCommands(TORVMainForm& form)
         TNoProgress quiet;
         responses.SurveyLoaded(form.Survey(), quiet);
     }
-    form.SetCommand(form.miResetLocalResponses,
-        [&form, &responses] { ResetLocalResponsesCommand(form, responses.Table()); });
-    form.SetCommand(form.miImportServerDataFile,
-        [&form, &responses] { ImportServerDataFileCommand(form, responses.Table()); });
+    form.SetCommand(
+        form.miResetLocalResponses, [&form, &responses] { ResetLocalResponsesCommand(form, responses); });
+    form.SetCommand(
+        form.miImportServerDataFile, [&form, &responses] { ImportServerDataFileCommand(form, responses); });
+    AttachServerCommands(form, responses);
+    AttachAnalysisView(form, responses);
     form.CheckForButtons();
     return responses;
 }

@@ -1,0 +1,96 @@
+#!/usr/bin/env bash
+# Response server throughput on loopback, measured with wrk against nginx serving a static reply
+# in the same run (by hand, not in CI):
+#   bench/server_bench.sh BUILD_DIR [SECONDS]
+# Reports: nginx static replies/s; durable form posts/s and p99 latency at 64 connections with
+# SQLite (and PostgreSQL when run under pg_virtualenv); the time and server memory of a download
+# of 100,000 responses.
+set -euo pipefail
+build="$(cd "${1:?usage: $0 BUILD_DIR [SECONDS]}" && pwd)"
+seconds="${2:-10}"
+server="$build/server/orvalle-server"
+dir="$(mktemp -d)"
+pids=()
+cleanup() { for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; rm -rf "$dir"; }
+trap cleanup EXIT
+
+free_port() { /usr/bin/python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])'; }
+wait_port() { for _ in $(seq 100); do curl -s -o /dev/null "http://127.0.0.1:$1/" && return 0; sleep 0.1; done; return 1; }
+summary() { grep -E "Requests/sec|99%|Non-2xx|Socket errors" "$1" | sed 's/^ */    /'; }
+
+# nginx: a static reply, the yardstick.
+nginx_port="$(free_port)"
+mkdir -p "$dir/nginx"
+cat > "$dir/nginx/nginx.conf" <<CONF
+worker_processes 2;
+pid $dir/nginx/nginx.pid;
+error_log $dir/nginx/error.log;
+events { worker_connections 1024; }
+http {
+  access_log off;
+  client_body_temp_path $dir/nginx; proxy_temp_path $dir/nginx; fastcgi_temp_path $dir/nginx;
+  uwsgi_temp_path $dir/nginx; scgi_temp_path $dir/nginx;
+  server { listen 127.0.0.1:$nginx_port; location / { return 200 "Thank you\n"; } }
+}
+CONF
+nginx -c "$dir/nginx/nginx.conf" -p "$dir/nginx" -g 'daemon off;' &
+pids+=($!)
+wait_port "$nginx_port"
+echo "nginx static reply, 64 connections, ${seconds}s:"
+wrk -t2 -c64 -d"${seconds}s" --latency "http://127.0.0.1:$nginx_port/" > "$dir/nginx.txt"
+summary "$dir/nginx.txt"
+
+cat > "$dir/post.lua" <<'LUA'
+wrk.method = "POST"
+wrk.headers["Content-Type"] = "application/x-www-form-urlencoded"
+counter = 0
+request = function()
+  counter = counter + 1
+  return wrk.format(nil, "/orv.dll", nil,
+    "SurveyFile=SBENCH&AccountID=NA&ResultURL=&orv1=2&orv2-0=1&orv2-3=1&orv3=caf%C3%A9+au+lait%0D%0Asecond+line&orv4=" .. counter)
+end
+LUA
+
+run_posts() { # NAME DATABASE
+  local port; port="$(free_port)"
+  "$server" --port "$port" --database "$2" 2>"$dir/$1-server.log" &
+  local pid=$!; pids+=($pid)
+  wait_port "$port"
+  curl -s -o /dev/null "http://127.0.0.1:$port/orv.dll/RegisterSurvey?SurveyFile=SBENCH&AccountID=&ID=pw"
+  echo "orvalle-server durable form posts ($1), 64 connections, ${seconds}s:"
+  wrk -t2 -c64 -d"${seconds}s" --latency -s "$dir/post.lua" "http://127.0.0.1:$port/" > "$dir/$1.txt" || true
+  summary "$dir/$1.txt"
+  kill "$pid"; wait "$pid" 2>/dev/null || true
+}
+run_posts sqlite "$dir/bench.sqlite"
+if [ -n "${PGHOST:-}" ]; then
+  psql -q -c "DROP DATABASE IF EXISTS orvbench" -c "CREATE DATABASE orvbench" >/dev/null
+  run_posts postgresql "postgresql:///orvbench"
+fi
+
+# A download of 100,000 responses: rows written straight into a fresh SQLite file.
+/usr/bin/python3 - "$dir/download.sqlite" "$server" <<'PY'
+import sqlite3, subprocess, sys
+path, server = sys.argv[1], sys.argv[2]
+proc = subprocess.Popen([server, "--port", "0", "--database", path], stderr=subprocess.PIPE)
+proc.stderr.readline(); proc.terminate(); proc.wait()   # lets the server create its schema
+db = sqlite3.connect(path)
+db.execute("INSERT INTO surveys VALUES (CAST('SDL' AS BLOB), CAST('pw' AS BLOB), CAST('' AS BLOB), CAST('' AS BLOB), CAST('' AS BLOB))")
+line = ('RemoteAddr=10.0.%d.%d,"UserAgent=Mozilla/5.0 (X11; Linux x86_64)",DateRec=20240101%06d,'
+        'orv1=2,orv2-0=1,orv2-3=1,"orv3=café au lait&CR;&LF;second line",orv4=%d')
+db.executemany("INSERT INTO responses (survey, received, line) VALUES (CAST('SDL' AS BLOB), ?, ?)",
+               ((20240101000000 + i // 100, (line % (i // 256 % 256, i % 256, i // 100, i)).encode()) for i in range(100000)))
+db.commit()
+PY
+port="$(free_port)"
+"$server" --port "$port" --database "$dir/download.sqlite" 2>"$dir/download-server.log" &
+pid=$!; pids+=($pid)
+wait_port "$port"
+rss() { awk '/VmRSS|VmHWM/ {printf "%s %s kB  ", $1, $2}' "/proc/$pid/status"; }
+echo "download of 100,000 responses:"
+echo "    server memory before: $(rss)"
+start=$(date +%s.%N)
+curl -s -o "$dir/download.dat" "http://127.0.0.1:$port/orv.dll/GetResults?SurveyFile=SDL&ID=pw&LastUpdate=Never"
+end=$(date +%s.%N)
+echo "    $(($(wc -l < "$dir/download.dat") - 2)) responses, $(stat -c %s "$dir/download.dat") bytes in $(echo "$end - $start" | bc) s"
+echo "    server memory after:  $(rss)"

@@ -1,0 +1,221 @@
+// "&Update Now" through the real dialog against a real orvalle-server, and "&Clear Results
+// From Server..." through the scripted seams.
+
+#include "core/base/inisettings.h"
+#include "core/base/settingstable.h"
+#include "core/responses/httpclient.h"
+#include "core/responses/serverexchange.h"
+#include "core/responses/serverprotocol.h"
+#include "core/survey/survey.h"
+#include "gui/mainwindow/mainform.h"
+#include "gui/responses/responsecommands.h"
+#include "gui/responses/updateresponses.h"
+#include "localserver.h"
+#include "support/scriptedseams.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTcpServer>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <memory>
+
+class UpdateResponsesTest : public QObject {
+    Q_OBJECT
+private:
+    std::unique_ptr<QTemporaryDir> home_;
+    std::unique_ptr<TScriptedSeams> seams_;
+    std::unique_ptr<LocalServer> server_;
+
+    QString Home(const QString& relative) const { return home_->path() + QLatin1Char('/') + relative; }
+
+    // A saved survey with a generated page, registered with the server.
+    QString MakeSurvey(const QString& serverUrl) const
+    {
+        TSurvey s;
+        s.NewSurvey();
+        s.SetName(QStringLiteral("Poll"));
+        s.SetUniqueName(QStringLiteral("S260101120000"));
+        s.SetHTMLStatus(QStringLiteral("HTML file generated"));
+        s.SetProcessResponses(0);
+        s.SetServerURL(serverUrl);
+        s.SetPassword(QStringLiteral("secret"));
+        s.AddQuestion(QStringLiteral("Colour?"), qsSingleSelect, QStringLiteral("Red,Blue"), 0, false, 40,
+            false, 40, 0, 0, 0);
+        s.AddQuestion(QStringLiteral("Why?"), qsFreeFormText, {}, -1, false, 40, false, 40, 0, 0, 0);
+        QDir().mkpath(Home(QStringLiteral("surveys")));
+        s.SaveAs(Home(QStringLiteral("surveys/poll.orv")));
+        THttpClient client;
+        if (!serverUrl.isEmpty())
+            RegisterSurvey(s, client, {}, QDateTime::currentDateTime());
+        return s.FileName();
+    }
+
+    void Post(const QString& serverUrl, const QByteArray& body) const
+    {
+        THttpClient client;
+        client.SetEncodePostedData(false);
+        client.Post(serverUrl, "SurveyFile=S260101120000&AccountID=NA&" + body);
+        QString failure;
+        QVERIFY2(WaitForExchange(client, failure), qPrintable(failure));
+    }
+
+    static void WaitForNextSecond()
+    {
+        const auto second = QDateTime::currentSecsSinceEpoch();
+        while (QDateTime::currentSecsSinceEpoch() == second)
+            QTest::qWait(20);
+    }
+
+    // Presses "&Update Now" and returns the status lines once the dialog offers "Close". With
+    // `stopWhenConnected` the test presses "&Stop" as soon as the connection is made and
+    // `outcome` receives the dialog's outcome right after. Everything is driven from a timer, so
+    // the dialog's own wait loop runs undisturbed.
+    static QStringList RunUpdateNow(TORVMainForm& w, bool stopWhenConnected = false, int* outcome = nullptr)
+    {
+        QStringList lines;
+        QTimer driver;
+        QObject::connect(&driver, &QTimer::timeout, [&] {
+            auto* dialog = qobject_cast<TORVUpdateResponses*>(QApplication::activeModalWidget());
+            if (!dialog)
+                return;
+            const bool closeOffered = dialog->btnStop->text() == QStringLiteral("Close");
+            if (stopWhenConnected && !closeOffered
+                && dialog->StatusLines().contains(QStringLiteral("Connected."))) {
+                QTest::mouseClick(dialog->btnStop, Qt::LeftButton);
+                if (outcome)
+                    *outcome = dialog->Outcome();
+                stopWhenConnected = false;
+            } else if (closeOffered && dialog->btnStop->isEnabled()) {
+                lines = dialog->StatusLines();
+                driver.stop();
+                QTest::mouseClick(dialog->btnStop, Qt::LeftButton);
+            }
+        });
+        driver.start(20);
+        QTimer watchdog;
+        watchdog.setSingleShot(true);
+        QObject::connect(&watchdog, &QTimer::timeout, [] {
+            if (auto* modal = QApplication::activeModalWidget())
+                modal->close();
+        });
+        watchdog.start(30000);
+        w.btnUpdateNow->trigger();
+        return lines;
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        home_ = std::make_unique<QTemporaryDir>();
+        qputenv("HOME", home_->path().toUtf8());
+        qputenv("XDG_CONFIG_HOME", Home(QStringLiteral("config")).toUtf8());
+        qputenv("XDG_DATA_HOME", Home(QStringLiteral("data")).toUtf8());
+        SetAppSettings(nullptr);
+        SetAppSettings(std::make_unique<TIniSettings>(DefaultSettingsFileName()));
+        AppSettings().WriteBool(settings::Preferences, settings::TipAtStartup, false);
+        seams_ = std::make_unique<TScriptedSeams>();
+        server_ = std::make_unique<LocalServer>(Home(QStringLiteral("responses.sqlite")));
+        QVERIFY(!server_->Url().isEmpty());
+    }
+
+    void cleanup()
+    {
+        server_.reset();
+        seams_.reset();
+        SetAppSettings(nullptr);
+        home_.reset();
+    }
+
+    void downloadsMergesAndThenFetchesOnlyNewResponses()
+    {
+        const QString url = server_->Url();
+        TORVMainForm w(MakeSurvey(url));
+        AttachResponseCommands(w);
+        QVERIFY(w.btnUpdateNow->isEnabled());
+        Post(url, "orv1=1&orv2=Caf%C3%A9%0D%0Asecond+line");
+        Post(url, "orv1=0&orv2=ok");
+        WaitForNextSecond();
+
+        QStringList lines = RunUpdateNow(w);
+        QCOMPARE(lines,
+            (QStringList{QStringLiteral("Connecting to ") + url, QStringLiteral("Connected."),
+                QStringLiteral("Result transmission completed."), QStringLiteral("Verifying server results."),
+                QStringLiteral("Results incorporated."), QStringLiteral("New responses: 2"),
+                QStringLiteral("Responses eliminated: 0"), QStringLiteral("Total responses: 2")}));
+        QCOMPARE(w.Survey().SRResponseCount(), 2);
+        QCOMPARE(w.Survey().SRLastUpdate().size(), 14);
+        QCOMPARE(w.TempFiles().size(), 2);
+        QCOMPARE(w.lblResponsesReceived->text(), QStringLiteral("Responses Received: 2"));
+
+        Post(url, "orv1=1&orv2=third");
+        WaitForNextSecond();
+        lines = RunUpdateNow(w);
+        QVERIFY2(lines.contains(QStringLiteral("New responses: 1")), qPrintable(lines.join('\n')));
+        QVERIFY(lines.contains(QStringLiteral("Total responses: 3")));
+        lines = RunUpdateNow(w);
+        QVERIFY2(lines.contains(QStringLiteral("New responses: 0")), qPrintable(lines.join('\n')));
+    }
+
+    void serverErrorsAndMissingServersStoreNothing()
+    {
+        const QString url = server_->Url();
+        TORVMainForm w(MakeSurvey(url));
+        AttachResponseCommands(w);
+        w.Survey().SetPassword(QStringLiteral("wrong"));
+        QStringList lines = RunUpdateNow(w);
+        QCOMPARE(lines.last(),
+            QStringLiteral("Result verification failed.  Error: The survey ID is not correct."));
+
+        QTcpServer closed;
+        closed.listen(QHostAddress::LocalHost);
+        const QString nowhere = QStringLiteral("http://127.0.0.1:%1/orv.dll").arg(closed.serverPort());
+        closed.close();
+        w.Survey().SetServerURL(nowhere);
+        lines = RunUpdateNow(w);
+        QCOMPARE(lines.last(), QStringLiteral("Connection to server failed - update canceled."));
+        QCOMPARE(w.Survey().SRResponseCount(), 0);
+        QCOMPARE(w.Survey().GetSRLastUpdate(), QStringLiteral("Never"));
+    }
+
+    void stopEndsASilentTransfer()
+    {
+        TORVMainForm w(MakeSurvey({}));
+        AttachResponseCommands(w);
+        QTcpServer silent;
+        silent.listen(QHostAddress::LocalHost);
+        w.Survey().SetServerURL(QStringLiteral("http://127.0.0.1:%1/orv.dll").arg(silent.serverPort()));
+        int outcome = -1;
+        const QStringList lines = RunUpdateNow(w, true, &outcome);
+        QCOMPARE(outcome, int(TORVUpdateResponses::FailedOrStopped));
+        QVERIFY(!lines.contains(QStringLiteral("Result transmission completed.")));
+        QCOMPARE(w.Survey().SRResponseCount(), 0);
+    }
+
+    void clearAsksThenOpensTheBrowser()
+    {
+        TORVMainForm w(MakeSurvey(server_->Url()));
+        AttachResponseCommands(w);
+        w.Survey().SetSRResponseCount(1); // the command is offered once responses came in
+        w.CheckForButtons();
+        w.miClearResultsFromServer->trigger(); // unscripted: No
+        QCOMPARE(seams_->messages->Texts(), QStringList{QString::fromLatin1(kClearQuestion)});
+        QVERIFY(seams_->shell->opened.isEmpty());
+        seams_->messages->Script(TAnswer::Yes);
+        w.miClearResultsFromServer->trigger();
+        QCOMPARE(seams_->shell->opened,
+            QStringList{server_->Url()
+                + QStringLiteral("/clearSurvey?SurveyFile=S260101120000&AccountID=&ID=secret")});
+    }
+};
+
+QTEST_MAIN(UpdateResponsesTest)
+#include "updateresponses_test.moc"
