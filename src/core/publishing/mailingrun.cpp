@@ -5,6 +5,7 @@
 #include "core/publishing/mailheaders.h"
 #include "core/publishing/mailmessage.h"
 #include "core/publishing/sampling.h"
+#include "core/responses/responsefields.h"
 #include "core/survey/survey.h"
 #include "xbase/table.h"
 
@@ -286,4 +287,10 @@ QSet<QString> AnsweredAddresses(const QString& responseTablePath, QString* error
     if (!st.ok() && error)
         *error = st.Message();
     return answered;
+}
+
+QSet<QString> AnsweredAddressesOf(const TSurvey& survey, QString* error)
+{
+    const QString named = survey.SRResponseFile();
+    return AnsweredAddresses(QFileInfo(named).isFile() ? named : ResponseTablePath(survey), error);
 }

@@ -110,3 +110,5 @@ QString StoppedText(int sent);
 // The lower-cased, trimmed e-mail addresses of the responses in a response table (those who have
 // answered). An empty path or a missing file gives none; a table that cannot be read sets *error.
 QSet<QString> AnsweredAddresses(const QString& responseTablePath, QString* error = nullptr);
+// The same for the survey's own response table (SRResponseFile, else where its table goes).
+QSet<QString> AnsweredAddressesOf(const TSurvey& survey, QString* error = nullptr);
