@@ -1,0 +1,32 @@
+#include "gui/publishing/publishcommands.h"
+
+#include "core/survey/survey.h"
+#include "gui/mainwindow/mainform.h"
+#include "gui/publishing/elist.h"
+#include "gui/publishing/publishsurvey.h"
+
+void PublishSurveyCommand(TORVMainForm& form)
+{
+    if (!form.ConfirmSaveBeforePublish())
+        return;
+    TPublishContext context;
+    context.DataDirectory = form.DataDirectory();
+    context.LastDirSavedTo = form.LastDirSavedTo();
+    context.HtmlExtension = form.HtmlExtension();
+    {
+        TORVPublishSurvey dialog(form.Survey(), context, &form);
+        dialog.exec();
+    }
+    form.CheckForButtons();
+}
+
+void EmailListManagerCommand(TORVMainForm& form)
+{
+    OpenEmailListManager(&form, form.Survey().NotificationFile(), form.DataDirectory());
+}
+
+void AttachPublishingCommands(TORVMainForm& form)
+{
+    form.SetCommand(form.miPublishSurvey, [&form] { PublishSurveyCommand(form); });
+    form.SetCommand(form.miSurveyEmailLists, [&form] { EmailListManagerCommand(form); });
+}
