@@ -2,6 +2,8 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
+
 using namespace emaillist;
 
 namespace {
@@ -240,4 +242,64 @@ std::vector<int> TEmailList::RecordsInOrder()
     for (xbase::TStatus st = table_->First(); st.ok() && !table_->Eof(); st = table_->Skip())
         records.push_back(table_->RecNo());
     return records;
+}
+
+namespace {
+
+// Compares two field texts as the index compares the fields padded with blanks.
+int ComparePadded(const QString& a, const QString& b)
+{
+    const qsizetype n = std::min(a.size(), b.size());
+    for (qsizetype i = 0; i < n; ++i)
+        if (a.at(i) != b.at(i))
+            return a.at(i) < b.at(i) ? -1 : 1;
+    const QString& longer = a.size() > b.size() ? a : b;
+    for (qsizetype i = n; i < longer.size(); ++i)
+        if (longer.at(i) != u' ')
+            return (longer.at(i) < u' ') == (&longer == &a) ? -1 : 1;
+    return 0;
+}
+
+} // namespace
+
+void SortRows(std::vector<TEmailRow>& rows, TEmailOrder order)
+{
+    auto keyCompare = [order](const TEmailPerson& a, const TEmailPerson& b) {
+        switch (order) {
+        case TEmailOrder::LastName:
+            if (int c = ComparePadded(a.LastName, b.LastName))
+                return c;
+            return ComparePadded(a.FirstName, b.FirstName);
+        case TEmailOrder::FirstName:
+            if (int c = ComparePadded(a.FirstName, b.FirstName))
+                return c;
+            return ComparePadded(a.LastName, b.LastName);
+        case TEmailOrder::Email:
+            break;
+        }
+        return ComparePadded(a.Email, b.Email);
+    };
+    std::sort(rows.begin(), rows.end(), [&](const TEmailRow& a, const TEmailRow& b) {
+        const int c = keyCompare(a.Person, b.Person);
+        return c != 0 ? c < 0 : a.Record < b.Record;
+    });
+}
+
+std::vector<TEmailRow> TEmailList::RowsInOrder()
+{
+    std::vector<TEmailRow> rows;
+    if (!IsOpen())
+        return rows;
+    const int order = table_->Order();
+    (void)table_->SetOrder(0);
+    const int first = table_->FieldIndex(QString::fromLatin1(FirstName));
+    const int last = table_->FieldIndex(QString::fromLatin1(LastName));
+    const int email = table_->FieldIndex(QString::fromLatin1(Email));
+    rows.reserve(size_t(table_->RecordCount()));
+    for (xbase::TStatus st = table_->First(); st.ok() && !table_->Eof(); st = table_->Skip())
+        rows.push_back(
+            {table_->RecNo(), {table_->FieldText(first), table_->FieldText(last), table_->FieldText(email)}});
+    (void)table_->SetOrder(order);
+    SortRows(rows, order_);
+    return rows;
 }

@@ -27,6 +27,12 @@ struct TEmailPerson {
     QString Email;
 };
 
+// A live record and its person.
+struct TEmailRow {
+    int Record = 0;
+    TEmailPerson Person;
+};
+
 // The three orders of a list, in column order.
 enum class TEmailOrder { FirstName, LastName, Email };
 
@@ -70,8 +76,12 @@ public:
     bool Remove(int recordNumber);
     // The person of a record.
     TEmailPerson Read(int recordNumber);
-    // The live records in the current order.
+    // The live records in the current order, stepping through the index.
     std::vector<int> RecordsInOrder();
+    // Every live record with its person, read in one pass in record order and then put in the
+    // current order. Much faster than stepping through the index for a whole list, since the
+    // records are read in file order.
+    std::vector<TEmailRow> RowsInOrder();
 
     xbase::TTable& Table() { return *table_; }
     QString LastError() const;
@@ -83,6 +93,10 @@ private:
     std::unique_ptr<xbase::TTable> table_;
     TEmailOrder order_ = TEmailOrder::LastName;
 };
+
+// Sorts rows as the order's index tag keeps them: by the key fields padded with blanks to
+// their widths (LNAME+FNAME, FNAME+LNAME or EMAIL), then by record number.
+void SortRows(std::vector<TEmailRow>& rows, TEmailOrder order);
 
 // The name with ".eml" appended unless it already ends in it (any case).
 QString EnsureEmlExtension(const QString& fileName);

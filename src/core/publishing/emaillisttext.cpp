@@ -135,8 +135,8 @@ QString ExportListText(TEmailList& list, const QString& path, TListTextFormat fo
     if (!list.IsOpen())
         return QStringLiteral("No list is open");
     std::vector<TEmailPerson> people;
-    for (int recno : list.RecordsInOrder())
-        people.push_back(list.Read(recno));
+    for (TEmailRow& row : list.RowsInOrder())
+        people.push_back(std::move(row.Person));
     QString error;
     if (!WriteFileAtomically(path, FormatExport(people, format), &error))
         return error;

@@ -273,7 +273,8 @@ void TORVEList::SortByColumn(int column)
     const QString error = list_.SetOrder(TEmailListModel::ColumnOrder(column));
     if (!error.isEmpty())
         ShowError(kInternalError + error);
-    Reload();
+    model_->Resort();
+    RefreshLabels();
 }
 
 void TORVEList::FindText()
@@ -413,7 +414,7 @@ void TORVEList::PrintList()
 {
     std::vector<TEmailPerson> people;
     for (int row = 0; row < model_->rowCount(); ++row)
-        people.push_back(list_.Read(model_->RecordAt(row)));
+        people.push_back(model_->Person(row));
     PrintEmailListWithDialog(this, list_.Path(), list_.Order(), people, grid->font());
 }
 

@@ -3,27 +3,33 @@
 TEmailListModel::TEmailListModel(TEmailList& list, QObject* parent)
     : QAbstractTableModel(parent)
     , list_(list)
-    , cache_(4096)
 {
 }
 
 void TEmailListModel::Reload()
 {
     beginResetModel();
-    cache_.clear();
-    records_ = list_.RecordsInOrder();
+    rows_ = list_.RowsInOrder();
+    endResetModel();
+}
+
+void TEmailListModel::Resort()
+{
+    beginResetModel();
+    SortRows(rows_, list_.Order());
     endResetModel();
 }
 
 int TEmailListModel::RecordAt(int row) const
 {
-    return row >= 0 && row < int(records_.size()) ? records_[size_t(row)] : 0;
+    return row >= 0 && row < int(rows_.size()) ? rows_[size_t(row)].Record : 0;
 }
 
 int TEmailListModel::RowOf(int recordNumber) const
 {
-    const auto it = std::find(records_.begin(), records_.end(), recordNumber);
-    return it == records_.end() ? -1 : int(it - records_.begin());
+    const auto it = std::find_if(
+        rows_.begin(), rows_.end(), [recordNumber](const TEmailRow& r) { return r.Record == recordNumber; });
+    return it == rows_.end() ? -1 : int(it - rows_.begin());
 }
 
 TEmailOrder TEmailListModel::ColumnOrder(int column)
@@ -38,7 +44,7 @@ int TEmailListModel::OrderColumn(TEmailOrder order)
 
 int TEmailListModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : int(records_.size());
+    return parent.isValid() ? 0 : int(rows_.size());
 }
 
 int TEmailListModel::columnCount(const QModelIndex& parent) const
@@ -48,16 +54,12 @@ int TEmailListModel::columnCount(const QModelIndex& parent) const
 
 const TEmailPerson& TEmailListModel::Person(int row) const
 {
-    if (TEmailPerson* cached = cache_.object(row))
-        return *cached;
-    auto* person = new TEmailPerson(list_.Read(RecordAt(row)));
-    cache_.insert(row, person);
-    return *person;
+    return rows_[size_t(row)].Person;
 }
 
 QVariant TEmailListModel::data(const QModelIndex& index, int role) const
 {
-    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= int(records_.size()))
+    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= int(rows_.size()))
         return {};
     const TEmailPerson& p = Person(index.row());
     return index.column() == 0 ? p.FirstName : index.column() == 1 ? p.LastName : p.Email;

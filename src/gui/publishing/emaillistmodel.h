@@ -1,13 +1,12 @@
 #pragma once
 
-// The grid of the list manager: a table model over an open e-mail list. It holds only the record
-// numbers of the current order; the three fields of a row are read from the table when the view
-// asks for them (a small cache keeps scrolling smooth), so a list of 100,000 people opens quickly.
+// The grid of the list manager: a table model over an open e-mail list. The rows are read from the
+// table in one pass in file order and put in the list's current order in memory; the view makes
+// widgets only for the rows on screen, so a list of 100,000 people opens and sorts quickly.
 
 #include "core/publishing/emaillist.h"
 
 #include <QAbstractTableModel>
-#include <QCache>
 
 #include <vector>
 
@@ -16,8 +15,11 @@ class TEmailListModel : public QAbstractTableModel {
 public:
     explicit TEmailListModel(TEmailList& list, QObject* parent = nullptr);
 
-    // Reads the record numbers of the list's current order again (after any change).
+    // Reads the rows again in the list's current order (after any change).
     void Reload();
+    // Puts the rows read in the list's current order, after the order changed.
+    void Resort();
+    const TEmailPerson& Person(int row) const;
     int RecordAt(int row) const;
     int RowOf(int recordNumber) const; // -1 when the record is not shown
 
@@ -30,9 +32,6 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
 private:
-    const TEmailPerson& Person(int row) const;
-
     TEmailList& list_;
-    std::vector<int> records_;
-    mutable QCache<int, TEmailPerson> cache_;
+    std::vector<TEmailRow> rows_;
 };

@@ -191,9 +191,9 @@ QWidget* TORVPublishSurvey::CreateSendSection()
     gbSendEmail = new QGroupBox(QStringLiteral("Send Survey Emails"), this);
     lblNotificationFile = StatusLabel(gbSendEmail, {});
     lblSampling = StatusLabel(gbSendEmail, {});
-    cbNotAnswered = new QCheckBox(QStringLiteral("Only to addresses with no &response yet"), gbSendEmail);
     btnSendMail = new QPushButton(QStringLiteral("&Send Now"), gbSendEmail);
     btnStopSending = new QPushButton(QStringLiteral("St&op Sending"), gbSendEmail);
+    cbNotAnswered = new QCheckBox(QStringLiteral("Only to addresses with no &response yet"), gbSendEmail);
     pbSendMail = new QProgressBar(gbSendEmail);
     lblEmailStatus = StatusLabel(gbSendEmail, {});
     btnStopSending->hide();

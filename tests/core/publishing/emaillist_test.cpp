@@ -46,6 +46,24 @@ TEST_F(EmailListTest, TagsOrderTheLiveRecordsAndLeaveDeletedOnesOut)
         EXPECT_EQ(t.TagInfo(t.TagNumber(tag)).ForExpression.toUpper(), ".NOT. DELETED()") << tag;
 }
 
+// The grid sorts rows in memory; it must agree with the index tags, which the seeks use.
+TEST_F(EmailListTest, RowsSortedInMemoryFollowTheIndexOrder)
+{
+    ASSERT_EQ(
+        list.AddMany({{"Ann", "", "b@x"}, {"", "Lee", ""}, {"Ann!", "Le", "a b@x"}, {"Ann", "Le!", "a!@x"},
+            {QString::fromUtf8("Zoë"), QString::fromUtf8("Ölund"), QString::fromUtf8("é@x")},
+            {"ann", "lee", "ANN@x"}, {"Ann", "Lee", "ann@example.org"}}),
+        QString());
+    ASSERT_TRUE(list.Remove(2));
+    for (TEmailOrder order : {TEmailOrder::FirstName, TEmailOrder::LastName, TEmailOrder::Email}) {
+        ASSERT_EQ(list.SetOrder(order), QString());
+        std::vector<int> sorted;
+        for (const TEmailRow& row : list.RowsInOrder())
+            sorted.push_back(row.Record);
+        EXPECT_EQ(sorted, list.RecordsInOrder()) << OrderTagName(order).toStdString();
+    }
+}
+
 TEST_F(EmailListTest, FindSeeksTheLeadingPartInTheCurrentOrder)
 {
     ASSERT_EQ(list.SetOrder(TEmailOrder::LastName), QString());

@@ -38,13 +38,15 @@ private:
     void MakeList(const QString& path, int count)
     {
         static const char* first[] = {"Ann", "Bruno", "Chiara", "Dmitri", "Elif", "Farah", "Goran", "Hana"};
-        static const char* last[] = {"Lee", "Okafor", "Rossi", "Ivanova", "Yilmaz", "Haddad", "Novak", "Sato"};
+        static const char* last[]
+            = {"Lee", "Okafor", "Rossi", "Ivanova", "Yilmaz", "Haddad", "Novak", "Sato"};
         TEmailList list;
         QCOMPARE(list.Create(path), QString());
         std::vector<TEmailPerson> people;
         for (int i = 0; i < count; ++i) {
             const QString f = QString::fromLatin1(first[i % 8]), l = QString::fromLatin1(last[(i * 3) % 8]);
-            people.push_back({f, l, QStringLiteral("%1.%2%3@example.org").arg(f.toLower(), l.toLower()).arg(i)});
+            people.push_back(
+                {f, l, QStringLiteral("%1.%2%3@example.org").arg(f.toLower(), l.toLower()).arg(i)});
         }
         QCOMPARE(list.AddMany(people), QString());
     }
