@@ -10,12 +10,14 @@
 #include "xbase/table.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <set>
 #include <sqlite3.h>
 
 #include <benchmark/benchmark.h>
@@ -371,10 +373,235 @@ int ScanTable(const QString& path)
     return 0;
 }
 
+// ---- Scale: one process per measurement, so that peak memory is the whole process's --------------
+// bench/xbase_scale.sh runs these under /usr/bin/time -v:
+//   --make-responses DIR N      N responses into DIR/responses.dbf and DIR/responses.sqlite
+//   --open-seek DIR I           open the table and seek the e-mail of response I (engine, SQLite)
+//   --merge DIR N FIRST         merge N new responses (FIRST, FIRST+1, ...) with the duplicate checks
+//   --merge-empty DIR N         the same into a new, empty table
+// Each prints the engine's and SQLite's milliseconds for the timed part.
+
+double Millis(const QElapsedTimer& clock)
+{
+    return double(clock.nsecsElapsed()) / 1e6;
+}
+
+QString SqliteColumns()
+{
+    QString columns;
+    for (const TFieldSpec& f : ResponseFields())
+        columns += (columns.isEmpty() ? "" : ",") + f.Name + (f.Type == 'N' ? " INTEGER" : " TEXT");
+    return columns;
+}
+
+sqlite3* OpenSqlite(const QString& path, bool create)
+{
+    sqlite3* db = nullptr;
+    sqlite3_open(path.toUtf8().constData(), &db);
+    if (create)
+        sqlite3_exec(db,
+            ("CREATE TABLE t(" + SqliteColumns()
+                + "); CREATE INDEX ip ON t(REMOTEIP); CREATE INDEX em ON t(EMAIL)")
+                .toUtf8()
+                .constData(),
+            nullptr, nullptr, nullptr);
+    return db;
+}
+
+void SqliteInsert(sqlite3_stmt* insert, quint32 i)
+{
+    const auto fields = ResponseFields();
+    const QByteArray texts[]
+        = {QStringLiteral("10.%1.%2.%3").arg(i >> 16 & 255).arg(i >> 8 & 255).arg(i & 255).toUtf8(),
+            Email(i).toUtf8(), QStringLiteral("Mozilla/5.0 (X11; Linux x86_64) Test/%1").arg(i % 13).toUtf8(),
+            QStringLiteral("20261207%1").arg(i % 1000000, 6, 10, QLatin1Char('0')).toUtf8()};
+    for (int c = 0; c < 4; ++c)
+        sqlite3_bind_text(insert, c + 1, texts[c].constData(), int(texts[c].size()), SQLITE_TRANSIENT);
+    for (size_t k = 4; k < fields.size(); ++k) {
+        const TFieldSpec& f = fields[k];
+        QByteArray v;
+        if (f.Type == 'N') {
+            sqlite3_bind_int(insert, int(k + 1), int((i * 31 + k) % 100));
+            continue;
+        }
+        if (f.Width == 1)
+            v = (i + k) % 2 ? "Y" : "N";
+        else if (f.Width == 3)
+            v = QByteArray::number(qulonglong((i + k) % 7));
+        else if ((i + k) % 4 == 0)
+            v = QStringLiteral("free text answer %1").arg(i).toUtf8();
+        sqlite3_bind_text(insert, int(k + 1), v.constData(), int(v.size()), SQLITE_TRANSIENT);
+    }
+    sqlite3_step(insert);
+    sqlite3_reset(insert);
+}
+
+int MakeResponses(const QString& dir, quint32 records)
+{
+    QElapsedTimer clock;
+    clock.start();
+    {
+        const auto fields = ResponseFields();
+        TTable t;
+        Check(t.CreateTable(dir + "/responses.dbf", fields));
+        Check(t.CreateIndexTag("REMOTEIP", "REMOTEIP"));
+        Check(t.CreateIndexTag("EMAIL", "LEFT(EMAIL,240)"));
+        for (quint32 i = 0; i < records; ++i) {
+            FillResponse(t, fields, i);
+            if (i % 250000 == 249999)
+                Check(t.Commit());
+        }
+        Check(t.Commit());
+    }
+    const double engine = Millis(clock);
+    clock.restart();
+    sqlite3* db = OpenSqlite(dir + "/responses.sqlite", true);
+    sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
+    sqlite3_stmt* insert = nullptr;
+    QString marks;
+    for (size_t k = 0; k < ResponseFields().size(); ++k)
+        marks += marks.isEmpty() ? "?" : ",?";
+    sqlite3_prepare_v2(
+        db, ("INSERT INTO t VALUES(" + marks + ")").toUtf8().constData(), -1, &insert, nullptr);
+    for (quint32 i = 0; i < records; ++i)
+        SqliteInsert(insert, i);
+    sqlite3_finalize(insert);
+    sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+    std::printf("made %u responses: engine %.0f ms, sqlite %.0f ms\n", records, engine, Millis(clock));
+    return 0;
+}
+
+int OpenSeek(const QString& dir, quint32 index, bool sqlite)
+{
+    QElapsedTimer clock;
+    clock.start();
+    const QByteArray mail = Email(index).toUtf8();
+    bool found = false;
+    if (sqlite) {
+        sqlite3* db = OpenSqlite(dir + "/responses.sqlite", false);
+        sqlite3_stmt* query = nullptr;
+        sqlite3_prepare_v2(db, "SELECT rowid FROM t WHERE EMAIL=? LIMIT 1", -1, &query, nullptr);
+        sqlite3_bind_text(query, 1, mail.constData(), int(mail.size()), SQLITE_STATIC);
+        found = sqlite3_step(query) == SQLITE_ROW;
+        sqlite3_finalize(query);
+        sqlite3_close(db);
+    } else {
+        TTable t;
+        Check(t.OpenReadOnly(dir + "/responses.dbf"));
+        Check(t.SetOrder(t.TagNumber("EMAIL")));
+        found = t.Seek(QString::fromUtf8(mail), TSeekMode::Exact)
+            && t.FieldText("EMAIL") == QString::fromUtf8(mail);
+    }
+    std::printf("%s open and seek: %.2f ms (%s)\n", sqlite ? "sqlite" : "engine", Millis(clock),
+        found ? "found" : "NOT FOUND");
+    return found ? 0 : 1;
+}
+
+// The merge of the response intake: each new response is looked up by address and by e-mail (the
+// table, then the batch so far), the admitted ones appended, and each batch committed at once.
+int Merge(const QString& dir, quint32 count, quint32 first, bool empty, bool sqlite)
+{
+    const auto fields = ResponseFields();
+    QElapsedTimer clock;
+    if (sqlite) {
+        sqlite3* db = OpenSqlite(dir + "/responses.sqlite", empty);
+        clock.start();
+        sqlite3_stmt *byIp = nullptr, *byMail = nullptr, *insert = nullptr;
+        sqlite3_prepare_v2(db, "SELECT 1 FROM t WHERE REMOTEIP=? LIMIT 1", -1, &byIp, nullptr);
+        sqlite3_prepare_v2(db, "SELECT 1 FROM t WHERE EMAIL=? LIMIT 1", -1, &byMail, nullptr);
+        QString marks;
+        for (size_t k = 0; k < fields.size(); ++k)
+            marks += marks.isEmpty() ? "?" : ",?";
+        sqlite3_prepare_v2(
+            db, ("INSERT INTO t VALUES(" + marks + ")").toUtf8().constData(), -1, &insert, nullptr);
+        sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
+        int added = 0;
+        for (quint32 i = first; i < first + count; ++i) {
+            const QByteArray ip
+                = QStringLiteral("10.%1.%2.%3").arg(i >> 16 & 255).arg(i >> 8 & 255).arg(i & 255).toUtf8();
+            const QByteArray mail = Email(i).toUtf8();
+            sqlite3_bind_text(byIp, 1, ip.constData(), int(ip.size()), SQLITE_STATIC);
+            sqlite3_bind_text(byMail, 1, mail.constData(), int(mail.size()), SQLITE_STATIC);
+            const bool seen = sqlite3_step(byIp) == SQLITE_ROW || sqlite3_step(byMail) == SQLITE_ROW;
+            sqlite3_reset(byIp);
+            sqlite3_reset(byMail);
+            if (!seen) {
+                SqliteInsert(insert, i);
+                ++added;
+            }
+        }
+        sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+        sqlite3_finalize(byIp);
+        sqlite3_finalize(byMail);
+        sqlite3_finalize(insert);
+        sqlite3_close(db);
+        std::printf("sqlite merge of %u: %.1f ms (%d added)\n", count, Millis(clock), added);
+        return 0;
+    }
+    const QString path = dir + "/responses.dbf";
+    TTable t;
+    if (empty) {
+        Check(t.CreateTable(path, fields));
+        Check(t.CreateIndexTag("REMOTEIP", "REMOTEIP"));
+        Check(t.CreateIndexTag("EMAIL", "LEFT(EMAIL,240)"));
+        Check(t.Close());
+    }
+    clock.start();
+    Check(t.Open(path));
+    const int ipTag = t.TagNumber("REMOTEIP"), mailTag = t.TagNumber("EMAIL");
+    const quint32 batch = std::max(64, (32 << 20) / t.Layout().RecordLength);
+    std::set<QString> batchIps, batchMails;
+    int added = 0;
+    for (quint32 start = first; start < first + count; start += batch) {
+        std::vector<quint32> admitted;
+        for (quint32 i = start; i < std::min(first + count, start + batch); ++i) {
+            const QString ip
+                = QStringLiteral("10.%1.%2.%3").arg(i >> 16 & 255).arg(i >> 8 & 255).arg(i & 255);
+            const QString mail = Email(i);
+            if (batchIps.count(ip) || batchMails.count(mail))
+                continue;
+            Check(t.SetOrder(ipTag));
+            if (t.Seek(ip, TSeekMode::Exact))
+                continue;
+            Check(t.SetOrder(mailTag));
+            if (t.Seek(mail, TSeekMode::Exact) && t.FieldText("EMAIL") == mail)
+                continue;
+            batchIps.insert(ip);
+            batchMails.insert(mail);
+            admitted.push_back(i);
+        }
+        for (quint32 i : admitted)
+            FillResponse(t, fields, i);
+        Check(t.Commit());
+        added += int(admitted.size());
+        batchIps.clear();
+        batchMails.clear();
+    }
+    Check(t.Close());
+    std::printf("engine merge of %u: %.1f ms (%d added)\n", count, Millis(clock), added);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
+    const QStringList args = [&] {
+        QStringList list;
+        for (int i = 1; i < argc; ++i)
+            list << QString::fromLocal8Bit(argv[i]);
+        return list;
+    }();
+    const bool sqlite = args.contains(QStringLiteral("--sqlite"));
+    if (args.size() >= 3 && args[0] == QLatin1String("--make-responses"))
+        return MakeResponses(args[1], args[2].toUInt());
+    if (args.size() >= 3 && args[0] == QLatin1String("--open-seek"))
+        return OpenSeek(args[1], args[2].toUInt(), sqlite);
+    if (args.size() >= 4 && args[0] == QLatin1String("--merge"))
+        return Merge(args[1], args[2].toUInt(), args[3].toUInt(), false, sqlite);
+    if (args.size() >= 3 && args[0] == QLatin1String("--merge-empty"))
+        return Merge(args[1], args[2].toUInt(), 0, true, sqlite);
     if (argc == 4 && std::strcmp(argv[1], "--make-table") == 0)
         return MakeBigTable(QString::fromLocal8Bit(argv[2]), QByteArray(argv[3]).toLongLong());
     if (argc == 3 && std::strcmp(argv[1], "--scan") == 0)

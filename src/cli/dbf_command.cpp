@@ -1,13 +1,18 @@
 // orvalle-cli dbf info FILE
 // orvalle-cli dbf dump FILE [--filter EXPR] [--order TAG] [--deleted]
 // orvalle-cli dbf seek FILE TAG KEY
+// orvalle-cli dbf check FILE
+// orvalle-cli dbf reindex FILE
 // Looks into FoxPro tables (ours or anyone's) without changing them: the header as JSON, the
-// records as JSON Lines, or the first record a tag finds for a key.
+// records as JSON Lines, the first record a tag finds for a key, or a full check of the table
+// and its index. Reindex is the one verb that writes: it builds every tag anew.
 
 #include "xbase/table.h"
+#include "xbase/tablecheck.h"
 
 #include <QDate>
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -26,7 +31,9 @@ int Usage(QTextStream& err)
 {
     err << "usage: orvalle-cli dbf info FILE\n"
            "       orvalle-cli dbf dump FILE [--filter EXPR] [--order TAG] [--deleted]\n"
-           "       orvalle-cli dbf seek FILE TAG KEY\n";
+           "       orvalle-cli dbf seek FILE TAG KEY\n"
+           "       orvalle-cli dbf check FILE\n"
+           "       orvalle-cli dbf reindex FILE\n";
     return 2;
 }
 
@@ -165,6 +172,45 @@ int Seek(TTable& table, const QString& tag, const QString& key, QTextStream& out
     return 0;
 }
 
+int Check(const QString& path, QTextStream& out, QTextStream& err)
+{
+    xbase::TTableCheck check;
+    const TStatus st = xbase::CheckTable(path, &check);
+    if (!st.ok())
+        return Fail(err, st);
+    for (const QString& line : check.Lines)
+        out << line << "\n";
+    if (check.Problems == 0) {
+        out << "No problems found.\n";
+        return 0;
+    }
+    out << check.Problems << (check.Problems == 1 ? " problem" : " problems")
+        << " found. \"orvalle-cli dbf reindex " << path << "\" rebuilds the index.\n";
+    return 1;
+}
+
+int Reindex(const QString& path, QTextStream& out, QTextStream& err)
+{
+    QElapsedTimer clock;
+    clock.start();
+    TTable table;
+    TStatus st = table.Open(path);
+    if (st.ok())
+        st = table.Reindex();
+    if (st.ok())
+        st = table.Close();
+    if (!st.ok())
+        return Fail(err, st);
+    TTable reopened;
+    st = reopened.OpenReadOnly(path);
+    if (!st.ok())
+        return Fail(err, st);
+    out << "Rebuilt " << reopened.TagCount() << (reopened.TagCount() == 1 ? " tag" : " tags") << " of "
+        << path << " (" << reopened.RecordCount() << " records) in "
+        << QString::number(double(clock.elapsed()) / 1000, 'f', 2) << " s.\n";
+    return 0;
+}
+
 } // namespace
 
 int RunDbfCommand(const QStringList& args)
@@ -174,6 +220,10 @@ int RunDbfCommand(const QStringList& args)
     if (args.size() < 2)
         return Usage(err);
     const QString& verb = args[0];
+    if (verb == QLatin1String("check") && args.size() == 2)
+        return Check(args[1], out, err);
+    if (verb == QLatin1String("reindex") && args.size() == 2)
+        return Reindex(args[1], out, err);
     TTable table;
     const TStatus st = table.OpenReadOnly(args[1]);
     if (!st.ok())

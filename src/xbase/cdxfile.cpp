@@ -429,6 +429,25 @@ void WriteIndexHeader(char* p, quint32 root, int keyLength, quint8 options, bool
 
 } // namespace
 
+TStatus ParseCdxTagHeader(const char* p, TCdxTagHeader* tag)
+{
+    tag->RootOffset = Le32(p);
+    tag->KeyLength = Le16(p + 12);
+    tag->Options = quint8(p[14]);
+    tag->Descending = Le16(p + 502) != 0;
+    if (tag->KeyLength < 1 || tag->KeyLength > kCdxMaxKeyLength)
+        return TStatus::Error(
+            Damaged(QStringLiteral("tag %1 has key length %2").arg(tag->Name).arg(tag->KeyLength)));
+    tag->Collated = false;
+    for (int i = 494; i < 502; ++i)
+        tag->Collated = tag->Collated || p[i] != 0;
+    tag->KeyExpression = PoolText(p, Le16(p + 508), Le16(p + 510));
+    tag->ForExpression = PoolText(p, Le16(p + 504), Le16(p + 506));
+    if (tag->KeyExpression.isEmpty())
+        return TStatus::Error(Damaged(QStringLiteral("tag %1 has no key expression").arg(tag->Name)));
+    return TStatus::Ok();
+}
+
 TStatus ReadCdxTags(const QByteArray& file, std::vector<TCdxTagHeader>* tags)
 {
     tags->clear();
@@ -453,20 +472,9 @@ TStatus ReadCdxTags(const QByteArray& file, std::vector<TCdxTagHeader>* tags)
         if (tag.HeaderOffset % kPage != 0 || tag.HeaderOffset < kPage
             || qint64(tag.HeaderOffset) + 2 * kPage > file.size())
             return TStatus::Error(Damaged(QStringLiteral("header of tag %1 outside the file").arg(tag.Name)));
-        const char* p = h + tag.HeaderOffset;
-        tag.RootOffset = Le32(p);
-        tag.KeyLength = Le16(p + 12);
-        tag.Options = quint8(p[14]);
-        tag.Descending = Le16(p + 502) != 0;
-        if (tag.KeyLength < 1 || tag.KeyLength > kCdxMaxKeyLength)
-            return TStatus::Error(
-                Damaged(QStringLiteral("tag %1 has key length %2").arg(tag.Name).arg(tag.KeyLength)));
-        for (int i = 494; i < 502; ++i)
-            tag.Collated = tag.Collated || p[i] != 0;
-        tag.KeyExpression = PoolText(p, Le16(p + 508), Le16(p + 510));
-        tag.ForExpression = PoolText(p, Le16(p + 504), Le16(p + 506));
-        if (tag.KeyExpression.isEmpty())
-            return TStatus::Error(Damaged(QStringLiteral("tag %1 has no key expression").arg(tag.Name)));
+        st = ParseCdxTagHeader(h + tag.HeaderOffset, &tag);
+        if (!st.ok())
+            return st;
         for (const TCdxTagHeader& other : *tags)
             if (other.Name == tag.Name)
                 return TStatus::Error(Damaged(QStringLiteral("tag %1 appears twice").arg(tag.Name)));

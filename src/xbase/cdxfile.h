@@ -1,8 +1,8 @@
 #pragma once
 
 // The compound index file (.cdx): a tag directory and one compact B+tree per tag, in 512-byte
-// pages. This file reads and checks a whole CDX and builds a whole new one; the table keeps the
-// keys of every tag in memory between the two.
+// pages. This file reads and checks a whole CDX and builds a whole new one; the table reads and
+// changes it page by page (cdxstore.h, cdxtree.h).
 
 #include "xbase/status.h"
 
@@ -44,6 +44,9 @@ struct TCdxTagHeader {
 
 constexpr int kCdxMaxKeyLength = 240;
 
+// Reads the fields of a tag header (1024 bytes at `header`) into `tag`; its name and header
+// offset are the caller's.
+TStatus ParseCdxTagHeader(const char* header, TCdxTagHeader* tag);
 // Reads the tag directory and every tag header.
 TStatus ReadCdxTags(const QByteArray& file, std::vector<TCdxTagHeader>* tags);
 // Reads every entry of a tag in stored (ascending) order. `fill` is the byte trailing

@@ -213,6 +213,16 @@ public:
         return QDir(directory).entryList(QDir::Files | QDir::Hidden | QDir::System);
     }
 
+    TStatus SyncFolder(const QString& folder) override
+    {
+        const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd < 0)
+            return TStatus::Error(ErrnoText(QStringLiteral("Cannot open"), folder));
+        const bool ok = ::fsync(fd) == 0;
+        ::close(fd);
+        return ok ? TStatus::Ok() : TStatus::Error(ErrnoText(QStringLiteral("Cannot flush"), folder));
+    }
+
     quint64 Stamp(const QString& path) override
     {
         struct stat st;

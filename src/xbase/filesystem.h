@@ -49,6 +49,8 @@ public:
     // Identity and version of a file by name (0 when missing): changes when the file is
     // replaced or written.
     virtual quint64 Stamp(const QString& path) = 0;
+    // Makes the folder's entries (files created, renamed or removed in it) durable.
+    virtual TStatus SyncFolder(const QString& /*folder*/) { return TStatus::Ok(); }
 
     static std::shared_ptr<TFileSystem> Real();
 

@@ -1,6 +1,7 @@
 #include "xbase/table.h"
 
 #include "xbase/codepage.h"
+#include "xbase/journal.h"
 #include "xbase/tableimpl.h"
 
 #include <QFileInfo>
@@ -186,15 +187,19 @@ TStatus TTable::TImpl::OpenFiles(const QString& tablePath, bool readOnlyMode)
     path = tablePath;
     version = SharedVersion(fs.get(), path);
     seenVersion = version->load();
-    dbf = fs->Open(path, !readOnly, &error);
-    if (!dbf)
+    auto file = fs->Open(path, !readOnly, &error);
+    if (!file)
         return TStatus::Error(error);
-    // Read under a shared lock, so that a writer's commit is never seen half-way.
+    dbf = std::make_unique<TJournalledFile>(std::move(file), QFileInfo(path).fileName());
+    // A commit a crashed writer left half-done is put back before anything is read.
     TStatus st = LockTable(false);
+    if (st.ok() && fs->Exists(JournalPath(path)))
+        st = Recover();
     if (!st.ok()) {
         CloseFiles();
         return st;
     }
+    // Read under a shared lock, so that a writer's commit is never seen half-way.
     st = ReadDbfHeader(*dbf, &header);
     cpgPath = fs->Companion(path, QStringLiteral(".cpg"));
     if (st.ok() && fs->Exists(cpgPath)) {
@@ -212,28 +217,47 @@ TStatus TTable::TImpl::OpenFiles(const QString& tablePath, bool readOnlyMode)
         else if (!fs->Exists(memoPath))
             st = TStatus::Error(QStringLiteral("The memo file %1 is missing").arg(memoPath));
         else {
-            auto file = fs->Open(memoPath, !readOnly, &error);
-            st = file ? memo.Open(std::move(file)) : TStatus::Error(error);
+            auto opened = fs->Open(memoPath, !readOnly, &error);
+            if (opened) {
+                auto journalled
+                    = std::make_unique<TJournalledFile>(std::move(opened), QFileInfo(memoPath).fileName());
+                memoFile = journalled.get();
+                st = memo.Open(std::move(journalled));
+            } else {
+                st = TStatus::Error(error);
+            }
         }
     }
+    if (st.ok())
+        blank = BlankRecord(header.Layout, header.IsVfp());
     cdxPath = fs->Companion(path, QStringLiteral(".cdx"));
     if (st.ok() && header.HasStructuralIndex()) {
         if (!fs->Exists(cdxPath))
             st = TStatus::Error(QStringLiteral("The structural index %1 is missing").arg(cdxPath));
         else
-            st = LoadIndex(false);
+            st = OpenIndex();
     }
     UnlockTable();
-    if (st.ok() && indexDirty && !readOnly) {
-        // The index was out of date: store the rebuilt one (LoadIndex looks again first).
-        st = LoadIndex(true);
+    if (st.ok() && indexStale && !readOnly) {
+        // The index was out of date: store the rebuilt one, after a second look under the
+        // exclusive lock.
+        st = LockTable(true);
+        if (st.ok()) {
+            st = Sync(true);
+            if (st.ok() && indexStale) {
+                st = BeginWrite();
+                if (st.ok())
+                    st = RebuildIndexFile();
+                st = st.ok() ? FinishWrite() : (AbortWrite(), st);
+            }
+            UnlockTable();
+        }
     }
     if (!st.ok()) {
         CloseFiles();
         return TStatus::Error(QStringLiteral("Cannot open the table %1: %2").arg(tablePath, st.Message()));
     }
     dbfStamp = dbf->Stamp();
-    blank = BlankRecord(header.Layout, header.IsVfp());
     fieldNames.clear();
     for (size_t i = 0; i < header.Layout.Fields.size(); ++i)
         fieldNames.insert(header.Layout.Fields[i].Name.toUpper(), int(i));
@@ -243,9 +267,15 @@ TStatus TTable::TImpl::OpenFiles(const QString& tablePath, bool readOnlyMode)
 
 void TTable::TImpl::CloseFiles()
 {
+    store.reset();
+    cdx.reset();
+    rebuiltFile.reset();
+    rebuiltIndex.reset();
+    indexStale = false;
     dbf.reset(); // closing the file also drops its lock
     lockDepth = 0;
     memo = TMemoFile();
+    memoFile = nullptr;
     tags.clear();
     order = 0;
     filter.reset();
@@ -257,8 +287,10 @@ void TTable::TImpl::CloseFiles()
     chunkCount = 0;
     recno = 0;
     eof = bof = true;
-    indexDirty = false;
     cdxStamp = dbfStamp = 0;
+    cdxCounter = 0;
+    tagEntryKnown = false;
+    tagCursor = TCdxCursor();
     ++indexGeneration;
 }
 
@@ -319,8 +351,17 @@ const QString& TTable::LastError() const
 
 const char* TTable::TImpl::RecordPtr(quint32 n)
 {
-    if (n == 0 || n > header.RecordCount)
+    const char* record = nullptr;
+    if (!ReadRecord(n, &record).ok())
         return blank.constData();
+    return record;
+}
+
+TStatus TTable::TImpl::ReadRecord(quint32 n, const char** record)
+{
+    *record = blank.constData();
+    if (n == 0 || n > header.RecordCount)
+        return TStatus::Ok();
     if (n < chunkFirst || n >= chunkFirst + chunkCount) {
         // Scans read ahead in large chunks; a jump (seeks, index order) reads a small one.
         const bool sequential = n == chunkFirst + chunkCount || n == 1;
@@ -337,15 +378,18 @@ const char* TTable::TImpl::RecordPtr(quint32 n)
         chunkFirst = n;
         chunkCount = got < 0 ? 0 : quint32(got / length);
         if (chunkCount == 0) {
+            const QString message
+                = QStringLiteral("Cannot read record %1 of %2: the file is damaged or unreadable")
+                      .arg(n)
+                      .arg(path);
             if (readError.isEmpty())
-                readError = QStringLiteral("Cannot read record %1 of %2: the file is damaged or unreadable")
-                                .arg(n)
-                                .arg(path);
-            lastError = readError;
-            return blank.constData();
+                readError = message;
+            lastError = message;
+            return TStatus::Error(message);
         }
     }
-    return chunk.constData() + qsizetype(n - chunkFirst) * header.Layout.RecordLength;
+    *record = chunk.constData() + qsizetype(n - chunkFirst) * header.Layout.RecordLength;
+    return TStatus::Ok();
 }
 
 TStatus TTable::TImpl::ReadRecordFresh(quint32 n, QByteArray* out)
@@ -403,43 +447,103 @@ TStatus TTable::TImpl::Sync(bool beforeWrite)
 {
     if (!IsOpen())
         return TStatus::Error(QStringLiteral("No table is open"));
-    const quint64 seen = version->load();
-    if (seen == seenVersion && !beforeWrite) {
-        // Other processes are looked for at most every two milliseconds (a modification time
-        // is no finer than that anyway); handles of this process always show up in `version`.
-        const qint64 now = std::chrono::duration_cast<std::chrono::microseconds>(
-            std::chrono::steady_clock::now().time_since_epoch())
-                               .count();
-        if (now - lastStampCheck < 2000)
-            return TStatus::Ok();
-        lastStampCheck = now;
-        if (dbf->Stamp() == dbfStamp)
-            return TStatus::Ok();
-    }
-    seenVersion = seen;
-    // The index file is replaced whole, so its stamp (which includes the inode) always changes.
-    // Someone else wrote: re-read what may have changed, under a shared lock so that a writer's
-    // commit is seen whole.
     TStatus st = LockTable(false);
     if (!st.ok())
         return st;
-    const bool cdxChanged = !cdxPath.isEmpty() && (header.HasStructuralIndex() || !tags.empty())
-        && fs->Stamp(cdxPath) != cdxStamp;
+    // The index's change counter moves at every commit of ours, so one read of it tells whether
+    // anyone wrote; other programs that do not keep the index show in the table file's stamp,
+    // looked at every two milliseconds at most.
+    quint32 counter = cdxCounter;
+    if (cdx) {
+        char bytes[4];
+        if (cdx->ReadAt(8, bytes, 4) == 4)
+            counter = CdxBe32(bytes);
+    }
+    bool changed = beforeWrite || counter != cdxCounter || (!cdx && version->load() != seenVersion);
+    if (!changed) {
+        const qint64 now = std::chrono::duration_cast<std::chrono::microseconds>(
+            std::chrono::steady_clock::now().time_since_epoch())
+                               .count();
+        if (now - lastStampCheck >= 2000) {
+            lastStampCheck = now;
+            changed = dbf->Stamp() != dbfStamp;
+        }
+    }
+    if (changed) {
+        seenVersion = version->load();
+        if (fs->Exists(JournalPath(path)))
+            st = Recover();
+        if (st.ok())
+            st = ReadHeaderAgain();
+    }
+    UnlockTable();
+    return st;
+}
+
+TStatus TTable::TImpl::ReadHeaderAgain()
+{
     chunkCount = 0;
     const quint32 before = header.RecordCount;
     TDbfHeader fresh;
-    st = ReadDbfHeader(*dbf, &fresh);
-    if (st.ok()) {
-        header.RecordCount = fresh.RecordCount;
-        header.StoredCount = fresh.StoredCount;
-        header.Flags = fresh.Flags;
-        header.Raw.replace(0, 32, fresh.Raw.left(32));
-        if ((cdxChanged || header.RecordCount != before) && header.HasStructuralIndex()
-            && fs->Exists(cdxPath))
-            st = LoadIndex(false);
-    }
+    TStatus st = ReadDbfHeader(*dbf, &fresh);
+    if (!st.ok())
+        return st;
+    header.RecordCount = fresh.RecordCount;
+    header.StoredCount = fresh.StoredCount;
+    header.Flags = fresh.Flags;
+    header.Raw.replace(0, 32, fresh.Raw.left(32));
     dbfStamp = dbf->Stamp();
-    UnlockTable();
+    if (!header.HasStructuralIndex() || !fs->Exists(cdxPath))
+        return TStatus::Ok();
+    if (!cdx)
+        return OpenIndex(); // another handle made the first tag
+    quint32 counter = 0;
+    st = TCdxStore(cdx.get()).ReadCounter(&counter);
+    if (!st.ok())
+        return st;
+    if (counter != cdxCounter) {
+        rebuiltFile.reset();
+        rebuiltIndex.reset();
+        indexStale = false;
+        store = std::make_unique<TCdxStore>(cdx.get());
+        cdxCounter = counter;
+        st = LoadTags();
+    } else if (header.RecordCount != before && !indexStale) {
+        // Records came without a change of the index: another program appended.
+        bool stale = false;
+        st = CheckFreshness(&stale);
+        if (st.ok() && stale)
+            st = UseRebuiltIndexInMemory();
+    }
+    IndexChanged();
+    return st;
+}
+
+TStatus TTable::TImpl::Recover()
+{
+    // Putting files back needs the exclusive lock; what this handle holds is given back after.
+    const bool wasShared = lockDepth > 0 && !lockExclusive;
+    if (wasShared) {
+        dbf->Unlock();
+        TStatus st = dbf->Lock(true);
+        if (!st.ok()) {
+            (void)dbf->Lock(false);
+            return st;
+        }
+    }
+    bool restored = false;
+    TStatus st = PlayBackJournal(*fs, path, &restored);
+    if (wasShared) {
+        dbf->Unlock();
+        const TStatus relock = dbf->Lock(false);
+        if (st.ok())
+            st = relock;
+    }
+    if (restored && store)
+        store->ClearCache();
+    if (!st.ok() && readOnly)
+        return TStatus::Error(
+            QStringLiteral("%1 (it can be repaired by opening it with write access)").arg(st.Message()));
     return st;
 }
 

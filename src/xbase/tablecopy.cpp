@@ -73,7 +73,8 @@ QByteArray CsvValue(const char* record, const TFieldDef& f, TTextEncoding encodi
 
 TStatus TTable::CopyTable(const QString& targetPath)
 {
-    TStatus st = d->FlushAndSync();
+    TImpl::TReadLock lock(*d);
+    TStatus st = d->FlushAndSync(lock);
     if (!st.ok())
         return st;
     if (QFileInfo(targetPath).absoluteFilePath() == QFileInfo(d->path).absoluteFilePath())
@@ -156,13 +157,7 @@ TStatus TTable::CopyTable(const QString& targetPath)
     if (!tags.empty()) {
         std::vector<TCdxTagData> data;
         for (size_t t = 0; t < tags.size(); ++t) {
-            std::sort(keys[t].begin(), keys[t].end());
-            if (tags[t]->Header.Unique()) {
-                TTag tmp;
-                tmp.Entries = std::move(keys[t]);
-                tmp.DropDuplicates();
-                keys[t] = std::move(tmp.Entries);
-            }
+            SortTagEntries(&keys[t], tags[t]->Header.Unique());
             data.push_back({tags[t]->Header, tags[t]->Fill, &keys[t]});
         }
         st = d->fs->ReplaceWhole(base + QStringLiteral(".cdx"), BuildCdx(data, 1));
@@ -186,7 +181,8 @@ TStatus TTable::CopyTable(const QString& targetPath)
 
 TStatus TTable::CopyText(const QString& targetPath)
 {
-    TStatus st = d->FlushAndSync();
+    TImpl::TReadLock lock(*d);
+    TStatus st = d->FlushAndSync(lock);
     if (!st.ok())
         return st;
     TTempWriter out(*d->fs, targetPath);

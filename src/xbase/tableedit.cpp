@@ -63,7 +63,8 @@ TStatus TTable::TImpl::Flush()
     return st;
 }
 
-TStatus TTable::TImpl::ApplyKeys(quint32 n, const QByteArray& oldRecord, const QByteArray& newRecord)
+TStatus TTable::TImpl::ApplyKeys(
+    quint32 n, const QByteArray& oldRecord, const QByteArray& newRecord, bool* rebuild)
 {
     const char* record = nullptr;
     TRecordContext ctx = Context(&record);
@@ -77,21 +78,47 @@ TStatus TTable::TImpl::ApplyKeys(quint32 n, const QByteArray& oldRecord, const Q
         const bool hasKey = tag->KeyOf(ctx, &newKey);
         if (hadKey == hasKey && oldKey == newKey)
             continue;
-        indexDirty = true;
-        ++indexGeneration;
-        if (tag->Header.Unique()) {
-            // Another record with the old key may now have to stand for it: recompute the tag.
-            std::vector<std::vector<TCdxEntry>> keys;
-            TStatus st = ComputeAllKeys(&keys, {tag.get()});
+        // In a UNIQUE tag another record with the old key may have to stand for it now.
+        if (tag->Header.Unique())
+            *rebuild = true;
+        if (*rebuild)
+            return TStatus::Ok();
+        TCdxTree tree = Tree(*tag);
+        TStatus st = hadKey ? tree.Remove({oldKey, n}) : TStatus::Ok();
+        if (st.ok() && hasKey)
+            st = tree.Insert({newKey, n});
+        if (!st.ok())
+            return st;
+    }
+    return TStatus::Ok();
+}
+
+// Keys of the appended records, which follow record `base`. A batch as large as a fair part of
+// the table is cheaper to index by building every tag anew.
+TStatus TTable::TImpl::AddKeys(quint32 base, bool* rebuild)
+{
+    for (const auto& tag : tags)
+        *rebuild = *rebuild || tag->Header.Unique();
+    if (*rebuild || appends.size() * 8 >= base)
+        return *rebuild = true, TStatus::Ok();
+    const char* record = nullptr;
+    TRecordContext ctx = Context(&record);
+    std::string key;
+    for (auto& tag : tags) {
+        std::vector<TCdxEntry> added;
+        for (size_t i = 0; i < appends.size(); ++i) {
+            record = appends[i].record.constData();
+            ctx.Record = std::string_view(record, size_t(header.Layout.RecordLength));
+            if (tag->KeyOf(ctx, &key))
+                added.push_back({key, base + 1 + quint32(i)});
+        }
+        std::sort(added.begin(), added.end());
+        TCdxTree tree = Tree(*tag);
+        for (const TCdxEntry& entry : added) {
+            TStatus st = tree.Insert(entry);
             if (!st.ok())
                 return st;
-            tag->Entries = std::move(keys[0]);
-            continue;
         }
-        if (hadKey)
-            tag->Remove({oldKey, n});
-        if (hasKey)
-            tag->Insert({newKey, n});
     }
     return TStatus::Ok();
 }
@@ -99,6 +126,7 @@ TStatus TTable::TImpl::ApplyKeys(quint32 n, const QByteArray& oldRecord, const Q
 TStatus TTable::TImpl::CommitLocked()
 {
     const auto& fields = header.Layout.Fields;
+    // Memo values are stored again at every attempt: a failed commit leaves nothing behind.
     auto storeMemos = [&](TPending& p, const QByteArray* old) -> TStatus {
         for (const auto& [field, bytes] : p.memos) {
             const TFieldDef& f = fields[size_t(field)];
@@ -108,160 +136,73 @@ TStatus TTable::TImpl::CommitLocked()
                 return st;
             SetMemoBlock(p.record.data(), f, block);
         }
-        p.memos.clear();
         return TStatus::Ok();
     };
 
-    // What to put back when a later step fails, so that a commit stores everything or nothing.
-    // (Memo blocks written on the way stay as unreferenced space; the pending records keep
-    // pointing at them, so a retry does not write them again.)
     const quint32 oldCount = header.RecordCount;
-    const QByteArray oldHead = header.Raw.left(8);
+    TStatus st = BeginWrite();
+    if (!st.ok())
+        return st;
+    bool rebuild = indexStale;
+    if (st.ok() && memo.IsOpen())
+        st = memo.Begin();
     QByteArray editOld;
-    bool editWritten = false, appendsWritten = false;
-    auto rollback = [&](TStatus failure) -> TStatus {
-        if (editWritten)
-            (void)dbf->WriteAt(header.RecordOffset(recno), editOld.constData(), editOld.size());
-        if (appendsWritten) {
-            (void)dbf->WriteAt(0, oldHead.constData(), oldHead.size());
-            (void)dbf->Truncate(header.RecordOffset(oldCount + 1));
-            (void)dbf->WriteAt(header.RecordOffset(oldCount + 1), "\x1A", 1);
-            header.Raw.replace(0, 8, oldHead);
-            header.RecordCount = header.StoredCount = oldCount;
-        }
-        chunkCount = 0;
-        if (editWritten || appendsWritten) {
-            if (header.HasStructuralIndex() && fs->Exists(cdxPath))
-                (void)LoadIndex(false);
-            else
-                ++indexGeneration;
-        }
-        dbfStamp = dbf->Stamp();
-        Bump();
-        return failure;
-    };
-
-    TPending* editDone = nullptr;
-    if (memo.IsOpen()) {
-        TStatus st = memo.Begin();
-        if (!st.ok())
-            return st;
-    }
-    if (edit) {
-        TStatus st = ReadRecordFresh(recno, &editOld);
+    if (st.ok() && edit) {
+        st = ReadRecordFresh(recno, &editOld);
         if (st.ok())
             st = storeMemos(*edit, &editOld);
-        if (memo.IsOpen()) {
-            const TStatus finished = memo.Finish(); // before the record points at the blocks
-            if (st.ok())
-                st = finished;
-            if (st.ok() && !appends.empty())
-                st = memo.Begin();
-        }
-        if (!st.ok())
-            return st;
-        editWritten = true;
-        st = dbf->WriteAt(header.RecordOffset(recno), edit->record.constData(), edit->record.size());
-        if (!st.ok())
-            return rollback(st);
-        chunkCount = 0;
-        st = ApplyKeys(recno, editOld, edit->record);
-        if (!st.ok())
-            return rollback(st);
-        editDone = edit.get();
     }
-
-    if (!appends.empty()) {
-        // Records and the end-of-file mark first, the count in the header last: a crash in
-        // between leaves the old count, which a reader trusts over the file length.
-        const quint32 base = header.RecordCount;
-        for (TPending& p : appends) {
-            TStatus st = storeMemos(p, nullptr);
-            if (!st.ok()) {
-                (void)memo.Finish();
-                return rollback(st);
-            }
-        }
-        if (memo.IsOpen()) {
-            TStatus st = memo.Finish(); // memo blocks before the records that point at them
-            if (!st.ok())
-                return rollback(st);
-        }
-        // The records go out through a buffer that stays in the cache: gathering all of them
-        // first would copy the whole batch into fresh memory once more.
+    for (size_t i = 0; st.ok() && i < appends.size(); ++i)
+        st = storeMemos(appends[i], nullptr);
+    if (memo.IsOpen()) {
+        const TStatus finished = memo.Finish();
+        if (st.ok())
+            st = finished;
+    }
+    if (st.ok() && edit) {
+        st = dbf->WriteAt(header.RecordOffset(recno), edit->record.constData(), edit->record.size());
+        chunkCount = 0;
+        if (st.ok() && cdx)
+            st = ApplyKeys(recno, editOld, edit->record, &rebuild);
+    }
+    if (st.ok() && !appends.empty()) {
         const qint64 length = header.Layout.RecordLength;
-        const qint64 offset = header.RecordOffset(base + 1);
-        const qint64 end = offset + qint64(appends.size()) * length + 1;
-        const size_t perChunk = size_t(std::max<qint64>(1, (qint64(1) << 20) / std::max<qint64>(length, 1)));
-        QByteArray chunkBuffer;
-        chunkBuffer.reserve(qsizetype(perChunk * size_t(length) + 1));
-        appendsWritten = true;
-        qint64 at = offset;
-        TStatus st;
-        for (size_t i = 0; st.ok() && i < appends.size(); i += perChunk) {
-            chunkBuffer.clear();
-            const size_t stop = std::min(appends.size(), i + perChunk);
-            for (size_t k = i; k < stop; ++k)
-                chunkBuffer.append(appends[k].record);
-            if (stop == appends.size())
-                chunkBuffer.append('\x1A');
-            st = dbf->WriteAt(at, chunkBuffer.constData(), chunkBuffer.size());
-            at += chunkBuffer.size();
-        }
+        const qint64 offset = header.RecordOffset(oldCount + 1);
+        QByteArray records;
+        records.reserve(qsizetype(qint64(appends.size()) * length + 1));
+        for (const TPending& p : appends)
+            records.append(p.record);
+        records.append('\x1A');
+        st = dbf->WriteAt(offset, records.constData(), records.size());
+        const qint64 end = offset + records.size();
         if (st.ok() && dbf->Size() > end)
             st = dbf->Truncate(end); // bytes of an append that never finished
-        if (!st.ok())
-            return rollback(st);
-        const quint32 count = base + quint32(appends.size());
-        StampHeader(header.Raw, count);
-        st = dbf->WriteAt(0, header.Raw.constData(), 8);
-        if (!st.ok())
-            return rollback(st);
-        header.RecordCount = header.StoredCount = count;
+        header.RecordCount = header.StoredCount = oldCount + quint32(appends.size());
         chunkCount = 0;
-
-        const char* record = nullptr;
-        TRecordContext ctx = Context(&record);
-        for (auto& tag : tags) {
-            std::vector<TCdxEntry> added;
-            std::string key;
-            for (size_t i = 0; i < appends.size(); ++i) {
-                record = appends[i].record.constData();
-                ctx.Record = std::string_view(record, size_t(header.Layout.RecordLength));
-                if (tag->KeyOf(ctx, &key))
-                    added.push_back({key, base + 1 + quint32(i)});
-            }
-            if (added.empty())
-                continue;
-            tag->InsertMany(std::move(added));
-            if (tag->Header.Unique())
-                tag->DropDuplicates();
-            indexDirty = true;
-        }
-        ++indexGeneration;
+        if (st.ok() && cdx)
+            st = AddKeys(oldCount, &rebuild);
     }
-
-    TStatus st = dbf->Sync();
-    if (st.ok() && memo.IsOpen())
-        st = memo.File()->Sync();
-    if (st.ok() && indexDirty)
-        st = WriteIndex();
+    if (st.ok() && rebuild && cdx)
+        st = RebuildIndexFile();
+    if (st.ok()) {
+        StampHeader(header.Raw, header.RecordCount);
+        st = dbf->WriteAt(0, header.Raw.constData(), 8);
+    }
+    st = st.ok() ? FinishWrite() : (AbortWrite(), st);
+    IndexChanged();
     if (!st.ok())
-        return rollback(st);
+        return st;
 
-    if (editDone)
-        edit.reset();
+    edit.reset();
     if (!appends.empty()) {
         if (pendingIndex >= 0) {
             recno = oldCount + 1 + quint32(pendingIndex);
             eof = bof = false;
             pendingIndex = -1;
-            tagPosGeneration = ~0ull;
+            tagEntryKnown = false;
         }
         appends.clear();
     }
-    dbfStamp = dbf->Stamp();
-    Bump();
     return TStatus::Ok();
 }
 

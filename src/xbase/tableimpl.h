@@ -3,9 +3,12 @@
 // The inside of TTable, shared by its source files (open and index upkeep, navigation, editing,
 // copies).
 
+#include "xbase/cdxstore.h"
+#include "xbase/cdxtree.h"
 #include "xbase/dbfheader.h"
 #include "xbase/expression.h"
 #include "xbase/filesystem.h"
+#include "xbase/journalledfile.h"
 #include "xbase/memofile.h"
 #include "xbase/table.h"
 #include "xbase/tagindex.h"
@@ -27,12 +30,20 @@ struct TTable::TImpl {
 
     std::shared_ptr<TFileSystem> fs;
     QString path, memoPath, cdxPath, cpgPath;
-    std::unique_ptr<TFile> dbf;
+    std::unique_ptr<TJournalledFile> dbf;
     TMemoFile memo;
+    TJournalledFile* memoFile = nullptr; // owned by `memo`
+    // The index file, and the store its tags are read through. While an index found out of
+    // date has not been written back yet, the store reads a rebuilt copy held in memory.
+    std::unique_ptr<TJournalledFile> cdx;
+    std::unique_ptr<TCdxStore> store;
+    std::shared_ptr<TMemoryFileSystem> rebuiltIndex;
+    std::unique_ptr<TFile> rebuiltFile;
+    bool indexStale = false; // the file on disk is out of date: the next write rebuilds it
+    bool staleBeforeWrite = false;
     TDbfHeader header;
     bool readOnly = false;
     bool indexRebuilt = false;
-    bool indexDirty = false; // the in-memory tags differ from the file
     bool deletedVisible = false;
     std::vector<std::unique_ptr<TTag>> tags;
     quint64 indexGeneration = 0;
@@ -60,9 +71,12 @@ struct TTable::TImpl {
     // Position.
     quint32 recno = 0; // current record; 0 or count+1 at the end
     bool eof = true, bof = true;
-    size_t tagPos = 0; // storage index into the order's entries
-    quint64 tagPosGeneration = ~0ull;
-    bool tagBetween = false; // the current record is not in the tag; tagPos is where it would be
+    // In an index order: the entry of the current record (or where the record would be, when
+    // its FOR condition has just dropped it), and a cursor on it while the index is unchanged.
+    TCdxEntry tagEntry;
+    bool tagEntryKnown = false;
+    TCdxCursor tagCursor;
+    quint64 tagCursorGeneration = ~0ull;
     int pendingIndex = -1; // the current record is appends[pendingIndex]
 
     std::vector<TPending> appends;
@@ -92,18 +106,62 @@ struct TTable::TImpl {
     // Nested locks of the table file; a shared lock inside an exclusive one stays exclusive.
     TStatus LockTable(bool exclusive);
     void UnlockTable();
+    // Held by every operation that reads the files, so that no commit happens half-way through
+    // it: readers see a commit whole or not at all.
+    class TReadLock {
+    public:
+        explicit TReadLock(TImpl& d)
+            : m_d(d)
+        {
+        }
+        ~TReadLock()
+        {
+            if (m_held)
+                m_d.UnlockTable();
+        }
+        TStatus Take()
+        {
+            TStatus st = m_d.LockTable(false);
+            m_held = st.ok();
+            return st;
+        }
 
-    // table.cpp: opening, freshness, index upkeep
+    private:
+        TImpl& m_d;
+        bool m_held = false;
+    };
+
+    // table.cpp: opening, freshness
     TStatus OpenFiles(const QString& tablePath, bool readOnlyMode);
     void CloseFiles();
     // Notices what other handles and processes committed. Before a write (under the exclusive
     // lock) the headers are always read again; otherwise cheap checks decide.
     TStatus Sync(bool beforeWrite = false);
-    TStatus LoadIndex(bool writeIfRebuilt);
-    TStatus ComputeAllKeys(std::vector<std::vector<TCdxEntry>>* keys, const std::vector<TTag*>& which);
-    TStatus WriteIndex();
-    // The bytes of record n; a blank record (and readError set) when it cannot be read.
+    // Puts back a commit a crashed writer left half-done (see journal.h).
+    TStatus Recover();
+    TStatus ReadHeaderAgain();
     const char* RecordPtr(quint32 n);
+    // Like RecordPtr, but a record that cannot be read is an error, never a blank record.
+    TStatus ReadRecord(quint32 n, const char** record);
+
+    // tableindex.cpp: the index
+    TStatus OpenIndex();
+    TStatus LoadTags();
+    TStatus CheckFreshness(bool* stale);
+    TStatus UseRebuiltIndexInMemory();
+    TStatus ComputeAllKeys(std::vector<std::vector<TCdxEntry>>* keys, const std::vector<TTag*>& which);
+    // Writes a complete new index of every tag (inside a commit).
+    TStatus RebuildIndexFile();
+    TCdxTree Tree(const TTag& tag)
+    {
+        return TCdxTree(*store, tag.Header.HeaderOffset, tag.Header.KeyLength, tag.Fill);
+    }
+    void IndexChanged() { ++indexGeneration; }
+
+    // tablewrite.cpp: commits through the journal
+    TStatus BeginWrite();
+    TStatus FinishWrite();
+    void AbortWrite();
     // The read error since the last call, as a failure (recorded as the last error), or Ok.
     TStatus TakeReadError()
     {
@@ -121,26 +179,31 @@ struct TTable::TImpl {
     const char* CurrentRecord();
     bool Visible(quint32 n);
     TTag* OrderTag() const { return order > 0 ? tags[size_t(order - 1)].get() : nullptr; }
-    void RelocateInTag();
+    TStatus PlaceInTag(TCdxCursor* cursor, bool* between);
+    TStatus ScanTag(TCdxCursor cursor, int storageStep, bool* found);
     void MoveTo(quint32 n);
     void SetEof();
     bool StepNatural(int direction);
-    bool StepTag(int direction);
-    bool Step(int direction);
+    TStatus StepTag(int direction, bool* moved);
+    TStatus Step(int direction, bool* moved);
 
     // tableedit.cpp
     TStatus Flush(); // commits pending changes before a move
-    // Flush, then Sync: what every move and copy does first. A failure is recorded as the last error.
-    TStatus FlushAndSync()
+    // Flush, then Sync under the read lock: what every move and copy does first. A failure is
+    // recorded as the last error.
+    TStatus FlushAndSync(TReadLock& lock)
     {
         readError.clear();
         TStatus st = Flush();
+        if (st.ok())
+            st = lock.Take();
         if (st.ok())
             st = Sync();
         return Track(st);
     }
     TStatus CommitLocked();
-    TStatus ApplyKeys(quint32 n, const QByteArray& oldRecord, const QByteArray& newRecord);
+    TStatus ApplyKeys(quint32 n, const QByteArray& oldRecord, const QByteArray& newRecord, bool* rebuild);
+    TStatus AddKeys(quint32 base, bool* rebuild);
     TStatus EnsureIndexMaintainable();
 };
 

@@ -1,8 +1,10 @@
-// The structural index of a table: loading and checking it against the records, rebuilding it,
-// writing it, and the tag operations of TTable.
+// The structural index of a table: opening it (tag headers only), the freshness check,
+// rebuilding it, and the tag operations of TTable.
 
 #include "xbase/table.h"
 #include "xbase/tableimpl.h"
+
+#include <QFileInfo>
 
 #include <algorithm>
 
@@ -18,132 +20,172 @@ TStatus TTable::TImpl::ComputeAllKeys(
     std::string key;
     readError.clear();
     for (quint32 n = 1; n <= header.RecordCount; ++n) {
-        record = RecordPtr(n);
-        if (!readError.isEmpty())
-            return TakeReadError(); // keys of a blank stand-in would misplace the record
+        TStatus st = ReadRecord(n, &record);
+        if (!st.ok())
+            return st;
         ctx.Record = std::string_view(record, size_t(length));
         for (size_t t = 0; t < which.size(); ++t)
             if (which[t]->KeyOf(ctx, &key))
                 (*keys)[t].push_back({key, n});
     }
-    for (size_t t = 0; t < which.size(); ++t) {
-        std::sort((*keys)[t].begin(), (*keys)[t].end());
-        if (which[t]->Header.Unique()) {
-            TTag tmp;
-            tmp.Entries = std::move((*keys)[t]);
-            tmp.DropDuplicates();
-            (*keys)[t] = std::move(tmp.Entries);
-        }
-    }
+    for (size_t t = 0; t < which.size(); ++t)
+        SortTagEntries(&(*keys)[t], which[t]->Header.Unique());
     return TStatus::Ok();
 }
 
-TStatus TTable::TImpl::LoadIndex(bool writeIfRebuilt)
+TStatus TTable::TImpl::OpenIndex()
 {
     QString error;
-    auto file = fs->Open(cdxPath, false, &error);
+    auto file = fs->Open(cdxPath, !readOnly, &error);
     if (!file)
         return TStatus::Error(error);
-    const quint64 stamp = fs->Stamp(cdxPath);
-    const QByteArray data = file->ReadAll();
-    file.reset();
+    cdx = std::make_unique<TJournalledFile>(std::move(file), QFileInfo(cdxPath).fileName());
+    store = std::make_unique<TCdxStore>(cdx.get());
+    rebuiltIndex.reset();
+    indexStale = false;
+    TStatus st = store->ReadCounter(&cdxCounter);
+    if (st.ok())
+        st = LoadTags();
+    bool stale = false;
+    if (st.ok())
+        st = CheckFreshness(&stale);
+    if (st.ok() && stale)
+        st = UseRebuiltIndexInMemory();
+    return st;
+}
+
+// Reads the tag headers (never their keys) and compiles their expressions.
+TStatus TTable::TImpl::LoadTags()
+{
     std::vector<TCdxTagHeader> headers;
-    TStatus st = ReadCdxTags(data, &headers);
+    TStatus st = store->ReadTags(&headers);
     if (!st.ok())
         return TStatus::Error(QStringLiteral("%1: %2").arg(cdxPath, st.Message()));
-
     const QString orderName = OrderTag() ? OrderTag()->Header.Name : QString();
-    std::vector<std::unique_ptr<TTag>> loaded;
-    std::vector<TTag*> evaluable;
-    std::vector<bool> unreadable;
-    for (const TCdxTagHeader& h : headers) {
-        auto tag = TTag::FromHeader(h, header.Layout);
-        st = ReadCdxEntries(data, h, tag->Fill, &tag->Entries);
-        if (!st.ok() && !tag->Evaluable())
-            return TStatus::Error(QStringLiteral("%1: %2").arg(cdxPath, st.Message()));
-        if (tag->Evaluable()) {
-            evaluable.push_back(tag.get());
-            unreadable.push_back(!st.ok());
-        }
-        loaded.push_back(std::move(tag));
-    }
-
-    // An index is only as good as its agreement with the records: a crash between the table
-    // write and the index write, or another program's edits, leave it stale.
-    std::vector<std::vector<TCdxEntry>> fresh;
-    st = ComputeAllKeys(&fresh, evaluable);
-    if (!st.ok())
-        return st;
-    bool rebuilt = false;
-    for (size_t i = 0; i < evaluable.size(); ++i) {
-        if (unreadable[i] || evaluable[i]->Entries != fresh[i]) {
-            evaluable[i]->Entries = std::move(fresh[i]);
-            rebuilt = true;
-        }
-    }
-    tags = std::move(loaded);
-    cdxStamp = stamp;
-    cdxCounter = CdxChangeCounter(data);
-    ++indexGeneration;
+    tags.clear();
+    for (const TCdxTagHeader& h : headers)
+        tags.push_back(TTag::FromHeader(h, header.Layout));
     order = 0;
     for (size_t i = 0; i < tags.size(); ++i)
         if (!orderName.isEmpty() && tags[i]->Header.Name == orderName)
             order = int(i + 1);
-    indexDirty = rebuilt;
-    if (rebuilt)
-        indexRebuilt = true;
-    if (rebuilt && writeIfRebuilt) {
-        // What was read may have been a writer's commit half-way: look again under the
-        // exclusive lock, and write only what still disagrees.
-        st = LockTable(true);
+    IndexChanged();
+    return TStatus::Ok();
+}
+
+// An index another program left behind when it appended or changed records misses the last
+// record's key (or holds a wrong one). Looking that key up in each tag finds it without reading
+// every record; a tag whose root cannot be read is out of date too.
+TStatus TTable::TImpl::CheckFreshness(bool* stale)
+{
+    *stale = false;
+    const char* record = nullptr;
+    TRecordContext ctx = Context(&record);
+    const quint32 last = header.RecordCount;
+    if (last > 0) {
+        TStatus st = ReadRecord(last, &record);
         if (!st.ok())
             return st;
-        st = Sync(true);
-        if (st.ok() && indexDirty)
-            st = WriteIndex();
-        UnlockTable();
-        return st;
+        ctx.Record = std::string_view(record, size_t(header.Layout.RecordLength));
+    }
+    for (const auto& tag : tags) {
+        TCdxTree tree = Tree(*tag);
+        TCdxCursor cursor;
+        TStatus st = tree.Last(&cursor);
+        if (!st.ok()) {
+            if (!tag->Evaluable())
+                return TStatus::Error(QStringLiteral("%1: %2").arg(cdxPath, st.Message()));
+            *stale = true;
+            return TStatus::Ok();
+        }
+        if (!tag->Evaluable())
+            continue;
+        if (last == 0) {
+            *stale = *stale || cursor.Valid();
+            continue;
+        }
+        std::string key;
+        const bool has = tag->KeyOf(ctx, &key);
+        if (!has)
+            tag->RawKeyOf(ctx, &key);
+        bool found = false;
+        if (tag->Header.Unique() && has) {
+            st = tree.Seek(key, 0, &cursor);
+            found = cursor.Valid() && cursor.Entry().key == key && cursor.Entry().recno <= last;
+        } else {
+            st = tree.Contains({key, last}, &found);
+        }
+        if (!st.ok() || found != has)
+            *stale = true;
     }
     return TStatus::Ok();
 }
 
-TStatus TTable::TImpl::WriteIndex()
+// Builds the whole index from the records into memory and reads it from there until it is
+// written (at once when the table is writable, at the next commit otherwise).
+TStatus TTable::TImpl::UseRebuiltIndexInMemory()
 {
-    if (readOnly)
-        return TStatus::Error(QStringLiteral("The table is open for reading only"));
-    TStatus st;
-    if (tags.empty()) {
-        st = fs->Remove(cdxPath);
-    } else {
-        std::vector<TCdxTagData> data;
-        for (const auto& tag : tags)
-            data.push_back({tag->Header, tag->Fill, &tag->Entries});
-        const QByteArray bytes = BuildCdx(data, ++cdxCounter);
-        st = fs->ReplaceWhole(cdxPath, bytes);
+    std::vector<TTag*> all;
+    for (auto& t : tags) {
+        if (!t->Evaluable())
+            return TStatus::Error(
+                QStringLiteral("%1 is out of date with the table, and %2").arg(cdxPath, t->CompileError));
+        all.push_back(t.get());
     }
+    std::vector<std::vector<TCdxEntry>> keys;
+    TStatus st = ComputeAllKeys(&keys, all);
     if (!st.ok())
         return st;
-    cdxStamp = fs->Stamp(cdxPath);
-    indexDirty = false;
-    // Rewriting the table's date touches the table file too, which is what other processes
-    // watch for changes.
-    StampHeader(header.Raw, header.RecordCount);
-    st = dbf->WriteAt(0, header.Raw.constData(), 8);
-    if (!st.ok())
-        return st;
-    dbfStamp = dbf->Stamp();
-    Bump();
-    // The structural flag goes on only once a complete index file exists.
-    const char flags = char(tags.empty() ? header.Flags & ~0x01 : header.Flags | 0x01);
-    if (flags != char(header.Flags)) {
-        st = dbf->WriteAt(28, &flags, 1);
+    std::vector<TCdxTagData> data;
+    for (size_t i = 0; i < all.size(); ++i)
+        data.push_back({all[i]->Header, all[i]->Fill, &keys[i]});
+    rebuiltIndex = std::make_shared<TMemoryFileSystem>();
+    rebuiltIndex->SetContent(QStringLiteral("/index"), BuildCdx(data, cdxCounter));
+    QString error;
+    rebuiltFile = rebuiltIndex->Open(QStringLiteral("/index"), false, &error);
+    store = std::make_unique<TCdxStore>(rebuiltFile.get());
+    st = LoadTags();
+    indexStale = true;
+    indexRebuilt = true;
+    return st;
+}
+
+TStatus TTable::TImpl::RebuildIndexFile()
+{
+    std::vector<TTag*> evaluable;
+    std::vector<std::vector<TCdxEntry>> stored;
+    std::vector<TCdxTagData> data;
+    for (auto& t : tags) {
+        if (t->Evaluable())
+            continue;
+        // A tag we cannot compute keeps what it holds.
+        stored.emplace_back();
+        TStatus st = Tree(*t).All(&stored.back(), size_t(store->FileSize() / 3 + 16));
         if (!st.ok())
             return st;
-        header.Flags = quint8(flags);
-        header.Raw[28] = flags;
-        dbfStamp = dbf->Stamp();
     }
-    return TStatus::Ok();
+    for (auto& t : tags)
+        if (t->Evaluable())
+            evaluable.push_back(t.get());
+    std::vector<std::vector<TCdxEntry>> keys;
+    TStatus st = ComputeAllKeys(&keys, evaluable);
+    if (!st.ok())
+        return st;
+    size_t e = 0, s = 0;
+    for (auto& t : tags)
+        data.push_back({t->Header, t->Fill, t->Evaluable() ? &keys[e++] : &stored[s++]});
+    const QByteArray bytes = BuildCdx(data, cdxCounter + 1);
+    st = cdx->Truncate(0);
+    if (st.ok())
+        st = cdx->WriteAt(0, bytes.constData(), bytes.size());
+    if (!st.ok())
+        return st;
+    rebuiltIndex.reset();
+    rebuiltFile.reset();
+    store = std::make_unique<TCdxStore>(cdx.get());
+    indexStale = false;
+    cdxCounter += 1;
+    return LoadTags();
 }
 
 TStatus TTable::CreateIndexTag(
@@ -162,18 +204,47 @@ TStatus TTable::CreateIndexTag(
     if (!st.ok())
         return d->Track(st);
     st = d->Sync(true);
-    std::vector<std::vector<TCdxEntry>> keys;
+    if (st.ok() && !d->cdx) {
+        // The first tag: an empty index file, filled (and the table's flag set) by the commit.
+        QString message;
+        (void)d->fs->Remove(d->cdxPath);
+        auto created = d->fs->CreateNew(d->cdxPath, &message);
+        if (!created)
+            st = TStatus::Error(message);
+        created.reset();
+        if (st.ok()) {
+            auto file = d->fs->Open(d->cdxPath, true, &message);
+            if (!file)
+                st = TStatus::Error(message);
+            else
+                d->cdx = std::make_unique<TJournalledFile>(std::move(file), QFileInfo(d->cdxPath).fileName());
+        }
+    }
     if (st.ok())
-        st = d->ComputeAllKeys(&keys, {tag.get()});
+        st = d->BeginWrite();
     if (st.ok()) {
-        tag->Entries = std::move(keys[0]);
         const int existing = TagNumber(tagName);
         if (existing > 0)
             d->tags[size_t(existing - 1)] = std::move(tag);
         else
             d->tags.push_back(std::move(tag));
-        ++d->indexGeneration;
-        st = d->WriteIndex();
+        st = d->RebuildIndexFile();
+        if (st.ok() && !d->header.HasStructuralIndex()) {
+            // The structural flag goes on with the complete index.
+            const char flags = char(d->header.Flags | 0x01);
+            st = d->dbf->WriteAt(28, &flags, 1);
+            if (st.ok()) {
+                d->header.Flags = quint8(flags);
+                d->header.Raw[28] = flags;
+            }
+        }
+        st = st.ok() ? d->FinishWrite() : (d->AbortWrite(), st);
+    }
+    if (!st.ok() && d->cdx && !d->header.HasStructuralIndex()) {
+        d->store.reset();
+        d->cdx.reset();
+        d->tags.clear();
+        (void)d->fs->Remove(d->cdxPath);
     }
     d->UnlockTable();
     return d->Track(st);
@@ -222,7 +293,8 @@ TStatus TTable::SetOrder(int tagNumber)
     if (tagNumber < 0 || tagNumber > TagCount())
         return d->Fail(QStringLiteral("There is no index tag number %1").arg(tagNumber));
     d->order = tagNumber;
-    d->tagPosGeneration = ~0ull;
+    d->tagEntryKnown = false;
+    d->tagCursorGeneration = ~0ull;
     return TStatus::Ok();
 }
 
@@ -245,18 +317,11 @@ TStatus TTable::Reindex()
     if (!st.ok())
         return d->Track(st);
     st = d->Sync(true);
-    if (st.ok()) {
-        std::vector<TTag*> all;
-        for (auto& t : d->tags)
-            all.push_back(t.get());
-        std::vector<std::vector<TCdxEntry>> keys;
-        st = d->ComputeAllKeys(&keys, all);
-        if (st.ok()) {
-            for (size_t i = 0; i < all.size(); ++i)
-                all[i]->Entries = std::move(keys[i]);
-            ++d->indexGeneration;
-            st = d->WriteIndex();
-        }
+    if (st.ok() && d->cdx) {
+        st = d->BeginWrite();
+        if (st.ok())
+            st = d->RebuildIndexFile();
+        st = st.ok() ? d->FinishWrite() : (d->AbortWrite(), st);
     }
     d->UnlockTable();
     return d->Track(st);

@@ -35,52 +35,76 @@ void TTable::TImpl::SetEof()
 {
     eof = true;
     recno = header.RecordCount + 1;
-    TTag* tag = OrderTag();
-    tagPos = tag ? tag->Entries.size() : 0;
-    tagPosGeneration = indexGeneration;
-    tagBetween = false;
+    tagEntryKnown = false;
 }
 
 void TTable::TImpl::MoveTo(quint32 n)
 {
     recno = n;
     eof = bof = false;
-    tagPosGeneration = ~0ull;
+    tagEntryKnown = false;
 }
 
-// After the tag's entries changed, find the current record among them again.
-void TTable::TImpl::RelocateInTag()
+// A cursor on the current record's entry in the order's tag. `between`: the record is not in
+// the tag (its FOR condition has just dropped it) and the cursor is on the entry after it.
+TStatus TTable::TImpl::PlaceInTag(TCdxCursor* cursor, bool* between)
 {
     TTag* tag = OrderTag();
-    if (!tag || tagPosGeneration == indexGeneration)
-        return;
-    tagPosGeneration = indexGeneration;
-    tagBetween = false;
-    if (eof || recno == 0 || recno > header.RecordCount) {
-        tagPos = tag->Entries.size();
-        return;
+    *between = false;
+    if (tagEntryKnown && tagCursorGeneration == indexGeneration && tagCursor.Valid()
+        && tagCursor.Entry() == tagEntry) {
+        *cursor = tagCursor;
+        return TStatus::Ok();
     }
-    const char* record = RecordPtr(recno);
-    TRecordContext ctx = Context(&record);
-    ctx.Record = std::string_view(record, size_t(header.Layout.RecordLength));
-    if (tag->Evaluable()) {
-        // Where the record is, or would be when its FOR condition (.NOT. DELETED(), say) has
-        // just dropped it: the next step then goes to its neighbour, not past it.
-        std::string key;
-        tag->RawKeyOf(ctx, &key);
-        const TCdxEntry probe{key, recno};
-        auto it = std::lower_bound(tag->Entries.begin(), tag->Entries.end(), probe);
-        tagPos = size_t(it - tag->Entries.begin());
-        tagBetween = it == tag->Entries.end() || !(*it == probe);
-        return;
-    }
-    tagPos = tag->Entries.size();
-    tagBetween = true;
-    for (size_t i = 0; i < tag->Entries.size(); ++i)
-        if (tag->Entries[i].recno == recno) {
-            tagPos = i;
-            tagBetween = false;
+    TCdxTree tree = Tree(*tag);
+    if (!tagEntryKnown) {
+        if (!tag->Evaluable()) {
+            // Keys we cannot compute: look for the record along the tag.
+            TStatus st = tree.First(cursor);
+            while (st.ok() && cursor->Valid() && cursor->Entry().recno != recno)
+                st = tree.Next(cursor);
+            if (st.ok() && cursor->Valid()) {
+                tagEntry = cursor->Entry();
+                tagEntryKnown = true;
+            }
+            *between = st.ok() && !cursor->Valid();
+            return st;
         }
+        const char* record = nullptr;
+        TStatus st = ReadRecord(recno, &record);
+        if (!st.ok())
+            return st;
+        TRecordContext ctx = Context(&record);
+        ctx.Record = std::string_view(record, size_t(header.Layout.RecordLength));
+        tag->RawKeyOf(ctx, &tagEntry.key);
+        tagEntry.recno = recno;
+        tagEntryKnown = true;
+    }
+    TStatus st = tree.Seek(tagEntry.key, tagEntry.recno, cursor);
+    *between = st.ok() && !(cursor->Valid() && cursor->Entry() == tagEntry);
+    return st;
+}
+
+// From `cursor` on, in storage order, the first entry whose record is visible becomes current.
+TStatus TTable::TImpl::ScanTag(TCdxCursor cursor, int storageStep, bool* found)
+{
+    TCdxTree tree = Tree(*OrderTag());
+    *found = false;
+    TStatus st;
+    while (st.ok() && cursor.Valid()) {
+        const quint32 n = cursor.Entry().recno;
+        if (n >= 1 && n <= header.RecordCount && Visible(n)) {
+            MoveTo(n);
+            tagEntry = cursor.Entry();
+            tagEntryKnown = true;
+            tagCursor = cursor;
+            tagCursorGeneration = indexGeneration;
+            *found = true;
+            return st;
+        }
+        st = storageStep > 0 ? tree.Next(&cursor) : tree.Prev(&cursor);
+    }
+    return st;
 }
 
 bool TTable::TImpl::StepNatural(int direction)
@@ -94,81 +118,94 @@ bool TTable::TImpl::StepNatural(int direction)
     return false;
 }
 
-bool TTable::TImpl::StepTag(int direction)
+TStatus TTable::TImpl::StepTag(int direction, bool* moved)
 {
     TTag* tag = OrderTag();
-    RelocateInTag();
-    const qint64 size = qint64(tag->Entries.size());
     const int storageStep = tag->Header.Descending ? -direction : direction;
+    TCdxCursor cursor;
+    bool between = false;
+    TStatus st = PlaceInTag(&cursor, &between);
+    if (!st.ok())
+        return st;
     // From a gap the first step forward lands on the entry at the gap, not beyond it.
-    qint64 start = qint64(tagPos) + storageStep;
-    if (tagBetween && storageStep > 0)
-        start = qint64(tagPos);
-    tagBetween = false;
-    for (qint64 i = start; i >= 0 && i < size; i += storageStep) {
-        const quint32 n = tag->Entries[size_t(i)].recno;
-        if (n >= 1 && n <= header.RecordCount && Visible(n)) {
-            MoveTo(n);
-            tagPos = size_t(i);
-            tagPosGeneration = indexGeneration;
-            return true;
-        }
+    TCdxTree tree = Tree(*tag);
+    if (!between || storageStep < 0) {
+        if (!cursor.Valid() && storageStep < 0)
+            st = tree.Last(&cursor);
+        else
+            st = storageStep > 0 ? tree.Next(&cursor) : tree.Prev(&cursor);
     }
-    return false;
+    if (!st.ok())
+        return st;
+    return ScanTag(cursor, storageStep, moved);
 }
 
-bool TTable::TImpl::Step(int direction)
+TStatus TTable::TImpl::Step(int direction, bool* moved)
 {
-    return OrderTag() ? StepTag(direction) : StepNatural(direction);
+    if (OrderTag())
+        return StepTag(direction, moved);
+    *moved = StepNatural(direction);
+    return TStatus::Ok();
 }
 
 TStatus TTable::First()
 {
-    TStatus st = d->FlushAndSync();
+    TImpl::TReadLock lock(*d);
+    TStatus st = d->FlushAndSync(lock);
     if (!st.ok())
         return st;
     TTag* tag = d->OrderTag();
     d->bof = false;
-    // Start just outside the first position and step in.
+    bool moved = false;
     if (tag) {
-        d->tagPos = tag->Header.Descending ? tag->Entries.size() : size_t(-1);
-        d->tagPosGeneration = d->indexGeneration;
-        d->tagBetween = false;
-        d->recno = 0;
-        d->eof = false;
+        TCdxTree tree = d->Tree(*tag);
+        TCdxCursor cursor;
+        st = tag->Header.Descending ? tree.Last(&cursor) : tree.First(&cursor);
+        if (st.ok())
+            st = d->ScanTag(cursor, tag->Header.Descending ? -1 : 1, &moved);
     } else {
         d->recno = 0;
+        moved = d->StepNatural(1);
     }
-    if (!d->Step(1))
+    if (!moved)
         d->SetEof();
     d->bof = d->eof;
+    if (!st.ok())
+        return d->Track(st);
     return d->TakeReadError();
 }
 
 TStatus TTable::Last()
 {
-    TStatus st = d->FlushAndSync();
+    TImpl::TReadLock lock(*d);
+    TStatus st = d->FlushAndSync(lock);
     if (!st.ok())
         return st;
     TTag* tag = d->OrderTag();
+    bool moved = false;
     if (tag) {
-        d->tagPos = tag->Header.Descending ? size_t(-1) : tag->Entries.size();
-        d->tagPosGeneration = d->indexGeneration;
-        d->tagBetween = false;
-        d->eof = false;
+        TCdxTree tree = d->Tree(*tag);
+        TCdxCursor cursor;
+        st = tag->Header.Descending ? tree.First(&cursor) : tree.Last(&cursor);
+        if (st.ok())
+            st = d->ScanTag(cursor, tag->Header.Descending ? 1 : -1, &moved);
     } else {
         d->recno = d->header.RecordCount + 1;
+        moved = d->StepNatural(-1);
     }
-    if (!d->Step(-1)) {
+    if (!moved) {
         d->SetEof();
         d->bof = true;
     }
+    if (!st.ok())
+        return d->Track(st);
     return d->TakeReadError();
 }
 
 TStatus TTable::Skip(int count)
 {
-    TStatus st = d->FlushAndSync();
+    TImpl::TReadLock lock(*d);
+    TStatus st = d->FlushAndSync(lock);
     if (!st.ok())
         return st;
     const int direction = count < 0 ? -1 : 1;
@@ -182,7 +219,11 @@ TStatus TTable::Skip(int count)
                 return st;
             continue;
         }
-        if (!d->Step(direction)) {
+        bool moved = false;
+        st = d->Step(direction, &moved);
+        if (!st.ok())
+            return d->Track(st);
+        if (!moved) {
             if (direction > 0) {
                 d->SetEof();
             } else {
@@ -205,7 +246,8 @@ bool TTable::Bof() const
 
 TStatus TTable::Go(int recordNumber)
 {
-    TStatus st = d->FlushAndSync();
+    TImpl::TReadLock lock(*d);
+    TStatus st = d->FlushAndSync(lock);
     if (!st.ok())
         return st;
     if (recordNumber < 1 || quint32(recordNumber) > d->header.RecordCount)
@@ -231,16 +273,26 @@ bool TTable::Deleted() const
 
 // ---- Seek --------------------------------------------------------------------------------------
 
+namespace {
+
+// The smallest key above every key that begins with `prefix`; empty when there is none.
+std::string PrefixEnd(std::string prefix)
+{
+    while (!prefix.empty() && quint8(prefix.back()) == 0xFF)
+        prefix.pop_back();
+    if (!prefix.empty())
+        prefix.back() = char(quint8(prefix.back()) + 1);
+    return prefix;
+}
+
+} // namespace
+
 bool TTable::Seek(const QString& key, TSeekMode mode)
 {
-    d->readError.clear();
-    TStatus st = d->Flush();
-    if (st.ok())
-        st = d->Sync();
-    if (!st.ok()) {
-        (void)d->Track(st);
+    TImpl::TReadLock lock(*d);
+    TStatus st = d->FlushAndSync(lock);
+    if (!st.ok())
         return false;
-    }
     TTag* tag = d->OrderTag();
     if (!tag) {
         (void)d->Fail(QStringLiteral("Seek needs an index order"));
@@ -255,20 +307,34 @@ bool TTable::Seek(const QString& key, TSeekMode mode)
     }
     if (exact && search.size() < size_t(tag->Header.KeyLength))
         search.resize(size_t(tag->Header.KeyLength), tag->Fill);
-    const auto [first, last] = tag->Range(search, exact);
-    // Deleted and filtered-out records are passed over, as navigation passes over them.
+    // Deleted and filtered-out records are passed over, as navigation passes over them; a
+    // descending order finds the last of equal keys first.
+    TCdxTree tree = d->Tree(*tag);
+    TCdxCursor cursor;
     const bool down = tag->Header.Descending;
-    for (size_t k = 0; k < last - first; ++k) {
-        const size_t i = down ? last - 1 - k : first + k;
-        const quint32 n = tag->Entries[i].recno;
-        if (n >= 1 && n <= d->header.RecordCount && d->Visible(n)) {
-            d->MoveTo(n);
-            d->tagPos = i;
-            d->tagPosGeneration = d->indexGeneration;
-            d->tagBetween = false;
+    if (!down) {
+        st = tree.Seek(search, 0, &cursor);
+    } else {
+        const std::string end = PrefixEnd(search);
+        st = end.empty() ? tree.Last(&cursor) : tree.Seek(end, 0, &cursor);
+        if (st.ok() && !end.empty())
+            st = cursor.Valid() ? tree.Prev(&cursor) : tree.Last(&cursor);
+    }
+    const size_t n = search.size();
+    while (st.ok() && cursor.Valid() && cursor.Entry().key.compare(0, n, search) == 0) {
+        const quint32 r = cursor.Entry().recno;
+        if (r >= 1 && r <= d->header.RecordCount && d->Visible(r)) {
+            d->MoveTo(r);
+            d->tagEntry = cursor.Entry();
+            d->tagEntryKnown = true;
+            d->tagCursor = cursor;
+            d->tagCursorGeneration = d->indexGeneration;
             return d->TakeReadError().ok();
         }
+        st = down ? tree.Prev(&cursor) : tree.Next(&cursor);
     }
+    if (!st.ok())
+        (void)d->Track(st);
     d->SetEof();
     (void)d->TakeReadError();
     return false;
@@ -308,25 +374,34 @@ void TTable::SetDeletedVisible(bool visible)
 
 int TTable::RecordCount()
 {
-    if (!d->IsOpen() || !d->Sync().ok())
+    TImpl::TReadLock lock(*d);
+    if (!d->IsOpen() || !lock.Take().ok() || !d->Sync().ok())
         return 0;
     return int(d->header.RecordCount + d->appends.size());
 }
 
 int TTable::VisibleCount()
 {
-    TStatus st = d->Flush();
-    if (st.ok())
-        st = d->Sync();
-    if (!st.ok()) {
-        (void)d->Track(st);
+    TImpl::TReadLock lock(*d);
+    TStatus st = d->FlushAndSync(lock);
+    if (!st.ok())
         return 0;
-    }
     int count = 0;
     TTag* tag = d->OrderTag();
     if (tag && !tag->Header.ForExpression.isEmpty()) {
-        for (const TCdxEntry& e : tag->Entries)
-            count += e.recno <= d->header.RecordCount && d->Visible(e.recno);
+        // The tag holds just the records its condition passes: walk its leaves.
+        TCdxTree tree = d->Tree(*tag);
+        TCdxCursor cursor;
+        st = tree.First(&cursor);
+        while (st.ok() && cursor.Valid()) {
+            const quint32 n = cursor.Entry().recno;
+            count += n <= d->header.RecordCount && d->Visible(n);
+            st = tree.Next(&cursor);
+        }
+        if (!st.ok()) {
+            (void)d->Track(st);
+            return 0;
+        }
         return count;
     }
     // The hot loop of every tally: records straight from the read cache, the compiled filter
@@ -336,7 +411,11 @@ int TTable::VisibleCount()
     const size_t length = size_t(d->header.Layout.RecordLength);
     TExpression* filter = d->filter.get();
     for (quint32 n = 1; n <= d->header.RecordCount; ++n) {
-        record = d->RecordPtr(n);
+        st = d->ReadRecord(n, &record);
+        if (!st.ok()) {
+            (void)d->Track(st);
+            return 0;
+        }
         if (record[0] == '*' && !d->deletedVisible)
             continue;
         if (filter) {

@@ -209,50 +209,14 @@ bool TTag::SearchKey(const QString& text, TTextEncoding encoding, std::string* k
     }
 }
 
-void TTag::Insert(TCdxEntry entry)
+void SortTagEntries(std::vector<TCdxEntry>* entries, bool unique)
 {
-    auto it = std::lower_bound(Entries.begin(), Entries.end(), entry);
-    Entries.insert(it, std::move(entry));
-}
-
-void TTag::Remove(const TCdxEntry& entry)
-{
-    auto it = std::lower_bound(Entries.begin(), Entries.end(), entry);
-    if (it != Entries.end() && *it == entry)
-        Entries.erase(it);
-}
-
-size_t TTag::Find(const TCdxEntry& entry) const
-{
-    auto it = std::lower_bound(Entries.begin(), Entries.end(), entry);
-    return it != Entries.end() && *it == entry ? size_t(it - Entries.begin()) : Entries.size();
-}
-
-void TTag::InsertMany(std::vector<TCdxEntry> entries)
-{
-    std::sort(entries.begin(), entries.end());
-    const auto middle = Entries.size();
-    Entries.insert(
-        Entries.end(), std::make_move_iterator(entries.begin()), std::make_move_iterator(entries.end()));
-    std::inplace_merge(Entries.begin(), Entries.begin() + std::ptrdiff_t(middle), Entries.end());
-}
-
-std::pair<size_t, size_t> TTag::Range(const std::string& key, bool exact) const
-{
-    const size_t n = key.size();
-    auto less = [&](const TCdxEntry& e, const std::string& k) { return e.key.compare(0, n, k) < 0; };
-    auto first = std::lower_bound(Entries.begin(), Entries.end(), key, less);
-    (void)exact; // an exact key has the full key length, so the prefix range is the exact range
-    auto greater = [&](const std::string& k, const TCdxEntry& e) { return e.key.compare(0, n, k) > 0; };
-    auto last = std::upper_bound(first, Entries.end(), key, greater);
-    return {size_t(first - Entries.begin()), size_t(last - Entries.begin())};
-}
-
-void TTag::DropDuplicates()
-{
-    auto end = std::unique(Entries.begin(), Entries.end(),
+    std::sort(entries->begin(), entries->end());
+    if (!unique)
+        return;
+    auto end = std::unique(entries->begin(), entries->end(),
         [](const TCdxEntry& a, const TCdxEntry& b) { return a.key == b.key; });
-    Entries.erase(end, Entries.end());
+    entries->erase(end, entries->end());
 }
 
 } // namespace xbase

@@ -1,7 +1,7 @@
 #pragma once
 
-// One tag of a table's structural index, held in memory: its definition, its compiled key and
-// FOR expressions, and its entries in ascending (key, record number) order.
+// One tag of a table's structural index: its definition and its compiled key and FOR
+// expressions. Its entries stay in the index file (cdxtree.h).
 
 #include "xbase/cdxfile.h"
 #include "xbase/expression.h"
@@ -21,7 +21,6 @@ public:
     std::unique_ptr<TExpression> Key;
     std::unique_ptr<TExpression> For;
     QString CompileError; // why the tag cannot be computed from a record
-    std::vector<TCdxEntry> Entries;
     int DirectField = -1; // the key is this character field's bytes as they are
     int DirectOffset = 0;
 
@@ -40,16 +39,9 @@ public:
     // The search key for a seek text (see TTable::Seek); `exact` tells whether the whole key
     // must match. False when the text cannot be a key of this tag.
     bool SearchKey(const QString& text, TTextEncoding encoding, std::string* key, bool* exact) const;
-
-    void Insert(TCdxEntry entry);
-    void Remove(const TCdxEntry& entry);
-    // Adds many entries at once (any order).
-    void InsertMany(std::vector<TCdxEntry> entries);
-    // Entries [first, last) whose key begins with `key` (exact: equals it).
-    std::pair<size_t, size_t> Range(const std::string& key, bool exact) const;
-    // Keeps only the lowest record number of each key (UNIQUE tags).
-    void DropDuplicates();
-    size_t Find(const TCdxEntry& entry) const; // Entries.size() when absent
 };
+
+// Sorts entries and, for a UNIQUE tag, keeps only the lowest record number of each key.
+void SortTagEntries(std::vector<TCdxEntry>* entries, bool unique);
 
 } // namespace xbase
