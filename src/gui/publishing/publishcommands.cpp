@@ -4,6 +4,9 @@
 #include "gui/mainwindow/mainform.h"
 #include "gui/publishing/elist.h"
 #include "gui/publishing/publishsurvey.h"
+#include "gui/widgets/hooks.h"
+
+#include <QVariantMap>
 
 void PublishSurveyCommand(TORVMainForm& form)
 {
@@ -29,4 +32,13 @@ void AttachPublishingCommands(TORVMainForm& form)
 {
     form.SetCommand(form.miPublishSurvey, [&form] { PublishSurveyCommand(form); });
     form.SetCommand(form.miSurveyEmailLists, [&form] { EmailListManagerCommand(form); });
+    // The survey properties open the manager by name, with the list typed there ("file"; made
+    // when it does not exist yet).
+    RegisterHook(
+        QString::fromLatin1(kEmailListManagerHook), [&form](QWidget* parent, const QVariantMap& args) {
+            OpenEmailListManager(parent, form.Survey().NotificationFile(), form.DataDirectory(),
+                args.value(QStringLiteral("file")).toString());
+        });
+    QObject::connect(
+        &form, &QObject::destroyed, [] { UnregisterHook(QString::fromLatin1(kEmailListManagerHook)); });
 }

@@ -1,11 +1,15 @@
 // The Email List Manager driven through its commands and the scripted seams.
 
 #include "core/base/inisettings.h"
+#include "core/base/settingstable.h"
 #include "core/publishing/emaillist.h"
+#include "gui/mainwindow/mainform.h"
 #include "gui/publishing/elist.h"
 #include "gui/publishing/elistprint.h"
 #include "gui/publishing/emailaddress.h"
 #include "gui/publishing/emaillistmodel.h"
+#include "gui/publishing/publishcommands.h"
+#include "gui/widgets/hooks.h"
 #include "support/modaldriver.h"
 #include "support/scriptedseams.h"
 
@@ -178,6 +182,25 @@ private Q_SLOTS:
         QPointer<TORVEList> w = new TORVEList(Path("bad.eml"), DataDir());
         QVERIFY(seams_->messages->Texts().value(0).startsWith("The following internal error occurred: "));
         QTRY_VERIFY(w.isNull());
+    }
+
+    void theMainWindowAndThePropertiesOpenManagers()
+    {
+        qputenv("XDG_DATA_HOME", Path("data").toUtf8());
+        AppSettings().WriteBool(settings::Preferences, settings::TipAtStartup, false);
+        TORVMainForm form;
+        AttachPublishingCommands(form);
+        form.miSurveyEmailLists->trigger();
+        QPointer<TORVEList> first = form.findChild<TORVEList*>();
+        QVERIFY(first);
+        QCOMPARE(first->List().Path(), form.DataDirectory() + "default.eml");
+        // The properties' button: a list that does not exist yet is made.
+        QVERIFY(RunHook(kEmailListManagerHook, &form, {{"file", Path("club")}, {"create", true}}));
+        QVERIFY(QFile::exists(Path("club.eml")));
+        const QList<TORVEList*> windows = form.findChildren<TORVEList*>();
+        QCOMPARE(windows.size(), 2);
+        for (TORVEList* w : windows)
+            w->close();
     }
 
     void printsEveryPersonOnPages()
