@@ -84,6 +84,7 @@ TORVPublishSurvey::TORVPublishSurvey(TSurvey& survey, TPublishContext context, Q
     , context_(std::move(context))
 {
     setWindowTitle(QStringLiteral("Publish Survey"));
+    setWindowFlag(Qt::WindowContextHelpButtonHint, true);
     httpVerify = new THttpClient(this);
     auto* layout = new QVBoxLayout(this);
     layout->setSpacing(3);
@@ -107,6 +108,7 @@ TORVPublishSurvey::TORVPublishSurvey(TSurvey& survey, TPublishContext context, Q
     SetHelpContexts({{gbGenWebPage, 10001}, {eHTMLFileName, 10004}, {btnGenerateHTMLPage, 10005},
         {gbVerifyServer, 10002}, {btnVerifyServer, 10007}, {gbRegisterSurvey, 10010}, {btnRegisterNow, 10011},
         {gbSendEmail, 10003}, {btnSendMail, 10010}, {btnCancel, 10}, {btnHelp, 4}});
+    ShareHelpWithLabels(this);
     ConnectHttpEvents();
     FillFromSurvey();
 }
