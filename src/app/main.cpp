@@ -1,6 +1,7 @@
 #include "gui/help/about.h"
 #include "gui/mainwindow/application.h"
 #include "gui/mainwindow/mainform.h"
+#include "gui/publishing/publishcommands.h"
 #include "gui/reports/reportcommands.h"
 #include "gui/responses/responsecommands.h"
 
@@ -28,6 +29,7 @@ int main(int argc, char* argv[])
     const QStringList args = QApplication::arguments();
     TORVMainForm window(args.size() > 1 ? args.at(1) : QString(), &splash);
     AttachReportCommands(window);
+    AttachPublishingCommands(window);
     window.show();
 
     // The start-up benchmark (bench/startup.sh) asks for the time to the shown window and leaves.

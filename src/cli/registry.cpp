@@ -7,6 +7,8 @@ int RunDbfCommand(const QStringList& args);
 int RunPageCommand(const QStringList& args);
 int RunMergeCommand(const QStringList& args);
 int RunCodebookCommand(const QStringList& args);
+int RunElistCommand(const QStringList& args);
+int RunInviteCommand(const QStringList& args);
 int RunTallyCommand(const QStringList& args);
 int RunExportCommand(const QStringList& args);
 int RunImportQuestionsCommand(const QStringList& args);
@@ -25,6 +27,10 @@ const TCliCommand* CliCommands(int& count)
         {"merge", "SURVEY.orv DATAFILE: merge a server data file into the survey's response table",
             RunMergeCommand},
         {"codebook", "SURVEY.orv [--csv]: print the field-mapping text of the survey", RunCodebookCommand},
+        {"elist", "import|export LIST.eml FILE [--csv|--text]: e-mail list text import and export",
+            RunElistCommand},
+        {"invite", "SURVEY.orv [--not-answered] [--dry-run]: mail the survey's invitations",
+            RunInviteCommand},
         {"tally", "SURVEY.orv [--filter EXPR] [--json]: count the responses per option and value range",
             RunTallyCommand},
         {"export",

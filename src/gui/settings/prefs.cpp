@@ -3,6 +3,7 @@
 #include "core/base/settingstable.h"
 #include "core/base/utils.h"
 #include "gui/help/help.h"
+#include "gui/publishing/mailsecuritybox.h"
 #include "gui/settings/seldir.h"
 #include "gui/widgets/dialogposition.h"
 
@@ -17,6 +18,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QShowEvent>
+#include <QSpinBox>
 #include <QStackedWidget>
 #include <QStyle>
 #include <QTabWidget>
@@ -161,6 +163,8 @@ QWidget* TORVPrefs::CreateInternetPage()
     serverForm->addRow(Caption(QStringLiteral("O&utgoing Port:"), eOutgoingPort, server), eOutgoingPort);
     serverForm->addRow(Caption(QStringLiteral("&User ID:"), eUserID, server), eUserID);
 
+    gbConnection = new TMailSecurityBox(page);
+
     auto* user = new QGroupBox(QStringLiteral("User Information"), page);
     eDisplayName = new QLineEdit(user);
     eReplyAddress = new QLineEdit(user);
@@ -184,6 +188,7 @@ QWidget* TORVPrefs::CreateInternetPage()
     auto* layout = new QVBoxLayout(page);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(server);
+    layout->addWidget(gbConnection);
     layout->addWidget(user);
     layout->addWidget(format);
     layout->addStretch(1);
@@ -246,8 +251,9 @@ void TORVPrefs::AssignHelpContexts()
         {cbDeleteQuestions, 1603}, {cbUngroupSkipGroup, 1603}, {cbChangesToPublishedSurvey, 1603},
         {cbMoveSkipGroup, 1603}, {cbTipsAtStartup, 1604}, {cmbMailType, 1611}, {eSMTPServerAddress, 1612},
         {eOutgoingPort, 1613}, {eUserID, 1614}, {eDisplayName, 1615}, {eReplyAddress, 1616},
-        {cmbSendFormat, 1617}, {eGatewayText, 1618}, {cmbDefaultHTML, 1621}, {cbUseProxy, 1622},
-        {eProxyAddress, 1623}, {eProxyPort, 1624}, {btnOK, 2}, {btnCancel, 3}});
+        {cmbSendFormat, 1617}, {eGatewayText, 1618}, {gbConnection->cmbSecurity, 1619},
+        {gbConnection->ePassword, 1620}, {gbConnection->sePause, 1625}, {cmbDefaultHTML, 1621},
+        {cbUseProxy, 1622}, {eProxyAddress, 1623}, {eProxyPort, 1624}, {btnOK, 2}, {btnCancel, 3}});
     ShareHelpWithLabels(this);
 }
 

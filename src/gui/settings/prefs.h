@@ -15,6 +15,7 @@ class QPushButton;
 class QStackedWidget;
 class QTabWidget;
 class QToolButton;
+class TMailSecurityBox;
 
 // "Preferences": the per-user settings in three tabs (General, Email, Advanced). Filled from
 // the values given; the caller writes Values() back on OK. The data directory is changed only
@@ -45,6 +46,7 @@ public:
     QLineEdit* eSMTPServerAddress = nullptr;
     QLineEdit* eOutgoingPort = nullptr;
     QLineEdit* eUserID = nullptr;
+    TMailSecurityBox* gbConnection = nullptr; // security, password, pause
     QLineEdit* eDisplayName = nullptr;
     QLineEdit* eReplyAddress = nullptr;
     QComboBox* cmbSendFormat = nullptr;

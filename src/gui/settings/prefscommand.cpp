@@ -5,6 +5,8 @@
 #include "core/startup/datadir.h"
 #include "gui/mainwindow/commandids.h"
 #include "gui/mainwindow/mainform.h"
+#include "gui/publishing/mailsecuritybox.h"
+#include "gui/seams/messages.h"
 #include "gui/settings/prefs.h"
 
 #include <QAction>
@@ -16,11 +18,20 @@ void ConnectPreferences(TORVMainForm& form)
 
 void RunPreferences(TORVMainForm& form)
 {
-    TORVPrefs dialog(ReadPreferences(AppSettings(), form.DataDirectory()), &form);
+    const TPreferenceValues before = ReadPreferences(AppSettings(), form.DataDirectory());
+    TORVPrefs dialog(before, &form);
+    dialog.gbConnection->Load(
+        AppSettings(), before.smtpServerAddress, before.outgoingPort.toInt(), before.smtpUserID);
     if (dialog.exec() != QDialog::Accepted)
         return;
     const TPreferenceValues values = dialog.Values();
     WritePreferences(values, AppSettings());
+    QString error;
+    if (!dialog.gbConnection->Save(
+            AppSettings(), values.smtpServerAddress, values.outgoingPort.toInt(), values.smtpUserID, &error))
+        ShowError(QStringLiteral("The mail server's password could not be kept in the desktop's password "
+                                 "store, so it was not saved.\n\n")
+            + error);
     form.SetHtmlExtension(HtmlExtensionFor(values.defaultHTML));
     form.SetDataDirectory(WithTrailingSlash(values.dataDirectory));
     form.CheckForButtons();

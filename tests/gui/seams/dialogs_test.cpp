@@ -20,6 +20,7 @@
 #include "support/scriptedseams.h"
 
 #include <QAbstractItemView>
+#include <QAbstractSpinBox>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -234,9 +235,12 @@ private Q_SLOTS:
                 const auto* label = qobject_cast<QLabel*>(w);
                 const bool control = qobject_cast<QAbstractButton*>(w) || qobject_cast<QLineEdit*>(w)
                     || qobject_cast<QPlainTextEdit*>(w) || qobject_cast<QComboBox*>(w)
-                    || qobject_cast<QAbstractItemView*>(w) || (label && label->buddy());
-                // A drop-down list's own popup and a tab bar's scroll arrows are not the dialog's controls.
-                if (!control || w->window() != dialog.get() || qobject_cast<QTabBar*>(w->parentWidget()))
+                    || qobject_cast<QAbstractItemView*>(w) || qobject_cast<QAbstractSpinBox*>(w)
+                    || (label && label->buddy());
+                // A drop-down list's own popup, a tab bar's scroll arrows and a spin box's edit field
+                // are not the dialog's controls (What's This asks the spin box for the field).
+                if (!control || w->window() != dialog.get() || qobject_cast<QTabBar*>(w->parentWidget())
+                    || qobject_cast<QAbstractSpinBox*>(w->parentWidget()))
                     continue;
                 if (w->whatsThis().isEmpty() || w->whatsThis().startsWith("No help is available"))
                     silent << w->metaObject()->className() + QStringLiteral(" ") + w->objectName()

@@ -1,8 +1,10 @@
 #include "core/base/inisettings.h"
 #include "core/base/settingstable.h"
+#include "core/publishing/mailsettings.h"
 #include "core/survey/survey.h"
 #include "gui/mainwindow/commandids.h"
 #include "gui/mainwindow/mainform.h"
+#include "gui/publishing/mailsecuritybox.h"
 #include "gui/seams/messages.h"
 #include "gui/settings/prefs.h"
 #include "gui/settings/prefscommand.h"
@@ -19,6 +21,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QStackedWidget>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -125,6 +128,23 @@ private Q_SLOTS:
         w.Command(cmd::DeleteItem)->trigger();
         QCOMPARE(w.Survey().QuestionCount(), 1);
         QCOMPARE(seams_->messages->shown.size(), size_t(1));
+    }
+
+    // The connection box of the e-mail page (security and pause) is filled from the settings and
+    // written back on OK; without a user ID no password is looked up or stored.
+    void theMailConnectionIsReadAndWrittenWithTheRest()
+    {
+        AppSettings().WriteInteger(settings::Preferences, settings::SMTPSecurity, 1);
+        TORVMainForm w;
+        RunWithOK(w, [](TORVPrefs& p) {
+            QCOMPARE(p.gbConnection->cmbSecurity->currentIndex(), 1);
+            QVERIFY(!p.gbConnection->cmbSecurity->whatsThis().isEmpty());
+            p.gbConnection->cmbSecurity->setCurrentIndex(2);
+            p.gbConnection->sePause->setValue(1500);
+        });
+        QCOMPARE(AppSettings().ReadInteger(settings::Preferences, settings::SMTPSecurity, 0), 2);
+        QCOMPARE(AppSettings().ReadInteger(settings::Preferences, settings::SendPause, 0), 1500);
+        QVERIFY(seams_->messages->shown.empty());
     }
 
     void cancelWritesNothing()

@@ -1,0 +1,156 @@
+#include "core/publishing/emaillisttext.h"
+
+#include "core/base/textfile.h"
+#include "core/base/utils.h"
+
+using namespace emaillist;
+
+namespace {
+
+// Splits one record of import text starting at `pos`; moves `pos` past the record's line end.
+QStringList SplitRecord(const QString& text, qsizetype& pos)
+{
+    QStringList fields;
+    QString field;
+    bool quoted = false; // inside a field that began with a quote
+    bool fieldStart = true;
+    const qsizetype n = text.size();
+    while (pos < n) {
+        const QChar c = text.at(pos++);
+        if (quoted) {
+            if (c == u'"' && pos < n && text.at(pos) == u'"') {
+                field += c;
+                ++pos;
+            } else if (c == u'"') {
+                quoted = false;
+            } else {
+                field += c;
+            }
+            continue;
+        }
+        if (c == u'\r' || c == u'\n') {
+            if (c == u'\r' && pos < n && text.at(pos) == u'\n')
+                ++pos;
+            break;
+        }
+        if (c == u'"' && fieldStart) {
+            quoted = true;
+            fieldStart = false;
+            continue;
+        }
+        if (c == u',') {
+            fields.append(field);
+            field.clear();
+            fieldStart = true;
+            continue;
+        }
+        field += c;
+        fieldStart = false;
+    }
+    fields.append(field);
+    return fields;
+}
+
+QString TrimRight(const QString& s)
+{
+    qsizetype end = s.size();
+    while (end > 0 && s.at(end - 1) == u' ')
+        --end;
+    return s.left(end);
+}
+
+QString CsvField(const QString& text)
+{
+    if (!text.contains(u',') && !text.contains(u'"') && !text.contains(u'\r') && !text.contains(u'\n'))
+        return text;
+    QString quoted = text;
+    quoted.replace(QStringLiteral("\""), QStringLiteral("\"\""));
+    return u'"' + quoted + u'"';
+}
+
+const int kWidths[3] = {NameWidth, NameWidth, EmailWidth};
+
+void AppendTextExport(const std::vector<TEmailPerson>& people, QString& out)
+{
+    const char* names[3] = {FirstName, LastName, Email};
+    for (int i = 0; i < 3; ++i)
+        out += FitWidth(QString::fromLatin1(names[i]), kWidths[i]);
+    out += QStringLiteral("\r\n");
+    for (int width : kWidths)
+        out += RepeatString(QStringLiteral("-"), width - 1) + u' ';
+    out += QStringLiteral("\r\n");
+    for (const TEmailPerson& p : people) {
+        out += FitWidth(p.FirstName, kWidths[0]);
+        out += FitWidth(p.LastName, kWidths[1]);
+        out += FitWidth(p.Email, kWidths[2]);
+        out += QStringLiteral("\r\n");
+    }
+}
+
+void AppendCsvExport(const std::vector<TEmailPerson>& people, QString& out)
+{
+    out += QStringLiteral("FNAME,LNAME,EMAIL\r\n");
+    for (const TEmailPerson& p : people)
+        out += CsvField(p.FirstName) + u',' + CsvField(p.LastName) + u',' + CsvField(p.Email)
+            + QStringLiteral("\r\n");
+}
+
+} // namespace
+
+std::vector<TEmailPerson> ParseImportText(const QString& text)
+{
+    std::vector<TEmailPerson> people;
+    qsizetype pos = 0;
+    while (pos < text.size()) {
+        QStringList fields = SplitRecord(text, pos);
+        fields.last() = TrimRight(fields.last());
+        while (fields.size() < 3)
+            fields.append(QString());
+        people.push_back({fields.at(0), fields.at(1), fields.at(2)});
+    }
+    return people;
+}
+
+QString ImportListText(TEmailList& list, const QString& path)
+{
+    QByteArray bytes;
+    QString error;
+    if (!ReadFileBytes(path, bytes, &error))
+        return error;
+    return list.AddMany(ParseImportText(DecodeFileText(bytes)));
+}
+
+QByteArray FormatExport(const std::vector<TEmailPerson>& people, TListTextFormat format)
+{
+    QString out;
+    if (format == TListTextFormat::Text)
+        AppendTextExport(people, out);
+    else
+        AppendCsvExport(people, out);
+    return out.toUtf8();
+}
+
+QString ExportListText(TEmailList& list, const QString& path, TListTextFormat format)
+{
+    if (!list.IsOpen())
+        return QStringLiteral("No list is open");
+    std::vector<TEmailPerson> people;
+    for (TEmailRow& row : list.RowsInOrder())
+        people.push_back(std::move(row.Person));
+    QString error;
+    if (!WriteFileAtomically(path, FormatExport(people, format), &error))
+        return error;
+    return {};
+}
+
+TListTextFormat FormatForFileName(const QString& path)
+{
+    return path.endsWith(QLatin1String(".txt"), Qt::CaseInsensitive) ? TListTextFormat::Text
+                                                                     : TListTextFormat::Csv;
+}
+
+QString EnsureExportExtension(const QString& path, TListTextFormat format)
+{
+    const QLatin1String ext(format == TListTextFormat::Text ? ".txt" : ".csv");
+    return path.endsWith(ext, Qt::CaseInsensitive) ? path : path + ext;
+}
