@@ -4,65 +4,114 @@ namespace orvserver {
 
 CommitQueue::CommitQueue(ResponseStore& store)
     : store_(store)
-    , writer_([this] { Run(); })
 {
+    for (int i = 0; i < kFlushThreads; ++i)
+        flushers_.emplace_back([this] { Flush(); });
+    for (int i = 0; i < store_.ConcurrentWriters(); ++i)
+        writers_.emplace_back([this] { Write(); });
 }
 
 CommitQueue::~CommitQueue()
 {
     {
-        std::lock_guard lock(mutex_);
+        std::lock_guard lock(pendingMutex_);
         stopping_ = true;
     }
-    wake_.notify_one();
-    writer_.join();
+    pendingWake_.notify_all();
+    for (auto& writer : writers_)
+        writer.join();
+    {
+        std::lock_guard lock(committedMutex_);
+        writersDone_ = true;
+    }
+    committedWake_.notify_all();
+    for (auto& flusher : flushers_)
+        flusher.join();
 }
 
 Stamp CommitQueue::Add(PendingResponse response)
 {
-    std::future<Stamp> committed;
+    Ticket ticket;
+    ticket.response = std::move(response);
     {
-        std::lock_guard lock(mutex_);
+        std::lock_guard lock(pendingMutex_);
         if (stopping_)
             throw StoreError("the server is stopping");
-        pending_.push_back({std::move(response), {}});
-        committed = pending_.back().committed.get_future();
+        pending_.push_back(&ticket);
     }
-    wake_.notify_one();
-    return committed.get();
+    pendingWake_.notify_one();
+    {
+        std::unique_lock lock(ticket.mutex);
+        ticket.wake.wait(lock, [&ticket] { return ticket.done; });
+    }
+    if (ticket.error)
+        std::rethrow_exception(ticket.error);
+    return ticket.stamp;
 }
 
-void CommitQueue::Run()
+void CommitQueue::Write()
 {
-    std::unique_lock lock(mutex_);
-    for (;;) {
-        wake_.wait(lock, [this] { return stopping_ || !pending_.empty(); });
-        if (pending_.empty())
-            return;
-        std::deque<Entry> batch;
-        while (!pending_.empty() && batch.size() < kMaxBatch) {
-            batch.push_back(std::move(pending_.front()));
-            pending_.pop_front();
-        }
-        lock.unlock();
-        CommitBatch(batch);
-        lock.lock();
-    }
-}
-
-void CommitQueue::CommitBatch(std::deque<Entry>& batch)
-{
+    Batch batch;
     std::vector<PendingResponse> responses;
-    responses.reserve(batch.size());
-    for (auto& entry : batch)
-        responses.push_back(std::move(entry.response));
-    try {
-        const Stamp stamp = store_.AddResponses(responses);
-        for (auto& entry : batch)
-            entry.committed.set_value(stamp);
-    } catch (...) {
-        for (auto& entry : batch)
-            entry.committed.set_exception(std::current_exception());
+    for (;;) {
+        {
+            std::unique_lock lock(pendingMutex_);
+            pendingWake_.wait(lock, [this] { return stopping_ || !pending_.empty(); });
+            if (pending_.empty())
+                return;
+            const auto count = std::min(pending_.size(), kMaxBatch);
+            batch.assign(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(count));
+            pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(count));
+        }
+        responses.clear();
+        for (auto* ticket : batch)
+            responses.push_back(std::move(ticket->response));
+        try {
+            const Stamp stamp = store_.AddResponses(responses);
+            for (auto* ticket : batch)
+                ticket->stamp = stamp;
+        } catch (...) {
+            Finish(batch, std::current_exception());
+            continue;
+        }
+        {
+            std::lock_guard lock(committedMutex_);
+            committed_.insert(committed_.end(), batch.begin(), batch.end());
+        }
+        committedWake_.notify_one();
+    }
+}
+
+void CommitQueue::Flush()
+{
+    Batch batch;
+    for (;;) {
+        {
+            std::unique_lock lock(committedMutex_);
+            committedWake_.wait(lock, [this] { return writersDone_ || !committed_.empty(); });
+            if (committed_.empty())
+                return;
+            batch.swap(committed_);
+        }
+        std::exception_ptr error;
+        try {
+            store_.FlushCommitted();
+        } catch (...) {
+            error = std::current_exception();
+        }
+        Finish(batch, error);
+        batch.clear();
+    }
+}
+
+void CommitQueue::Finish(const Batch& batch, std::exception_ptr error)
+{
+    for (auto* ticket : batch) {
+        ticket->error = error;
+        // Notified under the lock: the waiter may return, and destroy the ticket, once it is released.
+        std::lock_guard lock(ticket->mutex);
+        ticket->done = true;
+        ticket->wake.notify_one();
     }
 }
 

@@ -5,6 +5,7 @@
 #include "store.h"
 
 #include <cstdint>
+#include <memory>
 #include <sqlite3.h>
 #include <string>
 #include <string_view>
@@ -41,7 +42,14 @@ public:
 
     void Exec(const char* sql);
     SqliteStatement Prepare(std::string_view sql) { return SqliteStatement(db_, sql); }
+    // For a statement kept and run again and again.
+    std::unique_ptr<SqliteStatement> PrepareKept(std::string_view sql)
+    {
+        return std::make_unique<SqliteStatement>(db_, sql);
+    }
     std::int64_t Changes() const { return sqlite3_changes64(db_); }
+    // The write-ahead log file of the main database.
+    std::string WalPath() const { return sqlite3_filename_wal(sqlite3_db_filename(db_, "main")); }
 
 private:
     sqlite3* db_ = nullptr;

@@ -4,7 +4,12 @@
 #include "sqliteconnection.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
 #include <mutex>
+#include <unistd.h>
 
 namespace orvserver {
 
@@ -32,6 +37,19 @@ Stamp RisingStamp()
     return last;
 }
 
+bool SyncFolderOf(const std::string& file)
+{
+    auto folder = std::filesystem::path(file).parent_path();
+    if (folder.empty())
+        folder = ".";
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool synced = ::fsync(fd) == 0;
+    ::close(fd);
+    return synced;
+}
+
 } // namespace
 
 SqliteStore::SqliteStore(std::string path)
@@ -39,9 +57,28 @@ SqliteStore::SqliteStore(std::string path)
     , pool_(std::make_unique<ConnectionPool<SqliteConnection>>([this] { return Connect(); }))
 {
     CreateSchema();
+    OpenWriter();
 }
 
-SqliteStore::~SqliteStore() = default;
+SqliteStore::~SqliteStore()
+{
+    insert_.reset();
+    writer_.reset();
+    if (walFd_ >= 0)
+        ::close(walFd_);
+}
+
+void SqliteStore::OpenWriter()
+{
+    writer_ = Connect();
+    writer_->Exec("PRAGMA synchronous=NORMAL");
+    insert_ = writer_->PrepareKept("INSERT INTO responses (survey, received, line) VALUES (?, ?, ?)");
+    // The log exists while a connection in WAL mode is open; its directory entry may be new.
+    const auto wal = writer_->WalPath();
+    walFd_ = ::open(wal.c_str(), O_RDONLY | O_CLOEXEC);
+    if (walFd_ < 0 || !SyncFolderOf(wal))
+        throw StoreError("cannot open the database's log " + wal + ": " + std::strerror(errno));
+}
 
 std::unique_ptr<SqliteConnection> SqliteStore::Connect() const
 {
@@ -110,29 +147,43 @@ void SqliteStore::SetResultUrlIfEmpty(const std::string& name, const std::string
 
 Stamp SqliteStore::AddResponses(const std::vector<PendingResponse>& batch)
 {
-    return pool_->With([&](SqliteConnection& db) {
-        SqliteTransaction transaction(db);
-        const Stamp stamp = RisingStamp();
-        const std::string dateRec = StampText(stamp);
-        auto insert = db.Prepare("INSERT INTO responses (survey, received, line) VALUES (?, ?, ?)");
-        for (const auto& response : batch) {
-            insert.Bind(1, response.survey).Bind(2, stamp).Bind(3, ResponseLine(response.text, dateRec));
-            insert.Run();
-            insert.Reset();
-        }
-        transaction.Commit();
-        return stamp;
-    });
+    std::lock_guard lock(writerMutex_);
+    SqliteTransaction transaction(*writer_);
+    const Stamp stamp = RisingStamp();
+    const std::string dateRec = StampText(stamp);
+    for (const auto& response : batch) {
+        insert_->Reset();
+        insert_->Bind(1, response.survey).Bind(2, stamp).Bind(3, ResponseLine(response.text, dateRec));
+        insert_->Run();
+    }
+    insert_->Reset();
+    transaction.Commit();
+    return stamp;
+}
+
+void SqliteStore::FlushCommitted()
+{
+    // After a failed sync the kernel may have dropped the pages it could not write, and a later
+    // sync would succeed without them: nothing is acknowledged any more.
+    if (flushFailed_)
+        throw StoreError("the database's log could not be written to disk earlier");
+    if (::fdatasync(walFd_) != 0) {
+        flushFailed_ = true;
+        throw StoreError(std::string("cannot write the database's log to disk: ") + std::strerror(errno));
+    }
 }
 
 Stamp SqliteStore::DownloadCutoff()
 {
-    return pool_->With([](SqliteConnection& db) {
+    const Stamp cutoff = pool_->With([](SqliteConnection& db) {
         SqliteTransaction transaction(db);
         const Stamp cutoff = RisingStamp();
         transaction.Commit();
         return cutoff;
     });
+    // Responses before the cutoff are committed; a download hands out only what is on disk.
+    FlushCommitted();
+    return cutoff;
 }
 
 std::vector<StoredResponse> SqliteStore::ReadResponses(

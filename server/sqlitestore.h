@@ -1,17 +1,26 @@
 #pragma once
 
-// The embedded store: one SQLite file in WAL mode, synchronous commits. Writers take the
-// database's write lock (BEGIN IMMEDIATE) before they read the clock, so a download's cutoff,
-// taken under the same lock, never passes a response that is still on its way in.
+// The embedded store: one SQLite file in WAL mode. Writers take the database's write lock
+// (BEGIN IMMEDIATE) before they read the clock, so a download's cutoff, taken under the same
+// lock, never passes a response that is still on its way in.
+//
+// Registrations and clears commit synchronously. Responses are committed by one writer
+// connection that does not wait for the disk (synchronous=NORMAL, which keeps the database
+// consistent through a power loss); FlushCommitted() then syncs the write-ahead log, which holds
+// every commit made before it, so a response is on disk before it is acknowledged while the
+// writer goes on committing the next batch.
 
 #include "store.h"
 
+#include <atomic>
 #include <memory>
+#include <mutex>
 #include <string>
 
 namespace orvserver {
 
 class SqliteConnection;
+class SqliteStatement;
 template <class> class ConnectionPool;
 
 class SqliteStore final : public ResponseStore {
@@ -23,6 +32,7 @@ public:
     bool RegisterSurvey(const SurveyRecord& survey) override;
     void SetResultUrlIfEmpty(const std::string& name, const std::string& url) override;
     Stamp AddResponses(const std::vector<PendingResponse>& batch) override;
+    void FlushCommitted() override;
     Stamp DownloadCutoff() override;
     std::vector<StoredResponse> ReadResponses(
         const std::string& survey, const ResponseCursor& from, Stamp cutoff, int limit) override;
@@ -33,9 +43,16 @@ public:
 private:
     std::unique_ptr<SqliteConnection> Connect() const;
     void CreateSchema();
+    void OpenWriter();
 
     std::string path_;
     std::unique_ptr<ConnectionPool<SqliteConnection>> pool_;
+
+    std::mutex writerMutex_;
+    std::unique_ptr<SqliteConnection> writer_; // open as long as the store: the log file stays
+    std::unique_ptr<SqliteStatement> insert_;
+    int walFd_ = -1;
+    std::atomic<bool> flushFailed_ = false;
 };
 
 } // namespace orvserver

@@ -60,8 +60,15 @@ public:
     // Records the first result address seen for a survey registered without one.
     virtual void SetResultUrlIfEmpty(const std::string& name, const std::string& url) = 0;
 
-    // Commits the responses in one transaction, all with the receive time it returns.
+    // Commits the responses in one transaction, all with the receive time it returns. They are
+    // visible when it returns and on disk once a FlushCommitted() begun after that has returned.
     virtual Stamp AddResponses(const std::vector<PendingResponse>& batch) = 0;
+    // Returns once every transaction committed before the call is on disk. Calls may overlap,
+    // so the disk's time is shared by the batches committed meanwhile. Stores whose commits
+    // wait for the disk themselves have nothing to do here.
+    virtual void FlushCommitted() { }
+    // How many batches may be committed at the same time: 1 where writers take turns anyway.
+    virtual int ConcurrentWriters() const { return 1; }
     // A receive time such that every response stamped before it is committed and visible, and
     // every response not yet committed will be stamped at or after it: the current second.
     virtual Stamp DownloadCutoff() = 0;
