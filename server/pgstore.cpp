@@ -104,11 +104,21 @@ Stamp PgStore::AddResponses(const std::vector<PendingResponse>& batch)
         const Stamp stamp = Now(db);
         const std::string dateRec = StampText(stamp);
         const std::string received = PgInt64(stamp);
-        for (const auto& response : batch) {
-            const std::string line = ResponseLine(response.text, dateRec);
-            db.Exec("INSERT INTO responses (survey, received, line) VALUES ($1, $2, $3)",
-                {response.survey, received, line});
+        std::vector<std::string> lines;
+        lines.reserve(batch.size());
+        for (const auto& response : batch)
+            lines.push_back(ResponseLine(response.text, dateRec));
+        // One statement for the whole batch: a round trip per response would hold the
+        // transaction, and its lock, open for as many trips.
+        std::string sql = "INSERT INTO responses (survey, received, line) VALUES ";
+        std::vector<std::string_view> params{received};
+        for (std::size_t i = 0; i < batch.size(); ++i) {
+            const auto survey = std::to_string(params.size() + 1), line = std::to_string(params.size() + 2);
+            sql += (i ? ", ($" : "($") + survey + ", $1, $" + line + ")";
+            params.push_back(batch[i].survey);
+            params.push_back(lines[i]);
         }
+        db.Exec(sql.c_str(), params);
         transaction.Commit();
         return stamp;
     });
