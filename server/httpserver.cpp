@@ -6,6 +6,7 @@
 #include <chrono>
 #include <httplib.h>
 #include <sys/socket.h>
+#include <thread>
 
 namespace orvserver {
 
@@ -111,11 +112,18 @@ bool HttpServer::Bind()
 
 void HttpServer::Serve()
 {
-    server_->listen_after_bind();
+    if (!stopping_)
+        server_->listen_after_bind();
+    serving_ = false;
+    log_.Flush();
 }
 
 void HttpServer::Stop()
 {
+    stopping_ = true;
+    // The library ignores a stop before its loop runs: a stop right after the start would be lost.
+    while (serving_ && !server_->is_running())
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
     server_->stop();
 }
 

@@ -5,7 +5,9 @@
 // bodies, streams replies that come in pieces, and writes one log line per request.
 
 #include "request.h"
+#include "requestlog.h"
 
+#include <atomic>
 #include <cstddef>
 #include <iosfwd>
 #include <memory>
@@ -34,6 +36,7 @@ public:
     int Port() const { return port_; }
     // Serves until Stop(); requests in progress are finished first.
     void Serve();
+    // May come from another thread at any time, also before Serve() began.
     void Stop();
 
 private:
@@ -41,8 +44,10 @@ private:
     std::unique_ptr<ListeningServer> server_;
     RequestHandler& handler_;
     HttpOptions options_;
-    std::ostream& log_;
+    LogWriter log_;
     int port_ = 0;
+    std::atomic<bool> stopping_ = false;
+    std::atomic<bool> serving_ = true; // until Serve() has returned
 };
 
 } // namespace orvserver

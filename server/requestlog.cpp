@@ -3,15 +3,11 @@
 #include <chrono>
 #include <cstdio>
 #include <ctime>
-#include <mutex>
 #include <ostream>
-#include <string>
 
 namespace orvserver {
 
 namespace {
-
-std::mutex logMutex;
 
 std::string Now()
 {
@@ -34,35 +30,82 @@ std::string Printable(std::string_view text)
     return out;
 }
 
-// One write per line, so lines of different threads never interleave.
-void Write(std::ostream& log, std::string line)
-{
-    line += '\n';
-    std::lock_guard lock(logMutex);
-    log.write(line.data(), static_cast<std::streamsize>(line.size()));
-    log.flush();
-}
-
 } // namespace
 
-void LogRequest(std::ostream& log, std::string_view address, std::string_view method, std::string_view path,
+LogWriter::LogWriter(std::ostream& out)
+    : out_(out)
+    , thread_([this] { Run(); })
+{
+}
+
+LogWriter::~LogWriter()
+{
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    wake_.notify_one();
+    thread_.join();
+}
+
+void LogWriter::Add(std::string_view line)
+{
+    bool full;
+    {
+        std::lock_guard lock(mutex_);
+        gathered_.append(line);
+        gathered_ += '\n';
+        full = gathered_.size() >= kMaxGathered;
+    }
+    if (full)
+        wake_.notify_one();
+}
+
+void LogWriter::Flush()
+{
+    std::lock_guard write(writeMutex_);
+    std::string piece;
+    {
+        std::lock_guard lock(mutex_);
+        piece.swap(gathered_);
+    }
+    if (piece.empty())
+        return;
+    out_.write(piece.data(), static_cast<std::streamsize>(piece.size()));
+    out_.flush();
+}
+
+void LogWriter::Run()
+{
+    for (bool stopping = false; !stopping;) {
+        {
+            std::unique_lock lock(mutex_);
+            wake_.wait_for(lock, kDelay, [this] { return stopping_ || gathered_.size() >= kMaxGathered; });
+            stopping = stopping_;
+        }
+        Flush();
+    }
+}
+
+void LogRequest(LogWriter& log, std::string_view address, std::string_view method, std::string_view path,
     int status, double milliseconds, bool streamed)
 {
     char duration[32];
     std::snprintf(duration, sizeof duration, "%.1fms", milliseconds);
-    Write(log,
-        Now() + " " + Printable(address) + " " + Printable(method) + " " + Printable(path) + " "
-            + std::to_string(status) + " " + duration + (streamed ? " streaming" : ""));
+    log.Add(Now() + " " + Printable(address) + " " + Printable(method) + " " + Printable(path) + " "
+        + std::to_string(status) + " " + duration + (streamed ? " streaming" : ""));
 }
 
-void LogError(std::ostream& log, std::string_view message)
+void LogError(LogWriter& log, std::string_view message)
 {
-    Write(log, Now() + " error: " + Printable(message));
+    log.Add(Now() + " error: " + Printable(message));
 }
 
 void LogInfo(std::ostream& log, std::string_view message)
 {
-    Write(log, Now() + " " + Printable(message));
+    const std::string line = Now() + " " + Printable(message) + "\n";
+    log.write(line.data(), static_cast<std::streamsize>(line.size()));
+    log.flush();
 }
 
 } // namespace orvserver
