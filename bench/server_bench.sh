@@ -51,17 +51,22 @@ request = function()
 end
 LUA
 
-run_posts() { # NAME DATABASE
+# The same posts for a survey that is not registered: refused before any storage, so this is
+# the rate of the HTTP layer and the form decoding alone, the ceiling for the durable posts.
+sed 's/SurveyFile=SBENCH/SurveyFile=SNONE/' "$dir/post.lua" > "$dir/refused.lua"
+
+run_posts() { # NAME DATABASE [SCRIPT TITLE]
   local port; port="$(free_port)"
   "$server" --port "$port" --database "$2" 2>"$dir/$1-server.log" &
   local pid=$!; pids+=($pid)
   wait_port "$port"
   curl -s -o /dev/null "http://127.0.0.1:$port/orv.dll/RegisterSurvey?SurveyFile=SBENCH&AccountID=&ID=pw"
-  echo "orvalle-server durable form posts ($1), 64 connections, ${seconds}s:"
-  wrk -t2 -c64 -d"${seconds}s" --latency -s "$dir/post.lua" "http://127.0.0.1:$port/" > "$dir/$1.txt" || true
+  echo "orvalle-server ${4:-durable form posts} ($1), 64 connections, ${seconds}s:"
+  wrk -t2 -c64 -d"${seconds}s" --latency -s "${3:-$dir/post.lua}" "http://127.0.0.1:$port/" > "$dir/$1.txt" || true
   summary "$dir/$1.txt"
   kill "$pid"; wait "$pid" 2>/dev/null || true
 }
+run_posts refused "$dir/refused.sqlite" "$dir/refused.lua" "posts refused before storage (404)"
 run_posts sqlite "$dir/bench.sqlite"
 if [ -n "${PGHOST:-}" ]; then
   psql -q -c "DROP DATABASE IF EXISTS orvbench" -c "CREATE DATABASE orvbench" >/dev/null
