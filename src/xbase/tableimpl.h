@@ -160,8 +160,15 @@ struct TTable::TImpl {
 
     // tablewrite.cpp: commits through the journal
     TStatus BeginWrite();
+    // Finishes the write begun when `st` is Ok, abandons it otherwise; the result says why a
+    // write failed and what putting things back could not do.
+    TStatus EndWrite(const TStatus& st);
     TStatus FinishWrite();
-    void AbortWrite();
+    // Forgets the held writes and reads the headers again; the result tells when that fails.
+    TStatus AbortWrite();
+    TStatus MoveCounter();
+    TStatus JournalChanges(const std::vector<TJournalledFile*>& changed);
+    TStatus WriteInPlace(const std::vector<TJournalledFile*>& changed);
     // The read error since the last call, as a failure (recorded as the last error), or Ok.
     TStatus TakeReadError()
     {
@@ -201,9 +208,6 @@ struct TTable::TImpl {
             st = Sync();
         return Track(st);
     }
-    TStatus CommitLocked();
-    TStatus ApplyKeys(quint32 n, const QByteArray& oldRecord, const QByteArray& newRecord, bool* rebuild);
-    TStatus AddKeys(quint32 base, bool* rebuild);
     TStatus EnsureIndexMaintainable();
 };
 

@@ -238,7 +238,7 @@ TStatus TTable::CreateIndexTag(
                 d->header.Raw[28] = flags;
             }
         }
-        st = st.ok() ? d->FinishWrite() : (d->AbortWrite(), st);
+        st = d->EndWrite(st);
     }
     if (!st.ok() && d->cdx && !d->header.HasStructuralIndex()) {
         d->store.reset();
@@ -321,7 +321,7 @@ TStatus TTable::Reindex()
         st = d->BeginWrite();
         if (st.ok())
             st = d->RebuildIndexFile();
-        st = st.ok() ? d->FinishWrite() : (d->AbortWrite(), st);
+        st = d->EndWrite(st);
     }
     d->UnlockTable();
     return d->Track(st);
