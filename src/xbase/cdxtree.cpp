@@ -51,15 +51,17 @@ TStatus TCdxTree::Seek(const std::string& key, quint32 recno, TCdxCursor* cursor
     for (int depth = 0; st.ok(); ++depth) {
         if (depth > kMaxDepth)
             return TStatus::Error(Damaged(QStringLiteral("tree deeper than %1 levels").arg(kMaxDepth)));
-        TCdxNodePtr node;
-        st = m_store.Node(page, m_keyLength, m_fill, &node);
+        const TCdxNode* node = nullptr;
+        st = m_store.PeekNode(page, m_keyLength, m_fill, &node);
         if (!st.ok())
             break;
         const auto& e = node->Entries;
         auto it = std::partition_point(
             e.begin(), e.end(), [&](const TCdxEntry& x) { return Less(x, key, recno); });
         if (node->Leaf) {
-            cursor->Leaf = node;
+            st = m_store.Node(page, m_keyLength, m_fill, &cursor->Leaf);
+            if (!st.ok())
+                break;
             cursor->Index = int(it - e.begin());
             if (cursor->Index < int(e.size()))
                 return TStatus::Ok();
