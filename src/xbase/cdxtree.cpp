@@ -117,13 +117,16 @@ TStatus TCdxTree::Next(TCdxCursor* cursor)
     ++cursor->Index;
     // Empty leaves are passed over; the chain is followed at most once round the file.
     for (qint64 guard = -1; cursor->Index >= int(cursor->Leaf->Entries.size());) {
+        const quint32 right = cursor->Leaf->Right;
+        if (right == kCdxNone) {
+            cursor->Leaf.reset();
+            return TStatus::Ok();
+        }
         if (guard < 0)
             guard = m_store.FileSize() / kCdxPage + 1;
-        const quint32 right = cursor->Leaf->Right;
-        if (right == kCdxNone || --guard < 0) {
+        if (--guard < 0) {
             cursor->Leaf.reset();
-            return guard < 0 ? TStatus::Error(Damaged(QStringLiteral("sibling chain runs in a circle")))
-                             : TStatus::Ok();
+            return TStatus::Error(Damaged(QStringLiteral("sibling chain runs in a circle")));
         }
         TStatus st = m_store.Node(right, m_keyLength, m_fill, &cursor->Leaf);
         if (st.ok() && !cursor->Leaf->Leaf)
@@ -143,13 +146,16 @@ TStatus TCdxTree::Prev(TCdxCursor* cursor)
         return TStatus::Ok();
     --cursor->Index;
     for (qint64 guard = -1; cursor->Index < 0;) {
+        const quint32 left = cursor->Leaf->Left;
+        if (left == kCdxNone) {
+            cursor->Leaf.reset();
+            return TStatus::Ok();
+        }
         if (guard < 0)
             guard = m_store.FileSize() / kCdxPage + 1;
-        const quint32 left = cursor->Leaf->Left;
-        if (left == kCdxNone || --guard < 0) {
+        if (--guard < 0) {
             cursor->Leaf.reset();
-            return guard < 0 ? TStatus::Error(Damaged(QStringLiteral("sibling chain runs in a circle")))
-                             : TStatus::Ok();
+            return TStatus::Error(Damaged(QStringLiteral("sibling chain runs in a circle")));
         }
         TStatus st = m_store.Node(left, m_keyLength, m_fill, &cursor->Leaf);
         if (st.ok() && !cursor->Leaf->Leaf)

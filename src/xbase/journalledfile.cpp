@@ -81,11 +81,27 @@ TStatus TJournalledFile::WriteAt(qint64 offset, const char* data, qint64 length)
         }
         m_writes.erase(it, std::next(last));
     } else {
-        merged = QByteArray(length, '\0');
+        m_writes.emplace(start, QByteArray(data, length));
+        m_size = std::max(m_size, offset + length);
+        return TStatus::Ok();
     }
     std::memcpy(merged.data() + (offset - start), data, size_t(length));
     m_writes.emplace(start, std::move(merged));
     m_size = std::max(m_size, offset + length);
+    return TStatus::Ok();
+}
+
+TStatus TJournalledFile::WriteWhole(qint64 offset, QByteArray bytes)
+{
+    if (!m_holding || bytes.isEmpty())
+        return WriteAt(offset, bytes.constData(), bytes.size());
+    auto next = m_writes.lower_bound(offset);
+    const bool alone = (next == m_writes.end() || next->first >= offset + bytes.size())
+        && (next == m_writes.begin() || std::prev(next)->first + std::prev(next)->second.size() <= offset);
+    if (!alone)
+        return WriteAt(offset, bytes.constData(), bytes.size());
+    m_size = std::max(m_size, offset + bytes.size());
+    m_writes.emplace(offset, std::move(bytes));
     return TStatus::Ok();
 }
 

@@ -1,6 +1,7 @@
 #include "xbase/tablecommit.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace xbase {
 
@@ -90,8 +91,8 @@ TStatus TTableCommit::WriteAppends()
     for (const TTable::TImpl::TPending& p : d_.appends)
         records.append(p.record);
     records.append('\x1A');
-    TStatus st = d_.dbf->WriteAt(offset, records.constData(), records.size());
     const qint64 end = offset + records.size();
+    TStatus st = d_.dbf->WriteWhole(offset, std::move(records));
     if (st.ok() && d_.dbf->Size() > end)
         st = d_.dbf->Truncate(end); // bytes of an append that never finished
     d_.header.RecordCount = d_.header.StoredCount = oldCount_ + quint32(d_.appends.size());
@@ -131,28 +132,19 @@ TStatus TTableCommit::ApplyEditKeys()
     return TStatus::Ok();
 }
 
-// Keys of the appended records. A batch as large as a fair part of the table is cheaper to index
-// by building every tag anew.
+// Keys of the appended records: inserted one by one into their leaves, or, when the batch is a
+// fair part of the table, merged with the keys the tags hold and every tag written whole.
 TStatus TTableCommit::AddAppendedKeys()
 {
     for (const auto& tag : d_.tags)
         rebuild_ = rebuild_ || tag->Header.Unique();
-    if (rebuild_ || d_.appends.size() * 8 >= oldCount_) {
-        rebuild_ = true;
+    if (rebuild_)
         return TStatus::Ok();
-    }
-    const char* record = nullptr;
-    TRecordContext ctx = d_.Context(&record);
-    std::string key;
+    if (d_.appends.size() * 8 >= oldCount_)
+        return BuildTagsWhole();
     for (auto& tag : d_.tags) {
         std::vector<TCdxEntry> added;
-        for (size_t i = 0; i < d_.appends.size(); ++i) {
-            record = d_.appends[i].record.constData();
-            ctx.Record = std::string_view(record, size_t(d_.header.Layout.RecordLength));
-            if (tag->KeyOf(ctx, &key))
-                added.push_back({key, oldCount_ + 1 + quint32(i)});
-        }
-        std::sort(added.begin(), added.end());
+        AppendedKeys(*tag, &added);
         TCdxTree tree = d_.Tree(*tag);
         for (const TCdxEntry& entry : added) {
             TStatus st = tree.Insert(entry);
@@ -161,6 +153,43 @@ TStatus TTableCommit::AddAppendedKeys()
         }
     }
     return TStatus::Ok();
+}
+
+void TTableCommit::AppendedKeys(TTag& tag, std::vector<TCdxEntry>* keys)
+{
+    const char* record = nullptr;
+    TRecordContext ctx = d_.Context(&record);
+    std::string key;
+    keys->clear();
+    for (size_t i = 0; i < d_.appends.size(); ++i) {
+        record = d_.appends[i].record.constData();
+        ctx.Record = std::string_view(record, size_t(d_.header.Layout.RecordLength));
+        if (tag.KeyOf(ctx, &key))
+            keys->push_back({key, oldCount_ + 1 + quint32(i)});
+    }
+    std::sort(keys->begin(), keys->end());
+}
+
+// The appended records come after every stored one, so their keys merge with the stored keys
+// without reading a stored record again.
+TStatus TTableCommit::BuildTagsWhole()
+{
+    std::vector<std::vector<TCdxEntry>> keys(d_.tags.size());
+    std::vector<TCdxTagData> data;
+    for (size_t i = 0; i < d_.tags.size(); ++i) {
+        TTag& tag = *d_.tags[i];
+        std::vector<TCdxEntry> stored, added;
+        TStatus st = d_.Tree(tag).All(&stored, size_t(d_.store->FileSize() / 3 + 16));
+        if (!st.ok())
+            return st;
+        AppendedKeys(tag, &added);
+        keys[i].reserve(stored.size() + added.size());
+        std::merge(std::make_move_iterator(stored.begin()), std::make_move_iterator(stored.end()),
+            std::make_move_iterator(added.begin()), std::make_move_iterator(added.end()),
+            std::back_inserter(keys[i]));
+        data.push_back({tag.Header, tag.Fill, &keys[i]});
+    }
+    return d_.WriteWholeIndex(data);
 }
 
 TStatus TTableCommit::WriteHeader()

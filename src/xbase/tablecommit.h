@@ -24,6 +24,8 @@ private:
     TStatus WriteAppends();
     TStatus ApplyEditKeys();
     TStatus AddAppendedKeys();
+    void AppendedKeys(TTag& tag, std::vector<TCdxEntry>* keys);
+    TStatus BuildTagsWhole();
     TStatus WriteHeader();
     void ForgetPending();
 

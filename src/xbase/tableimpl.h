@@ -152,6 +152,8 @@ struct TTable::TImpl {
     TStatus ComputeAllKeys(std::vector<std::vector<TCdxEntry>>* keys, const std::vector<TTag*>& which);
     // Writes a complete new index of every tag (inside a commit).
     TStatus RebuildIndexFile();
+    // Writes a complete new index of the given tags, one for each of `tags` (inside a commit).
+    TStatus WriteWholeIndex(const std::vector<TCdxTagData>& data);
     TCdxTree Tree(const TTag& tag)
     {
         return TCdxTree(*store, tag.Header.HeaderOffset, tag.Header.KeyLength, tag.Fill);

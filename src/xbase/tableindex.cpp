@@ -174,8 +174,13 @@ TStatus TTable::TImpl::RebuildIndexFile()
     size_t e = 0, s = 0;
     for (auto& t : tags)
         data.push_back({t->Header, t->Fill, t->Evaluable() ? &keys[e++] : &stored[s++]});
+    return WriteWholeIndex(data);
+}
+
+TStatus TTable::TImpl::WriteWholeIndex(const std::vector<TCdxTagData>& data)
+{
     const QByteArray bytes = BuildCdx(data, cdxCounter + 1);
-    st = cdx->Truncate(0);
+    TStatus st = cdx->Truncate(0);
     if (st.ok())
         st = cdx->WriteAt(0, bytes.constData(), bytes.size());
     if (!st.ok())
