@@ -163,8 +163,21 @@ TStatus TJournalledFile::Apply(bool sync)
     TStatus st;
     if (m_cut < m_baseSize)
         st = m_file->Truncate(m_cut);
-    for (auto it = m_writes.begin(); st.ok() && it != m_writes.end(); ++it)
-        st = m_file->WriteAt(it->first, it->second.constData(), it->second.size());
+    // Held writes that touch (pages added one after another, say) go out in one write.
+    QByteArray run;
+    for (auto it = m_writes.begin(); st.ok() && it != m_writes.end();) {
+        auto next = std::next(it);
+        if (next == m_writes.end() || next->first != it->first + it->second.size()) {
+            st = m_file->WriteAt(it->first, it->second.constData(), it->second.size());
+            it = next;
+            continue;
+        }
+        const qint64 start = it->first;
+        run.clear();
+        for (; it != m_writes.end() && it->first == start + run.size(); ++it)
+            run.append(it->second);
+        st = m_file->WriteAt(start, run.constData(), run.size());
+    }
     if (st.ok() && m_file->Size() != m_size)
         st = m_file->Truncate(m_size);
     if (st.ok() && sync)
