@@ -133,14 +133,15 @@ TStatus TTableCommit::ApplyEditKeys()
 }
 
 // Keys of the appended records: inserted one by one into their leaves, or, when the batch is a
-// fair part of the table, merged with the keys the tags hold and every tag written whole.
+// sixteenth of the table or more, merged with the keys the tags hold and every tag written whole:
+// that reads each tag's pages once, where inserting writes several pages for every key.
 TStatus TTableCommit::AddAppendedKeys()
 {
     for (const auto& tag : d_.tags)
         rebuild_ = rebuild_ || tag->Header.Unique();
     if (rebuild_)
         return TStatus::Ok();
-    if (d_.appends.size() * 8 >= oldCount_)
+    if (d_.appends.size() * 16 >= oldCount_)
         return BuildTagsWhole();
     for (auto& tag : d_.tags) {
         std::vector<TCdxEntry> added;
