@@ -249,7 +249,10 @@ TStatus TTable::CreateIndexTag(
         d->store.reset();
         d->cdx.reset();
         d->tags.clear();
-        (void)d->fs->Remove(d->cdxPath);
+        const TStatus removed = d->fs->Remove(d->cdxPath);
+        if (!removed.ok())
+            st = TStatus::Error(QStringLiteral("%1; the unfinished index %2 could not be removed (%3)")
+                                    .arg(st.Message(), d->cdxPath, removed.Message()));
     }
     d->UnlockTable();
     return d->Track(st);
