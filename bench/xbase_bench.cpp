@@ -553,8 +553,11 @@ int Merge(const QString& dir, quint32 count, quint32 first, bool empty, bool sql
     const quint32 batch = std::max(64, (32 << 20) / t.Layout().RecordLength);
     std::set<QString> batchIps, batchMails;
     int added = 0;
+    qint64 seekNs = 0, fillNs = 0, commitNs = 0;
+    QElapsedTimer phase;
     for (quint32 start = first; start < first + count; start += batch) {
         std::vector<quint32> admitted;
+        phase.start();
         for (quint32 i = start; i < std::min(first + count, start + batch); ++i) {
             const QString ip
                 = QStringLiteral("10.%1.%2.%3").arg(i >> 16 & 255).arg(i >> 8 & 255).arg(i & 255);
@@ -571,15 +574,21 @@ int Merge(const QString& dir, quint32 count, quint32 first, bool empty, bool sql
             batchMails.insert(mail);
             admitted.push_back(i);
         }
+        seekNs += phase.nsecsElapsed();
+        phase.start();
         for (quint32 i : admitted)
             FillResponse(t, fields, i);
+        fillNs += phase.nsecsElapsed();
+        phase.start();
         Check(t.Commit());
+        commitNs += phase.nsecsElapsed();
         added += int(admitted.size());
         batchIps.clear();
         batchMails.clear();
     }
     Check(t.Close());
-    std::printf("engine merge of %u: %.1f ms (%d added)\n", count, Millis(clock), added);
+    std::printf("engine merge of %u: %.1f ms (%d added; checks %.1f ms, filling %.1f ms, commits %.1f ms)\n",
+        count, Millis(clock), added, seekNs / 1e6, fillNs / 1e6, commitNs / 1e6);
     return 0;
 }
 

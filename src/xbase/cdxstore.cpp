@@ -2,6 +2,7 @@
 
 #include "xbase/cdxtree.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace xbase {
@@ -44,14 +45,72 @@ TStatus TCdxStore::ReadPage(quint32 page, char* out)
 
 TStatus TCdxStore::WritePage(quint32 page, const char* data)
 {
-    return m_file->WriteAt(page, data, kCdxPage);
+    return WriteBytes(page, data, kCdxPage);
+}
+
+TStatus TCdxStore::WriteBytes(qint64 offset, const char* data, qint64 length)
+{
+    TStatus st = m_file->WriteAt(offset, data, length);
+    if (st.ok())
+        Written(offset, data, length);
+    else
+        ClearCache(); // what the file holds now is not known
+    return st;
+}
+
+void TCdxStore::Written(qint64 offset, const char* data, qint64 length)
+{
+    for (auto it = m_roots.begin(); it != m_roots.end();)
+        it = qint64(it->first) + 4 > offset && qint64(it->first) < offset + length ? m_roots.erase(it)
+                                                                                   : std::next(it);
+    for (qint64 page = offset / kCdxPage * kCdxPage; page < offset + length; page += kCdxPage) {
+        auto raw = m_raw.find(quint32(page));
+        if (raw == m_raw.end())
+            continue;
+        const qint64 start = std::max(offset, page), end = std::min(offset + length, page + kCdxPage);
+        std::memcpy(raw->second.bytes.data() + (start - page), data + (start - offset), size_t(end - start));
+    }
+}
+
+void TCdxStore::RememberRaw(quint32 page, const char* bytes)
+{
+    auto it = m_raw.find(page);
+    if (it != m_raw.end()) {
+        std::memcpy(it->second.bytes.data(), bytes, kCdxPage);
+        m_rawUses.splice(m_rawUses.begin(), m_rawUses, it->second.use);
+        return;
+    }
+    m_rawUses.push_front(page);
+    TRawPage& raw = m_raw[page];
+    std::memcpy(raw.bytes.data(), bytes, kCdxPage);
+    raw.use = m_rawUses.begin();
+    while (m_raw.size() * (kCdxPage + 64) > m_limit && m_rawUses.size() > 1) {
+        m_raw.erase(m_rawUses.back());
+        m_rawUses.pop_back();
+    }
+}
+
+TStatus TCdxStore::PeekNode(quint32 page, int keyLength, char fill, const TCdxNode** node)
+{
+    auto it = m_nodes.find(page);
+    if (it != m_nodes.end()) {
+        if (it->second.use != m_uses.begin())
+            m_uses.splice(m_uses.begin(), m_uses, it->second.use);
+        *node = it->second.node.get();
+        return TStatus::Ok();
+    }
+    TCdxNodePtr shared;
+    TStatus st = Node(page, keyLength, fill, &shared);
+    *node = shared.get(); // the cache holds it: at least the newest node is always kept
+    return st;
 }
 
 TStatus TCdxStore::Node(quint32 page, int keyLength, char fill, TCdxNodePtr* node)
 {
     auto it = m_nodes.find(page);
     if (it != m_nodes.end()) {
-        m_uses.splice(m_uses.begin(), m_uses, it->second.use);
+        if (it->second.use != m_uses.begin())
+            m_uses.splice(m_uses.begin(), m_uses, it->second.use);
         *node = it->second.node;
         return TStatus::Ok();
     }
@@ -59,9 +118,15 @@ TStatus TCdxStore::Node(quint32 page, int keyLength, char fill, TCdxNodePtr* nod
     if (!st.ok())
         return st;
     char bytes[kCdxPage];
-    st = ReadPage(page, bytes);
-    if (!st.ok())
-        return st;
+    auto raw = m_raw.find(page);
+    if (raw != m_raw.end()) {
+        std::memcpy(bytes, raw->second.bytes.data(), kCdxPage);
+    } else {
+        st = ReadPage(page, bytes);
+        if (!st.ok())
+            return st;
+        RememberRaw(page, bytes);
+    }
     auto decoded = std::make_shared<TCdxNode>();
     QString error;
     if (!DecodeCdxNode(bytes, page, keyLength, fill, decoded.get(), &error))
@@ -71,20 +136,26 @@ TStatus TCdxStore::Node(quint32 page, int keyLength, char fill, TCdxNodePtr* nod
     return TStatus::Ok();
 }
 
-void TCdxStore::Remember(quint32 page, TCdxNodePtr node)
+void TCdxStore::Forget(quint32 page)
 {
     auto it = m_nodes.find(page);
-    if (it != m_nodes.end()) {
-        m_bytes -= it->second.node->Bytes();
-        m_uses.erase(it->second.use);
-        m_nodes.erase(it);
-    }
-    m_bytes += node->Bytes();
+    if (it == m_nodes.end())
+        return;
+    m_bytes -= it->second.bytes;
+    m_uses.erase(it->second.use);
+    m_nodes.erase(it);
+}
+
+void TCdxStore::Remember(quint32 page, TCdxNodePtr node)
+{
+    Forget(page);
+    const size_t bytes = node->Bytes();
+    m_bytes += bytes;
     m_uses.push_front(page);
-    m_nodes.emplace(page, TSlot{std::move(node), m_uses.begin()});
+    m_nodes.emplace(page, TSlot{std::move(node), m_uses.begin(), bytes});
     while (m_bytes > m_limit && m_uses.size() > 1) {
         auto victim = m_nodes.find(m_uses.back());
-        m_bytes -= victim->second.node->Bytes();
+        m_bytes -= victim->second.bytes;
         m_nodes.erase(victim);
         m_uses.pop_back();
     }
@@ -96,6 +167,8 @@ TStatus TCdxStore::WriteNode(const TCdxNode& node, int keyLength, char fill)
     EncodeCdxNode(node, keyLength, fill, bytes);
     TStatus st = WritePage(node.Page, bytes);
     if (st.ok())
+        RememberRaw(node.Page, bytes);
+    if (st.ok())
         Remember(node.Page, std::make_shared<TCdxNode>(node));
     return st;
 }
@@ -105,6 +178,9 @@ void TCdxStore::ClearCache()
     m_nodes.clear();
     m_uses.clear();
     m_bytes = 0;
+    m_raw.clear();
+    m_rawUses.clear();
+    m_roots.clear();
 }
 
 TStatus TCdxStore::Allocate(quint32* page)
@@ -146,12 +222,7 @@ TStatus TCdxStore::Free(quint32 page)
     TStatus st = ReadPage(0, header);
     if (!st.ok())
         return st;
-    auto it = m_nodes.find(page);
-    if (it != m_nodes.end()) {
-        m_bytes -= it->second.node->Bytes();
-        m_uses.erase(it->second.use);
-        m_nodes.erase(it);
-    }
+    Forget(page);
     char bytes[kCdxPage] = {};
     CdxPutLe32(bytes, CdxLe32(header + 4));
     st = WritePage(page, bytes);
@@ -172,7 +243,7 @@ TStatus TCdxStore::WriteCounter(quint32 counter)
 {
     char bytes[4];
     CdxPutBe32(bytes, counter);
-    return m_file->WriteAt(8, bytes, 4);
+    return WriteBytes(8, bytes, 4);
 }
 
 TStatus TCdxStore::ReadTags(std::vector<TCdxTagHeader>* tags)
@@ -218,10 +289,16 @@ TStatus TCdxStore::ReadTags(std::vector<TCdxTagHeader>* tags)
 
 TStatus TCdxStore::TagRoot(quint32 headerOffset, quint32* root)
 {
+    auto known = m_roots.find(headerOffset);
+    if (known != m_roots.end()) {
+        *root = known->second;
+        return TStatus::Ok();
+    }
     char bytes[4];
     if (m_file->ReadAt(headerOffset, bytes, 4) != 4)
         return TStatus::Error(QStringLiteral("Cannot read the index file"));
     *root = CdxLe32(bytes);
+    m_roots[headerOffset] = *root;
     return TStatus::Ok();
 }
 
@@ -229,7 +306,7 @@ TStatus TCdxStore::SetTagRoot(quint32 headerOffset, quint32 root)
 {
     char bytes[4];
     CdxPutLe32(bytes, root);
-    return m_file->WriteAt(headerOffset, bytes, 4);
+    return WriteBytes(headerOffset, bytes, 4);
 }
 
 } // namespace xbase

@@ -51,15 +51,17 @@ TStatus TCdxTree::Seek(const std::string& key, quint32 recno, TCdxCursor* cursor
     for (int depth = 0; st.ok(); ++depth) {
         if (depth > kMaxDepth)
             return TStatus::Error(Damaged(QStringLiteral("tree deeper than %1 levels").arg(kMaxDepth)));
-        TCdxNodePtr node;
-        st = m_store.Node(page, m_keyLength, m_fill, &node);
+        const TCdxNode* node = nullptr;
+        st = m_store.PeekNode(page, m_keyLength, m_fill, &node);
         if (!st.ok())
             break;
         const auto& e = node->Entries;
         auto it = std::partition_point(
             e.begin(), e.end(), [&](const TCdxEntry& x) { return Less(x, key, recno); });
         if (node->Leaf) {
-            cursor->Leaf = node;
+            st = m_store.Node(page, m_keyLength, m_fill, &cursor->Leaf);
+            if (!st.ok())
+                break;
             cursor->Index = int(it - e.begin());
             if (cursor->Index < int(e.size()))
                 return TStatus::Ok();
@@ -115,13 +117,16 @@ TStatus TCdxTree::Next(TCdxCursor* cursor)
     ++cursor->Index;
     // Empty leaves are passed over; the chain is followed at most once round the file.
     for (qint64 guard = -1; cursor->Index >= int(cursor->Leaf->Entries.size());) {
+        const quint32 right = cursor->Leaf->Right;
+        if (right == kCdxNone) {
+            cursor->Leaf.reset();
+            return TStatus::Ok();
+        }
         if (guard < 0)
             guard = m_store.FileSize() / kCdxPage + 1;
-        const quint32 right = cursor->Leaf->Right;
-        if (right == kCdxNone || --guard < 0) {
+        if (--guard < 0) {
             cursor->Leaf.reset();
-            return guard < 0 ? TStatus::Error(Damaged(QStringLiteral("sibling chain runs in a circle")))
-                             : TStatus::Ok();
+            return TStatus::Error(Damaged(QStringLiteral("sibling chain runs in a circle")));
         }
         TStatus st = m_store.Node(right, m_keyLength, m_fill, &cursor->Leaf);
         if (st.ok() && !cursor->Leaf->Leaf)
@@ -141,13 +146,16 @@ TStatus TCdxTree::Prev(TCdxCursor* cursor)
         return TStatus::Ok();
     --cursor->Index;
     for (qint64 guard = -1; cursor->Index < 0;) {
+        const quint32 left = cursor->Leaf->Left;
+        if (left == kCdxNone) {
+            cursor->Leaf.reset();
+            return TStatus::Ok();
+        }
         if (guard < 0)
             guard = m_store.FileSize() / kCdxPage + 1;
-        const quint32 left = cursor->Leaf->Left;
-        if (left == kCdxNone || --guard < 0) {
+        if (--guard < 0) {
             cursor->Leaf.reset();
-            return guard < 0 ? TStatus::Error(Damaged(QStringLiteral("sibling chain runs in a circle")))
-                             : TStatus::Ok();
+            return TStatus::Error(Damaged(QStringLiteral("sibling chain runs in a circle")));
         }
         TStatus st = m_store.Node(left, m_keyLength, m_fill, &cursor->Leaf);
         if (st.ok() && !cursor->Leaf->Leaf)

@@ -149,9 +149,15 @@ TStatus WriteJournal(TFileSystem& fs, const QString& tablePath, const std::vecto
     TStatus st = fs.ReplaceWhole(path, EncodeJournal(files));
     if (st.ok())
         st = fs.SyncFolder(QFileInfo(path).path());
-    if (!st.ok())
-        (void)fs.Remove(path);
-    return st;
+    if (st.ok() || !fs.Exists(path))
+        return st;
+    // No file was written in place yet, so a journal left here would only put back what the
+    // files already hold; still, say so.
+    const TStatus removed = fs.Remove(path);
+    if (removed.ok())
+        return st;
+    return TStatus::Error(QStringLiteral("%1; the unfinished journal %2 could not be removed (%3)")
+                              .arg(st.Message(), path, removed.Message()));
 }
 
 TStatus PlayBackJournal(TFileSystem& fs, const QString& tablePath, bool* restored)

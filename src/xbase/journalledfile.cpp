@@ -81,11 +81,27 @@ TStatus TJournalledFile::WriteAt(qint64 offset, const char* data, qint64 length)
         }
         m_writes.erase(it, std::next(last));
     } else {
-        merged = QByteArray(length, '\0');
+        m_writes.emplace(start, QByteArray(data, length));
+        m_size = std::max(m_size, offset + length);
+        return TStatus::Ok();
     }
     std::memcpy(merged.data() + (offset - start), data, size_t(length));
     m_writes.emplace(start, std::move(merged));
     m_size = std::max(m_size, offset + length);
+    return TStatus::Ok();
+}
+
+TStatus TJournalledFile::WriteWhole(qint64 offset, QByteArray bytes)
+{
+    if (!m_holding || bytes.isEmpty())
+        return WriteAt(offset, bytes.constData(), bytes.size());
+    auto next = m_writes.lower_bound(offset);
+    const bool alone = (next == m_writes.end() || next->first >= offset + bytes.size())
+        && (next == m_writes.begin() || std::prev(next)->first + std::prev(next)->second.size() <= offset);
+    if (!alone)
+        return WriteAt(offset, bytes.constData(), bytes.size());
+    m_size = std::max(m_size, offset + bytes.size());
+    m_writes.emplace(offset, std::move(bytes));
     return TStatus::Ok();
 }
 
@@ -147,8 +163,21 @@ TStatus TJournalledFile::Apply(bool sync)
     TStatus st;
     if (m_cut < m_baseSize)
         st = m_file->Truncate(m_cut);
-    for (auto it = m_writes.begin(); st.ok() && it != m_writes.end(); ++it)
-        st = m_file->WriteAt(it->first, it->second.constData(), it->second.size());
+    // Held writes that touch (pages added one after another, say) go out in one write.
+    QByteArray run;
+    for (auto it = m_writes.begin(); st.ok() && it != m_writes.end();) {
+        auto next = std::next(it);
+        if (next == m_writes.end() || next->first != it->first + it->second.size()) {
+            st = m_file->WriteAt(it->first, it->second.constData(), it->second.size());
+            it = next;
+            continue;
+        }
+        const qint64 start = it->first;
+        run.clear();
+        for (; it != m_writes.end() && it->first == start + run.size(); ++it)
+            run.append(it->second);
+        st = m_file->WriteAt(start, run.constData(), run.size());
+    }
     if (st.ok() && m_file->Size() != m_size)
         st = m_file->Truncate(m_size);
     if (st.ok() && sync)

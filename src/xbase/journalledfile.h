@@ -25,6 +25,8 @@ public:
 
     qint64 ReadAt(qint64 offset, char* buffer, qint64 length) override;
     TStatus WriteAt(qint64 offset, const char* data, qint64 length) override;
+    // The same for a buffer the file may keep as it is (large appends are not copied again).
+    TStatus WriteWhole(qint64 offset, QByteArray bytes);
     qint64 Size() override;
     TStatus Truncate(qint64 size) override;
     TStatus Sync() override;

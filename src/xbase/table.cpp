@@ -248,7 +248,7 @@ TStatus TTable::TImpl::OpenFiles(const QString& tablePath, bool readOnlyMode)
                 st = BeginWrite();
                 if (st.ok())
                     st = RebuildIndexFile();
-                st = st.ok() ? FinishWrite() : (AbortWrite(), st);
+                st = EndWrite(st);
             }
             UnlockTable();
         }

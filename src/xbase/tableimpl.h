@@ -152,6 +152,8 @@ struct TTable::TImpl {
     TStatus ComputeAllKeys(std::vector<std::vector<TCdxEntry>>* keys, const std::vector<TTag*>& which);
     // Writes a complete new index of every tag (inside a commit).
     TStatus RebuildIndexFile();
+    // Writes a complete new index of the given tags, one for each of `tags` (inside a commit).
+    TStatus WriteWholeIndex(const std::vector<TCdxTagData>& data);
     TCdxTree Tree(const TTag& tag)
     {
         return TCdxTree(*store, tag.Header.HeaderOffset, tag.Header.KeyLength, tag.Fill);
@@ -160,8 +162,15 @@ struct TTable::TImpl {
 
     // tablewrite.cpp: commits through the journal
     TStatus BeginWrite();
+    // Finishes the write begun when `st` is Ok, abandons it otherwise; the result says why a
+    // write failed and what putting things back could not do.
+    TStatus EndWrite(const TStatus& st);
     TStatus FinishWrite();
-    void AbortWrite();
+    // Forgets the held writes and reads the headers again; the result tells when that fails.
+    TStatus AbortWrite();
+    TStatus MoveCounter();
+    TStatus JournalChanges(const std::vector<TJournalledFile*>& changed);
+    TStatus WriteInPlace(const std::vector<TJournalledFile*>& changed);
     // The read error since the last call, as a failure (recorded as the last error), or Ok.
     TStatus TakeReadError()
     {
@@ -201,9 +210,6 @@ struct TTable::TImpl {
             st = Sync();
         return Track(st);
     }
-    TStatus CommitLocked();
-    TStatus ApplyKeys(quint32 n, const QByteArray& oldRecord, const QByteArray& newRecord, bool* rebuild);
-    TStatus AddKeys(quint32 base, bool* rebuild);
     TStatus EnsureIndexMaintainable();
 };
 

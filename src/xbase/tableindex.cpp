@@ -174,8 +174,13 @@ TStatus TTable::TImpl::RebuildIndexFile()
     size_t e = 0, s = 0;
     for (auto& t : tags)
         data.push_back({t->Header, t->Fill, t->Evaluable() ? &keys[e++] : &stored[s++]});
+    return WriteWholeIndex(data);
+}
+
+TStatus TTable::TImpl::WriteWholeIndex(const std::vector<TCdxTagData>& data)
+{
     const QByteArray bytes = BuildCdx(data, cdxCounter + 1);
-    st = cdx->Truncate(0);
+    TStatus st = cdx->Truncate(0);
     if (st.ok())
         st = cdx->WriteAt(0, bytes.constData(), bytes.size());
     if (!st.ok())
@@ -238,13 +243,16 @@ TStatus TTable::CreateIndexTag(
                 d->header.Raw[28] = flags;
             }
         }
-        st = st.ok() ? d->FinishWrite() : (d->AbortWrite(), st);
+        st = d->EndWrite(st);
     }
     if (!st.ok() && d->cdx && !d->header.HasStructuralIndex()) {
         d->store.reset();
         d->cdx.reset();
         d->tags.clear();
-        (void)d->fs->Remove(d->cdxPath);
+        const TStatus removed = d->fs->Remove(d->cdxPath);
+        if (!removed.ok())
+            st = TStatus::Error(QStringLiteral("%1; the unfinished index %2 could not be removed (%3)")
+                                    .arg(st.Message(), d->cdxPath, removed.Message()));
     }
     d->UnlockTable();
     return d->Track(st);
@@ -321,7 +329,7 @@ TStatus TTable::Reindex()
         st = d->BeginWrite();
         if (st.ok())
             st = d->RebuildIndexFile();
-        st = st.ok() ? d->FinishWrite() : (d->AbortWrite(), st);
+        st = d->EndWrite(st);
     }
     d->UnlockTable();
     return d->Track(st);

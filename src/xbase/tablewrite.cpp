@@ -9,6 +9,8 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
+
 namespace xbase {
 
 namespace {
@@ -24,6 +26,15 @@ std::vector<TJournalledFile*> Files(TTable::TImpl& d)
     return files;
 }
 
+// The failure of a commit, with what went wrong while putting things back after it.
+TStatus WithRollback(const TStatus& cause, const TStatus& rollback)
+{
+    if (rollback.ok())
+        return cause;
+    return TStatus::Error(
+        QStringLiteral("%1; putting the table back failed too: %2").arg(cause.Message(), rollback.Message()));
+}
+
 } // namespace
 
 TStatus TTable::TImpl::BeginWrite()
@@ -31,68 +42,91 @@ TStatus TTable::TImpl::BeginWrite()
     staleBeforeWrite = indexStale;
     for (TJournalledFile* file : Files(*this)) {
         TStatus st = file->Begin();
-        if (!st.ok()) {
-            AbortWrite();
+        if (!st.ok())
+            return WithRollback(st, AbortWrite());
+    }
+    return TStatus::Ok();
+}
+
+TStatus TTable::TImpl::EndWrite(const TStatus& st)
+{
+    return st.ok() ? FinishWrite() : WithRollback(st, AbortWrite());
+}
+
+// Every commit moves the index's counter, so that other handles notice it with one read.
+TStatus TTable::TImpl::MoveCounter()
+{
+    if (!cdx || cdx->Size() < 512 || !store)
+        return TStatus::Ok();
+    quint32 counter = 0;
+    TStatus st = TCdxStore(cdx.get()).ReadCounter(&counter);
+    if (st.ok())
+        st = TCdxStore(cdx.get()).WriteCounter(counter + 1);
+    cdxCounter = counter + 1;
+    return st;
+}
+
+TStatus TTable::TImpl::JournalChanges(const std::vector<TJournalledFile*>& changed)
+{
+    std::vector<TFileBefore> before(changed.size());
+    for (size_t i = 0; i < changed.size(); ++i) {
+        TStatus st = changed[i]->Before(&before[i]);
+        if (!st.ok())
             return st;
-        }
+    }
+    return WriteJournal(*fs, path, before);
+}
+
+// The changed files are all written before the first sync, so that the disk works on them
+// together; files the commit did not change are neither written nor synced.
+TStatus TTable::TImpl::WriteInPlace(const std::vector<TJournalledFile*>& changed)
+{
+    for (TJournalledFile* file : changed) {
+        TStatus st = file->Apply(false);
+        if (!st.ok())
+            return st;
+    }
+    for (TJournalledFile* file : changed) {
+        TStatus st = file->Sync();
+        if (!st.ok())
+            return st;
     }
     return TStatus::Ok();
 }
 
 TStatus TTable::TImpl::FinishWrite()
 {
-    const std::vector<TJournalledFile*> files = Files(*this);
-    bool changed = false;
-    for (TJournalledFile* file : files)
-        changed = changed || file->Changed();
-    if (!changed) {
-        for (TJournalledFile* file : files)
+    std::vector<TJournalledFile*> changed;
+    for (TJournalledFile* file : Files(*this))
+        if (file->Changed())
+            changed.push_back(file);
+    if (changed.empty()) {
+        for (TJournalledFile* file : Files(*this))
             file->Discard();
         return TStatus::Ok();
     }
-    TStatus st;
-    if (cdx && cdx->Size() >= 512 && store) {
-        // Every commit moves the counter, so that other handles notice it with one read.
-        quint32 counter = 0;
-        st = TCdxStore(cdx.get()).ReadCounter(&counter);
-        if (st.ok())
-            st = TCdxStore(cdx.get()).WriteCounter(counter + 1);
-        cdxCounter = counter + 1;
-    }
-    std::vector<TFileBefore> before;
-    for (TJournalledFile* file : files) {
-        if (!st.ok() || !file->Changed())
-            continue;
-        before.emplace_back();
-        st = file->Before(&before.back());
-    }
+    TStatus st = MoveCounter();
+    if (st.ok() && cdx && cdx->Changed()
+        && std::find(changed.begin(), changed.end(), cdx.get()) == changed.end())
+        changed.insert(changed.begin(), cdx.get());
     if (st.ok())
-        st = WriteJournal(*fs, path, before);
-    if (!st.ok()) {
-        AbortWrite();
-        return st;
-    }
-    // All three files are written before the first sync, so that the disk works on them together.
-    std::vector<TJournalledFile*> written;
-    for (TJournalledFile* file : files) {
-        if (st.ok() && file->Holding() && file->Changed())
-            written.push_back(file);
-        if (st.ok() && file->Holding())
-            st = file->Apply(false);
-    }
-    for (TJournalledFile* file : written)
-        if (st.ok())
-            st = file->Sync();
+        st = JournalChanges(changed);
+    if (!st.ok())
+        return WithRollback(st, AbortWrite()); // nothing was written in place
+    st = WriteInPlace(changed);
     // Removing the journal is the moment of commit. Its folder entry is not synced again (one
     // wait less per commit): after a power cut a journal that comes back undoes the last commit
     // whole, which leaves the files consistent.
     if (st.ok())
         st = fs->Remove(JournalPath(path));
     if (!st.ok()) {
-        // Half written: put the old bytes back now (or, failing that, at the next open).
-        (void)PlayBackJournal(*fs, path);
-        AbortWrite();
-        return st;
+        // Half written: the old bytes go back now, or, when that fails too, at the next open.
+        TStatus rollback = PlayBackJournal(*fs, path);
+        if (!rollback.ok())
+            rollback = TStatus::Error(
+                QStringLiteral("%1 (the next open of the table tries again)").arg(rollback.Message()));
+        const TStatus reread = AbortWrite();
+        return WithRollback(st, rollback.ok() ? reread : rollback);
     }
     chunkCount = 0;
     dbfStamp = dbf->Stamp();
@@ -100,29 +134,40 @@ TStatus TTable::TImpl::FinishWrite()
     return TStatus::Ok();
 }
 
-void TTable::TImpl::AbortWrite()
+TStatus TTable::TImpl::AbortWrite()
 {
     for (TJournalledFile* file : Files(*this))
         file->Discard();
     // What this handle believed of the files may be the abandoned commit's: read them again.
     chunkCount = 0;
+    TStatus st;
     if (dbf) {
         TDbfHeader fresh;
-        if (ReadDbfHeader(*dbf, &fresh).ok()) {
+        st = ReadDbfHeader(*dbf, &fresh);
+        if (st.ok()) {
             header.RecordCount = fresh.RecordCount;
             header.StoredCount = fresh.StoredCount;
             header.Flags = fresh.Flags;
             header.Raw.replace(0, 32, fresh.Raw.left(32));
         }
     }
+    TStatus index;
     if (cdx && staleBeforeWrite) {
-        (void)UseRebuiltIndexInMemory();
+        index = UseRebuiltIndexInMemory();
     } else if (cdx && !rebuiltIndex) {
         store = std::make_unique<TCdxStore>(cdx.get());
-        if (cdx->Size() >= 1024 && TCdxStore(cdx.get()).ReadCounter(&cdxCounter).ok())
-            (void)LoadTags();
+        if (cdx->Size() >= 1024) {
+            index = TCdxStore(cdx.get()).ReadCounter(&cdxCounter);
+            if (index.ok())
+                index = LoadTags();
+        }
     }
     IndexChanged();
+    if (!index.ok())
+        st = st.ok() ? index : WithRollback(st, index);
+    if (!st.ok())
+        return TStatus::Error(QStringLiteral("Cannot read the table again: %1").arg(st.Message()));
+    return st;
 }
 
 } // namespace xbase

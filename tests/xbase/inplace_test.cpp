@@ -3,6 +3,7 @@
 // full disk at any byte of a commit leaves the files exactly as before it; journals that are cut
 // short are never taken for complete ones.
 
+#include "support/assertok.h"
 #include "xbase/cdxfile.h"
 #include "xbase/dbfheader.h"
 #include "xbase/filesystem.h"
@@ -11,8 +12,6 @@
 #include "xbase/tagindex.h"
 
 #include <QRandomGenerator>
-
-#include "support/assertok.h"
 
 #include <gtest/gtest.h>
 
@@ -228,6 +227,34 @@ TStatus DeleteOne(TTable& t)
 {
     TStatus st = t.Go(9);
     return st.ok() ? t.Delete() : st;
+}
+
+// Batches large beside the table are indexed by merging their keys with the stored ones and
+// writing every tag whole; batches small beside it go into the leaves. Both, in turns, with edits
+// and deletions between them, keep every tag exact.
+TEST(InPlaceIndexTest, LargeBatchesMergeWithTheStoredKeys)
+{
+    TMemoryFileSystem fs;
+    TTable t(Borrow(fs));
+    MakeTable(t);
+    QRandomGenerator rng(12);
+    int count = 0, depth = 0;
+    for (const int batch : {40, 5, 40, 300, 2, 100, 1, 400}) {
+        SCOPED_TRACE(batch);
+        for (int i = 0; i < batch; ++i, ++count) {
+            ASSERT_OK(t.Append());
+            Fill(t, rng);
+        }
+        ASSERT_OK(t.Commit());
+        ASSERT_NO_FATAL_FAILURE(ExpectExact(fs, "LIVE", &depth));
+        ASSERT_OK(t.Go(1 + int(rng.bounded(quint32(count)))));
+        ASSERT_OK(t.Delete());
+        ASSERT_OK(t.Go(1 + int(rng.bounded(quint32(count)))));
+        Fill(t, rng);
+        ASSERT_OK(t.Commit());
+    }
+    ASSERT_NO_FATAL_FAILURE(ExpectExact(fs, "LIVE", &depth));
+    EXPECT_EQ(t.RecordCount(), count);
 }
 
 TEST(InPlaceIndexTest, FullDiskAtAnyByteOfACommitLeavesTheFilesAsBefore)

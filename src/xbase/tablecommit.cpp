@@ -1,0 +1,216 @@
+#include "xbase/tablecommit.h"
+
+#include <algorithm>
+#include <iterator>
+
+namespace xbase {
+
+TTableCommit::TTableCommit(TTable::TImpl& table)
+    : d_(table)
+    , oldCount_(table.header.RecordCount)
+{
+}
+
+TStatus TTableCommit::Run()
+{
+    TStatus st = d_.BeginWrite();
+    if (!st.ok())
+        return st;
+    rebuild_ = d_.indexStale;
+    st = StoreMemos();
+    if (st.ok())
+        st = WriteEdit();
+    if (st.ok())
+        st = WriteAppends();
+    if (st.ok() && rebuild_ && d_.cdx)
+        st = d_.RebuildIndexFile();
+    if (st.ok())
+        st = WriteHeader();
+    st = d_.EndWrite(st);
+    d_.IndexChanged();
+    if (st.ok())
+        ForgetPending();
+    return st;
+}
+
+// Memo values are stored again at every attempt: a failed commit leaves nothing behind.
+TStatus TTableCommit::StoreMemos()
+{
+    if (!d_.memo.IsOpen())
+        return TStatus::Ok();
+    TStatus st = d_.memo.Begin();
+    if (st.ok() && d_.edit) {
+        st = d_.ReadRecordFresh(d_.recno, &editOld_);
+        if (st.ok())
+            st = StoreMemosOf(*d_.edit, &editOld_);
+    }
+    for (size_t i = 0; st.ok() && i < d_.appends.size(); ++i)
+        st = StoreMemosOf(d_.appends[i], nullptr);
+    const TStatus finished = d_.memo.Finish();
+    return st.ok() ? finished : st;
+}
+
+TStatus TTableCommit::StoreMemosOf(TTable::TImpl::TPending& pending, const QByteArray* oldRecord)
+{
+    const auto& fields = d_.header.Layout.Fields;
+    for (const auto& [field, bytes] : pending.memos) {
+        const TFieldDef& f = fields[size_t(field)];
+        quint32 block = 0;
+        TStatus st = d_.memo.Write(bytes, oldRecord ? MemoBlock(oldRecord->constData(), f) : 0, &block);
+        if (!st.ok())
+            return st;
+        SetMemoBlock(pending.record.data(), f, block);
+    }
+    return TStatus::Ok();
+}
+
+TStatus TTableCommit::WriteEdit()
+{
+    if (!d_.edit)
+        return TStatus::Ok();
+    TStatus st;
+    if (!d_.memo.IsOpen())
+        st = d_.ReadRecordFresh(d_.recno, &editOld_);
+    const QByteArray& record = d_.edit->record;
+    if (st.ok())
+        st = d_.dbf->WriteAt(d_.header.RecordOffset(d_.recno), record.constData(), record.size());
+    d_.chunkCount = 0;
+    if (st.ok() && d_.cdx)
+        st = ApplyEditKeys();
+    return st;
+}
+
+TStatus TTableCommit::WriteAppends()
+{
+    if (d_.appends.empty())
+        return TStatus::Ok();
+    const qint64 length = d_.header.Layout.RecordLength;
+    const qint64 offset = d_.header.RecordOffset(oldCount_ + 1);
+    QByteArray records;
+    records.reserve(qsizetype(qint64(d_.appends.size()) * length + 1));
+    for (const TTable::TImpl::TPending& p : d_.appends)
+        records.append(p.record);
+    records.append('\x1A');
+    const qint64 end = offset + records.size();
+    TStatus st = d_.dbf->WriteWhole(offset, std::move(records));
+    if (st.ok() && d_.dbf->Size() > end)
+        st = d_.dbf->Truncate(end); // bytes of an append that never finished
+    d_.header.RecordCount = d_.header.StoredCount = oldCount_ + quint32(d_.appends.size());
+    d_.chunkCount = 0;
+    if (st.ok() && d_.cdx)
+        st = AddAppendedKeys();
+    return st;
+}
+
+TStatus TTableCommit::ApplyEditKeys()
+{
+    const QByteArray& newRecord = d_.edit->record;
+    const char* record = nullptr;
+    TRecordContext ctx = d_.Context(&record);
+    for (auto& tag : d_.tags) {
+        std::string oldKey, newKey;
+        record = editOld_.constData();
+        ctx.Record = std::string_view(record, size_t(editOld_.size()));
+        const bool hadKey = tag->KeyOf(ctx, &oldKey);
+        record = newRecord.constData();
+        ctx.Record = std::string_view(record, size_t(newRecord.size()));
+        const bool hasKey = tag->KeyOf(ctx, &newKey);
+        if (hadKey == hasKey && oldKey == newKey)
+            continue;
+        // In a UNIQUE tag another record with the old key may have to stand for it now.
+        if (tag->Header.Unique())
+            rebuild_ = true;
+        if (rebuild_)
+            return TStatus::Ok();
+        TCdxTree tree = d_.Tree(*tag);
+        TStatus st = hadKey ? tree.Remove({oldKey, d_.recno}) : TStatus::Ok();
+        if (st.ok() && hasKey)
+            st = tree.Insert({newKey, d_.recno});
+        if (!st.ok())
+            return st;
+    }
+    return TStatus::Ok();
+}
+
+// Keys of the appended records: inserted one by one into their leaves, or, when the batch is a
+// sixteenth of the table or more, merged with the keys the tags hold and every tag written whole:
+// that reads each tag's pages once, where inserting writes several pages for every key.
+TStatus TTableCommit::AddAppendedKeys()
+{
+    for (const auto& tag : d_.tags)
+        rebuild_ = rebuild_ || tag->Header.Unique();
+    if (rebuild_)
+        return TStatus::Ok();
+    if (d_.appends.size() * 16 >= oldCount_)
+        return BuildTagsWhole();
+    for (auto& tag : d_.tags) {
+        std::vector<TCdxEntry> added;
+        AppendedKeys(*tag, &added);
+        TCdxTree tree = d_.Tree(*tag);
+        for (const TCdxEntry& entry : added) {
+            TStatus st = tree.Insert(entry);
+            if (!st.ok())
+                return st;
+        }
+    }
+    return TStatus::Ok();
+}
+
+void TTableCommit::AppendedKeys(TTag& tag, std::vector<TCdxEntry>* keys)
+{
+    const char* record = nullptr;
+    TRecordContext ctx = d_.Context(&record);
+    std::string key;
+    keys->clear();
+    for (size_t i = 0; i < d_.appends.size(); ++i) {
+        record = d_.appends[i].record.constData();
+        ctx.Record = std::string_view(record, size_t(d_.header.Layout.RecordLength));
+        if (tag.KeyOf(ctx, &key))
+            keys->push_back({key, oldCount_ + 1 + quint32(i)});
+    }
+    std::sort(keys->begin(), keys->end());
+}
+
+// The appended records come after every stored one, so their keys merge with the stored keys
+// without reading a stored record again.
+TStatus TTableCommit::BuildTagsWhole()
+{
+    std::vector<std::vector<TCdxEntry>> keys(d_.tags.size());
+    std::vector<TCdxTagData> data;
+    for (size_t i = 0; i < d_.tags.size(); ++i) {
+        TTag& tag = *d_.tags[i];
+        std::vector<TCdxEntry> stored, added;
+        TStatus st = d_.Tree(tag).All(&stored, size_t(d_.store->FileSize() / 3 + 16));
+        if (!st.ok())
+            return st;
+        AppendedKeys(tag, &added);
+        keys[i].reserve(stored.size() + added.size());
+        std::merge(std::make_move_iterator(stored.begin()), std::make_move_iterator(stored.end()),
+            std::make_move_iterator(added.begin()), std::make_move_iterator(added.end()),
+            std::back_inserter(keys[i]));
+        data.push_back({tag.Header, tag.Fill, &keys[i]});
+    }
+    return d_.WriteWholeIndex(data);
+}
+
+TStatus TTableCommit::WriteHeader()
+{
+    StampHeader(d_.header.Raw, d_.header.RecordCount);
+    return d_.dbf->WriteAt(0, d_.header.Raw.constData(), 8);
+}
+
+void TTableCommit::ForgetPending()
+{
+    d_.edit.reset();
+    if (d_.appends.empty())
+        return;
+    if (d_.pendingIndex >= 0) {
+        d_.recno = oldCount_ + 1 + quint32(d_.pendingIndex);
+        d_.eof = d_.bof = false;
+        d_.pendingIndex = -1;
+        d_.tagEntryKnown = false;
+    }
+    d_.appends.clear();
+}
+
+} // namespace xbase

@@ -1,0 +1,38 @@
+#pragma once
+
+// The commit of a handle's pending changes - an edited record, appended records, their memos and
+// their keys - as explicit steps inside one journalled write. A failed step abandons the write:
+// the files stay as they were, the pending changes stay in the handle (so that a later commit
+// can store them), and the result tells what failed and whether putting things back failed too.
+
+#include "xbase/table.h"
+#include "xbase/tableimpl.h"
+
+namespace xbase {
+
+class TTableCommit {
+public:
+    // The caller holds the table's exclusive lock and has read its headers under it.
+    explicit TTableCommit(TTable::TImpl& table);
+
+    TStatus Run();
+
+private:
+    TStatus StoreMemos();
+    TStatus StoreMemosOf(TTable::TImpl::TPending& pending, const QByteArray* oldRecord);
+    TStatus WriteEdit();
+    TStatus WriteAppends();
+    TStatus ApplyEditKeys();
+    TStatus AddAppendedKeys();
+    void AppendedKeys(TTag& tag, std::vector<TCdxEntry>* keys);
+    TStatus BuildTagsWhole();
+    TStatus WriteHeader();
+    void ForgetPending();
+
+    TTable::TImpl& d_;
+    quint32 oldCount_;
+    bool rebuild_ = false; // build every tag whole instead of changing keys one by one
+    QByteArray editOld_; // the edited record as stored before the commit
+};
+
+} // namespace xbase
