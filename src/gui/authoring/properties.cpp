@@ -164,12 +164,20 @@ void TORVProperties::ConnectBehaviour()
     connect(eIPToAdd, &QLineEdit::textChanged, this, &TORVProperties::UpdateIPControls);
     connect(btnAddIP, &QPushButton::clicked, this, &TORVProperties::AddIP);
     connect(btnDeleteIP, &QPushButton::clicked, this, &TORVProperties::DeleteIP);
-    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) { FollowFocus(now); });
+    focusFollower_ = connect(
+        qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) { FollowFocus(now); });
     connect(btnPreview, &QPushButton::clicked, this, &TORVProperties::Preview);
     connect(btnSelectFile, &QToolButton::clicked, this, &TORVProperties::SelectNotificationFile);
     connect(btnEMailLibrary, &QToolButton::clicked, this, &TORVProperties::OpenEmailListManager);
     connect(btnOK, &QPushButton::clicked, this, &TORVProperties::btnOKClick);
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+// Hiding the dialog while it is destroyed moves the focus; by then this is no longer a
+// TORVProperties, so the focus follower must not hear of it.
+TORVProperties::~TORVProperties()
+{
+    disconnect(focusFollower_);
 }
 
 void TORVProperties::UpdateSampling()

@@ -27,6 +27,7 @@ class TORVProperties : public QDialog {
     Q_OBJECT
 public:
     TORVProperties(TSurvey& survey, const QString& dataDirectory, QWidget* parent = nullptr);
+    ~TORVProperties() override;
 
     // Told the path of every preview page written, so that its owner deletes it later.
     std::function<void(const QString& path)> OnPreviewFile;
@@ -102,4 +103,5 @@ private:
 
     TSurvey& survey_;
     QString dataDirectory_;
+    QMetaObject::Connection focusFollower_;
 };
