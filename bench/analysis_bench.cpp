@@ -69,11 +69,11 @@ std::unique_ptr<TSurvey> MakeSurvey()
 }
 
 struct TData {
-    QTemporaryDir dir;
-    std::unique_ptr<TSurvey> survey = MakeSurvey();
-    xbase::TTable table;
-    sqlite3* db = nullptr;
-    ~TData() { sqlite3_close(db); }
+    QTemporaryDir Dir;
+    std::unique_ptr<TSurvey> Survey = MakeSurvey();
+    xbase::TTable Table;
+    sqlite3* Db = nullptr;
+    ~TData() { sqlite3_close(Db); }
 };
 
 QString Answer(const TQuestion& q, std::mt19937& random)
@@ -89,27 +89,27 @@ QString Answer(const TQuestion& q, std::mt19937& random)
 void Fill(TData& data, int records)
 {
     std::vector<xbase::TFieldSpec> columns;
-    for (const TResponseField& f : ResponseTableFields(*data.survey))
+    for (const TResponseField& f : ResponseTableFields(*data.Survey))
         columns.push_back({f.Name, f.Type, f.Width, f.Decimals});
-    const QString path = data.dir.filePath("responses.dbf");
-    Check(data.table.CreateTable(path, columns));
-    sqlite3_open(":memory:", &data.db);
+    const QString path = data.Dir.filePath("responses.dbf");
+    Check(data.Table.CreateTable(path, columns));
+    sqlite3_open(":memory:", &data.Db);
     QString create = "CREATE TABLE t(";
     for (size_t i = 0; i < columns.size(); ++i)
         create += (i ? "," : "") + columns[i].Name + (columns[i].Type == 'N' ? " INTEGER" : " TEXT");
-    sqlite3_exec(data.db, (create + ")").toUtf8(), nullptr, nullptr, nullptr);
+    sqlite3_exec(data.Db, (create + ")").toUtf8(), nullptr, nullptr, nullptr);
     QString insert = "INSERT INTO t VALUES(" + QString("?,").repeated(int(columns.size())).chopped(1) + ")";
     sqlite3_stmt* stmt = nullptr;
-    sqlite3_prepare_v2(data.db, insert.toUtf8(), -1, &stmt, nullptr);
-    sqlite3_exec(data.db, "BEGIN", nullptr, nullptr, nullptr);
+    sqlite3_prepare_v2(data.Db, insert.toUtf8(), -1, &stmt, nullptr);
+    sqlite3_exec(data.Db, "BEGIN", nullptr, nullptr, nullptr);
     std::mt19937 random(7);
     std::map<QString, QString> row;
     for (int r = 0; r < records; ++r) {
-        Check(data.table.Append());
+        Check(data.Table.Append());
         row.clear();
         row["REMOTEIP"] = QStringLiteral("10.0.%1.%2").arg(r / 256 % 256).arg(r % 256);
-        for (int i = 0; i < data.survey->QuestionCount(); ++i) {
-            const TQuestion& q = data.survey->GetQuestion(i);
+        for (int i = 0; i < data.Survey->QuestionCount(); ++i) {
+            const TQuestion& q = data.Survey->GetQuestion(i);
             if (q.Style == qsMultipleSelect) {
                 for (int n = 0; n < 4; ++n)
                     row[OptionFieldName(q.ID, n)] = Answer(q, random);
@@ -122,7 +122,7 @@ void Fill(TData& data, int records)
             const auto it = row.find(columns[i].Name);
             const QString value = it == row.end() ? QString() : it->second;
             if (!value.isEmpty())
-                Check(data.table.AssignField(columns[i].Name, value));
+                Check(data.Table.AssignField(columns[i].Name, value));
             const QByteArray bytes = value.toUtf8();
             if (columns[i].Type == 'N' && !value.isEmpty())
                 sqlite3_bind_int(stmt, int(i) + 1, value.toInt());
@@ -134,23 +134,23 @@ void Fill(TData& data, int records)
         sqlite3_step(stmt);
         sqlite3_reset(stmt);
         if (r % 20000 == 19999)
-            Check(data.table.Commit());
+            Check(data.Table.Commit());
     }
-    Check(data.table.Commit());
-    Check(data.table.CreateIndexTag("REMOTEIP", "REMOTEIP"));
-    Check(data.table.CreateIndexTag("EMAIL", "LEFT(EMAIL,240)"));
-    Check(data.table.SetOrder(data.table.TagNumber("EMAIL")));
-    sqlite3_exec(data.db, "COMMIT", nullptr, nullptr, nullptr);
+    Check(data.Table.Commit());
+    Check(data.Table.CreateIndexTag("REMOTEIP", "REMOTEIP"));
+    Check(data.Table.CreateIndexTag("EMAIL", "LEFT(EMAIL,240)"));
+    Check(data.Table.SetOrder(data.Table.TagNumber("EMAIL")));
+    sqlite3_exec(data.Db, "COMMIT", nullptr, nullptr, nullptr);
     sqlite3_finalize(stmt);
-    for (int i = 0; i < data.survey->QuestionCount(); ++i) {
-        const TQuestion& q = data.survey->GetQuestion(i);
+    for (int i = 0; i < data.Survey->QuestionCount(); ++i) {
+        const TQuestion& q = data.Survey->GetQuestion(i);
         if (q.Style != qsMultipleSelect) {
             const QString name = QuestionFieldName(q.ID);
             sqlite3_exec(
-                data.db, QString("CREATE INDEX i%1 ON t(%1)").arg(name).toUtf8(), nullptr, nullptr, nullptr);
+                data.Db, QString("CREATE INDEX i%1 ON t(%1)").arg(name).toUtf8(), nullptr, nullptr, nullptr);
         }
     }
-    sqlite3_exec(data.db, "ANALYZE", nullptr, nullptr, nullptr);
+    sqlite3_exec(data.Db, "ANALYZE", nullptr, nullptr, nullptr);
 }
 
 TData& Data(int records)
@@ -172,7 +172,7 @@ void AnalyzeResultsBench(benchmark::State& state)
     int records = 0;
     for (auto _ : state) {
         TResultsList results;
-        records = AnalyzeResults(*data.survey, data.table, filter, results).Records;
+        records = AnalyzeResults(*data.Survey, data.Table, filter, results).Records;
         benchmark::DoNotOptimize(results);
     }
     state.counters["records"] = records;
@@ -220,7 +220,7 @@ void SqliteGroupByBench(benchmark::State& state)
 {
     TData& data = Data(int(state.range(0)));
     for (auto _ : state)
-        benchmark::DoNotOptimize(SqliteTally(data.db, *data.survey, state.range(1) != 0));
+        benchmark::DoNotOptimize(SqliteTally(data.Db, *data.Survey, state.range(1) != 0));
 }
 
 } // namespace

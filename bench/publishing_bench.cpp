@@ -116,9 +116,9 @@ struct TCountingObserver : TMailingObserver {
     void MessageSent(int count, const QString&) override
     {
         if (count == 1000)
-            rssAt1000 = RssKb();
+            RssAt1000 = RssKb();
     }
-    long rssAt1000 = 0;
+    long RssAt1000 = 0;
 };
 
 void BM_Mailing10000(benchmark::State& state)
@@ -157,7 +157,7 @@ void BM_Mailing10000(benchmark::State& state)
         const TMailingOutcome outcome = run.Run();
         seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         sent += outcome.Sent;
-        growth = RssKb() - observer.rssAt1000;
+        growth = RssKb() - observer.RssAt1000;
         if (outcome.Kind != TMailingOutcome::TKind::Completed)
             state.SkipWithError(outcome.Message.toStdString().c_str());
     }

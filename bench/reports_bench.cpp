@@ -81,30 +81,30 @@ void FillRecord(xbase::TTable& t, const TSurvey& survey, int n)
 }
 
 struct TBenchData {
-    QTemporaryDir dir;
-    TSurvey survey;
-    QString table;
+    QTemporaryDir Dir;
+    TSurvey Survey;
+    QString Table;
 
     TBenchData()
     {
-        survey.NewSurvey();
-        survey.SetName("Benchmark");
-        AddQuestions(survey);
-        survey.Renumber();
-        table = dir.filePath("bench.dbf");
+        Survey.NewSurvey();
+        Survey.SetName("Benchmark");
+        AddQuestions(Survey);
+        Survey.Renumber();
+        Table = Dir.filePath("bench.dbf");
         TResponseTable created;
         TResponseTable::TCreateFailure failure;
-        if (!created.CreateAt(table, ResponseTableFields(survey), failure).isEmpty())
+        if (!created.CreateAt(Table, ResponseTableFields(Survey), failure).isEmpty())
             std::abort();
         xbase::TTable& t = created.Table();
         for (int n = 0; n < kResponses; ++n) {
             (void)t.Append();
-            FillRecord(t, survey, n);
+            FillRecord(t, Survey, n);
             if (n % 5000 == 4999)
                 (void)t.Commit();
         }
         (void)t.Commit();
-        survey.SetSRResponseCount(kResponses);
+        Survey.SetSRResponseCount(kResponses);
     }
 };
 
@@ -118,19 +118,19 @@ void BM_HtmlReport(benchmark::State& state)
 {
     TBenchData& d = Data();
     for (auto _ : state) {
-        const QString out = d.dir.filePath("web");
+        const QString out = d.Dir.filePath("web");
         QDir().mkpath(out);
         xbase::TTable table;
-        (void)table.OpenReadOnly(d.table);
+        (void)table.OpenReadOnly(d.Table);
         TResultsList results;
-        AnalyzeResults(d.survey, table, QString(), results);
+        AnalyzeResults(d.Survey, table, QString(), results);
         THtmlReportSettings settings;
         settings.Directory = out;
         settings.Base = "bench";
-        settings.TablePath = d.table;
+        settings.TablePath = d.Table;
         settings.GeneratedAt = QDateTime::currentDateTime();
         const THtmlReportResult result
-            = WriteHtmlReport(d.survey, settings, MakeChartImageWriter(d.survey, results, {}));
+            = WriteHtmlReport(d.Survey, settings, MakeChartImageWriter(d.Survey, results, {}));
         if (!result.Error.isEmpty())
             state.SkipWithError(result.Error.toUtf8().constData());
     }
@@ -141,7 +141,7 @@ void BM_Export(benchmark::State& state, TExportFormat format, const char* name)
 {
     TBenchData& d = Data();
     for (auto _ : state) {
-        const TExportResult result = ExportResponses(d.survey, d.table, format, d.dir.filePath(name));
+        const TExportResult result = ExportResponses(d.Survey, d.Table, format, d.Dir.filePath(name));
         if (!result.Ok)
             state.SkipWithError(result.Error.toUtf8().constData());
     }

@@ -247,32 +247,32 @@ BENCHMARK(SqliteSeek100k)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 // One million narrow response records, written once for the engine and for SQLite.
 struct TCountData {
-    QTemporaryDir dir;
-    QString table;
-    sqlite3* db = nullptr;
-    int expected = 0;
+    QTemporaryDir Dir;
+    QString Table;
+    sqlite3* Db = nullptr;
+    int Expected = 0;
 
     TCountData()
     {
-        table = dir.path() + "/count.dbf";
+        Table = Dir.path() + "/count.dbf";
         TTable t;
-        Check(t.CreateTable(table,
+        Check(t.CreateTable(Table,
             {{"REMOTEIP", 'C', 25, 0}, {"EMAIL", 'C', 50, 0}, {"ORV11", 'C', 3, 0}, {"ORV12", 'C', 3, 0},
                 {"ORV13_0", 'C', 1, 0}, {"ORV30", 'N', 5, 0}, {"ORV31", 'N', 5, 0}}));
-        sqlite3_open((dir.path() + "/count.sqlite").toUtf8().constData(), &db);
-        sqlite3_exec(db,
+        sqlite3_open((Dir.path() + "/count.sqlite").toUtf8().constData(), &Db);
+        sqlite3_exec(Db,
             "PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF; CREATE TABLE t(REMOTEIP TEXT, EMAIL TEXT, "
             "ORV11 TEXT, ORV12 TEXT, ORV13_0 TEXT, ORV30 INTEGER, ORV31 INTEGER); BEGIN",
             nullptr, nullptr, nullptr);
         sqlite3_stmt* insert = nullptr;
-        sqlite3_prepare_v2(db, "INSERT INTO t VALUES(?,?,?,?,?,?,?)", -1, &insert, nullptr);
+        sqlite3_prepare_v2(Db, "INSERT INTO t VALUES(?,?,?,?,?,?,?)", -1, &insert, nullptr);
         for (int i = 0; i < 1000000; ++i) {
             const QByteArray ip = QStringLiteral("10.0.%1.%2").arg(i / 256 % 256).arg(i % 256).toUtf8();
             const QByteArray mail = Email(quint32(i)).toUtf8();
             const QByteArray a = QByteArray::number(i % 7), b = QByteArray::number(i * 7 % 31 % 12);
             const QByteArray y = i % 3 ? "Y" : "N";
             const int n30 = i * 13 % 11, n31 = i % 100;
-            expected += b == "3" && n30 > 5;
+            Expected += b == "3" && n30 > 5;
             Check(t.Append());
             Check(t.AssignField("REMOTEIP", QString::fromUtf8(ip)));
             Check(t.AssignField("EMAIL", QString::fromUtf8(mail)));
@@ -293,9 +293,9 @@ struct TCountData {
             sqlite3_reset(insert);
         }
         sqlite3_finalize(insert);
-        sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+        sqlite3_exec(Db, "COMMIT", nullptr, nullptr, nullptr);
     }
-    ~TCountData() { sqlite3_close(db); }
+    ~TCountData() { sqlite3_close(Db); }
 };
 
 TCountData& CountData()
@@ -308,11 +308,11 @@ void CountFilter1M(benchmark::State& state)
 {
     TCountData& data = CountData();
     TTable t;
-    Check(t.OpenReadOnly(data.table));
+    Check(t.OpenReadOnly(data.Table));
     Check(t.SetFilter(QStringLiteral("ORV12=\"3\" .AND. ORV30>5")));
     for (auto _ : state) {
         const int n = t.VisibleCount();
-        if (n != data.expected)
+        if (n != data.Expected)
             state.SkipWithError("wrong count");
         benchmark::DoNotOptimize(n);
     }
@@ -323,12 +323,12 @@ void SqliteCount1M(benchmark::State& state)
 {
     TCountData& data = CountData();
     sqlite3_stmt* query = nullptr;
-    sqlite3_prepare_v2(data.db, "SELECT COUNT(*) FROM t WHERE ORV12='3' AND ORV30>5", -1, &query, nullptr);
+    sqlite3_prepare_v2(data.Db, "SELECT COUNT(*) FROM t WHERE ORV12='3' AND ORV30>5", -1, &query, nullptr);
     for (auto _ : state) {
         sqlite3_step(query);
         const int n = sqlite3_column_int(query, 0);
         sqlite3_reset(query);
-        if (n != data.expected)
+        if (n != data.Expected)
             state.SkipWithError("wrong count");
         benchmark::DoNotOptimize(n);
     }

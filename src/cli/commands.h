@@ -5,8 +5,8 @@
 // A command family of orvalle-cli. `args` holds the words after the family name; the result is
 // the process exit status. Output goes to standard output, errors to standard error.
 struct TCliCommand {
-    const char* name; // "survey", "dbf", ...
-    const char* summary; // one line for the usage text
+    const char* Name; // "survey", "dbf", ...
+    const char* Summary; // one line for the usage text
     int (*run)(const QStringList& args);
 };
 

@@ -22,9 +22,9 @@ int Usage()
 }
 
 struct TImportArgs {
-    QStringList paths;
-    int style = qsSingleSelect;
-    QString dataDirectory;
+    QStringList Paths;
+    int Style = qsSingleSelect;
+    QString DataDirectory;
 };
 
 bool ParseArgs(const QStringList& args, TImportArgs& parsed)
@@ -35,17 +35,17 @@ bool ParseArgs(const QStringList& args, TImportArgs& parsed)
             return false;
         if (arg == QLatin1String("--style")) {
             bool ok = false;
-            parsed.style = args[++i].toInt(&ok);
+            parsed.Style = args[++i].toInt(&ok);
             const auto& styles = ImportStyles();
-            if (!ok || std::find(styles.begin(), styles.end(), parsed.style) == styles.end())
+            if (!ok || std::find(styles.begin(), styles.end(), parsed.Style) == styles.end())
                 return false;
         } else if (arg == QLatin1String("--data-dir")) {
-            parsed.dataDirectory = args[++i];
+            parsed.DataDirectory = args[++i];
         } else {
-            parsed.paths << arg;
+            parsed.Paths << arg;
         }
     }
-    return parsed.paths.size() == 2;
+    return parsed.Paths.size() == 2;
 }
 
 } // namespace
@@ -55,19 +55,19 @@ int RunImportQuestionsCommand(const QStringList& args)
     TImportArgs parsed;
     if (!ParseArgs(args, parsed))
         return Usage();
-    if (parsed.dataDirectory.isEmpty())
-        parsed.dataDirectory = DefaultDataDirectory();
+    if (parsed.DataDirectory.isEmpty())
+        parsed.DataDirectory = DefaultDataDirectory();
     TSurvey survey;
     survey.NewSurvey();
     const QString error
-        = ImportQuestionsFromFile(survey, parsed.paths[0], parsed.style, parsed.dataDirectory);
+        = ImportQuestionsFromFile(survey, parsed.Paths[0], parsed.Style, parsed.DataDirectory);
     if (!error.isEmpty())
         return FailWith(error);
     try {
-        survey.SaveAs(parsed.paths[1]);
+        survey.SaveAs(parsed.Paths[1]);
     } catch (const ESurveyException& e) {
         return FailWith(e.Message());
     }
-    QTextStream(stdout) << "Imported " << survey.QuestionCount() << " items into " << parsed.paths[1] << "\n";
+    QTextStream(stdout) << "Imported " << survey.QuestionCount() << " items into " << parsed.Paths[1] << "\n";
     return 0;
 }

@@ -41,12 +41,12 @@ int main(int argc, char* argv[])
     if (!args.isEmpty()) {
         const QString family = args.takeFirst();
         for (int i = 0; i < count; ++i)
-            if (family == QLatin1String(commands[i].name))
+            if (family == QLatin1String(commands[i].Name))
                 return commands[i].run(args);
     }
     QTextStream err(stderr);
     err << "usage: orvalle-cli COMMAND ...\n";
     for (int i = 0; i < count; ++i)
-        err << "  " << commands[i].name << "  " << commands[i].summary << "\n";
+        err << "  " << commands[i].Name << "  " << commands[i].Summary << "\n";
     return 2;
 }

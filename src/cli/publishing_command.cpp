@@ -34,7 +34,8 @@ TListTextFormat TakeFormat(QStringList& args, const QString& file)
 
 int ElistUsage()
 {
-    QTextStream(stderr) << "usage: orvalle-cli elist import|export LIST.eml FILE [--csv|--text]\n";
+    QTextStream(stderr) << "usage: orvalle-cli elist import LIST.eml FILE.csv\n"
+                           "       orvalle-cli elist export LIST.eml FILE [--csv|--text]\n";
     return 2;
 }
 
@@ -131,9 +132,13 @@ int RunElistCommand(const QStringList& argsIn)
     QStringList args = argsIn;
     if (args.size() < 3)
         return ElistUsage();
+    const bool textAsked = args.contains(QStringLiteral("--text"));
     const TListTextFormat format = TakeFormat(args, args.value(2));
     if (args.size() != 3 || (args[0] != QLatin1String("import") && args[0] != QLatin1String("export")))
         return ElistUsage();
+    // The padded text layout is written for people to read; lists are imported from CSV only.
+    if (args[0] == QLatin1String("import") && textAsked)
+        return Fail(QStringLiteral("Only comma-separated files can be imported into an e-mail list."));
     return ImportOrExport(args[0], args[1], args[2], format);
 }
 

@@ -23,11 +23,11 @@
 namespace {
 
 struct TReportArgs {
-    QString survey;
-    QString html;
-    QString pdf;
-    QString filter;
-    bool questionnaire = false; // the paper questionnaire instead of the analysis
+    QString Survey;
+    QString Html;
+    QString Pdf;
+    QString Filter;
+    bool Questionnaire = false; // the paper Questionnaire instead of the analysis
 };
 
 int Usage()
@@ -41,35 +41,35 @@ bool ParseArgs(const QStringList& args, TReportArgs& parsed)
 {
     for (int i = 0; i < args.size(); ++i) {
         const QString& arg = args[i];
-        QString* value = arg == QLatin1String("--html") ? &parsed.html
-            : arg == QLatin1String("--pdf")             ? &parsed.pdf
-            : arg == QLatin1String("--filter")          ? &parsed.filter
+        QString* value = arg == QLatin1String("--html") ? &parsed.Html
+            : arg == QLatin1String("--pdf")             ? &parsed.Pdf
+            : arg == QLatin1String("--filter")          ? &parsed.Filter
                                                         : nullptr;
         if (arg == QLatin1String("--questionnaire")) {
-            parsed.questionnaire = true;
+            parsed.Questionnaire = true;
             continue;
         }
         if (value && i + 1 >= args.size())
             return false;
         if (value)
             *value = args[++i];
-        else if (parsed.survey.isEmpty())
-            parsed.survey = arg;
+        else if (parsed.Survey.isEmpty())
+            parsed.Survey = arg;
         else
             return false;
     }
-    return !parsed.survey.isEmpty() && (parsed.html.isEmpty() != parsed.pdf.isEmpty())
-        && (!parsed.questionnaire || !parsed.pdf.isEmpty());
+    return !parsed.Survey.isEmpty() && (parsed.Html.isEmpty() != parsed.Pdf.isEmpty())
+        && (!parsed.Questionnaire || !parsed.Pdf.isEmpty());
 }
 
 int WriteHtml(
     const TSurvey& survey, const TResultsList& results, const TReportArgs& args, const QString& filter)
 {
-    if (!QDir().mkpath(args.html))
-        return FailWith(QStringLiteral("Could not create the directory ") + args.html);
+    if (!QDir().mkpath(args.Html))
+        return FailWith(QStringLiteral("Could not create the directory ") + args.Html);
     THtmlReportSettings settings;
-    settings.Directory = args.html;
-    settings.Base = FileTitle(args.survey);
+    settings.Directory = args.Html;
+    settings.Base = FileTitle(args.Survey);
     settings.TablePath = survey.SRResponseFile();
     settings.FilterExpression = filter;
     if (!filter.isEmpty())
@@ -87,29 +87,29 @@ int WritePdf(
     const TSurvey& survey, const TResultsList& results, const TReportArgs& args, const QString& filter)
 {
     TReportRecords records;
-    const QString error = args.questionnaire ? QString() : records.Open(survey.SRResponseFile(), filter);
+    const QString error = args.Questionnaire ? QString() : records.Open(survey.SRResponseFile(), filter);
     if (!error.isEmpty())
         return FailWith(error);
-    const QString temp = args.pdf + QStringLiteral(".pdf-tmp");
+    const QString temp = args.Pdf + QStringLiteral(".pdf-tmp");
     {
         QPrinter printer(QPrinter::HighResolution);
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(temp);
-        printer.setDocName(args.questionnaire ? QuestionnaireTitle(survey) : AnalysisReportTitle(survey));
+        printer.setDocName(args.Questionnaire ? QuestionnaireTitle(survey) : AnalysisReportTitle(survey));
         printer.setPageMargins(QMarginsF(12, 12, 12, 12), QPageLayout::Millimeter);
         TAnalysisSource source{
             &survey, &results, filter.isEmpty() ? QStringList() : QStringList{filter}, &records, {}};
-        if (args.questionnaire)
+        if (args.Questionnaire)
             PrintQuestionnaire(survey, printer);
         else
             PrintAnalysisReport(source, printer);
     }
     if (!QFileInfo::exists(temp)
-        || std::rename(QFile::encodeName(temp).constData(), QFile::encodeName(args.pdf).constData()) != 0) {
+        || std::rename(QFile::encodeName(temp).constData(), QFile::encodeName(args.Pdf).constData()) != 0) {
         QFile::remove(temp);
-        return FailWith(QStringLiteral("Could not write ") + args.pdf);
+        return FailWith(QStringLiteral("Could not write ") + args.Pdf);
     }
-    QTextStream(stdout) << "Wrote " << args.pdf << "\n";
+    QTextStream(stdout) << "Wrote " << args.Pdf << "\n";
     return 0;
 }
 
@@ -121,23 +121,23 @@ int RunReportCommand(const QStringList& args)
     if (!ParseArgs(args, parsed))
         return Usage();
     TSurvey survey;
-    const QString loadError = LoadSurveyForCommand(survey, parsed.survey);
+    const QString loadError = LoadSurveyForCommand(survey, parsed.Survey);
     if (!loadError.isEmpty())
         return FailWith(loadError);
     survey.Renumber();
-    if (parsed.questionnaire)
+    if (parsed.Questionnaire)
         return WritePdf(survey, {}, parsed, QString());
     xbase::TTable table;
     if (survey.SRResponseFile().isEmpty() || !table.OpenReadOnly(survey.SRResponseFile()))
         return FailWith(
-            QStringLiteral("The survey ") + parsed.survey + QStringLiteral(" has no response table."));
+            QStringLiteral("The survey ") + parsed.Survey + QStringLiteral(" has no response table."));
     TResultsList results;
     TAnalyzeHooks hooks;
     hooks.ShowWarning = [](const QString& message) { QTextStream(stderr) << message << "\n"; };
-    const TAnalyzeOutcome outcome = AnalyzeResults(survey, table, parsed.filter, results, hooks);
+    const TAnalyzeOutcome outcome = AnalyzeResults(survey, table, parsed.Filter, results, hooks);
     if (!outcome.ok())
         return FailWith(outcome.Error);
-    const QString filter = outcome.FilterEliminatedAll ? QString() : parsed.filter;
-    return parsed.html.isEmpty() ? WritePdf(survey, results, parsed, filter)
+    const QString filter = outcome.FilterEliminatedAll ? QString() : parsed.Filter;
+    return parsed.Html.isEmpty() ? WritePdf(survey, results, parsed, filter)
                                  : WriteHtml(survey, results, parsed, filter);
 }

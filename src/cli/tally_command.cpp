@@ -16,25 +16,25 @@
 namespace {
 
 struct TTallyArgs {
-    QString survey;
-    QString filter;
-    bool json = false;
+    QString Survey;
+    QString Filter;
+    bool Json = false;
 };
 
 bool ParseArgs(const QStringList& args, TTallyArgs& out)
 {
     for (int i = 0; i < args.size(); ++i) {
         if (args[i] == QLatin1String("--json")) {
-            out.json = true;
+            out.Json = true;
         } else if (args[i] == QLatin1String("--filter") && i + 1 < args.size()) {
-            out.filter = args[++i];
-        } else if (!args[i].startsWith(QLatin1String("--")) && out.survey.isEmpty()) {
-            out.survey = args[i];
+            out.Filter = args[++i];
+        } else if (!args[i].startsWith(QLatin1String("--")) && out.Survey.isEmpty()) {
+            out.Survey = args[i];
         } else {
             return false;
         }
     }
-    return !out.survey.isEmpty();
+    return !out.Survey.isEmpty();
 }
 
 QString JsonString(const QString& text)
@@ -196,7 +196,7 @@ int RunTallyCommand(const QStringList& args)
         return 2;
     }
     TSurvey survey;
-    const QString loadError = LoadSurvey(survey, options.survey);
+    const QString loadError = LoadSurvey(survey, options.Survey);
     if (!loadError.isEmpty())
         return Fail(loadError);
 
@@ -213,12 +213,12 @@ int RunTallyCommand(const QStringList& args)
             return Fail(opened.Message());
         TAnalyzeHooks hooks;
         hooks.ShowWarning = [](const QString& text) { QTextStream(stderr) << text << "\n"; };
-        const TAnalyzeOutcome outcome = AnalyzeResults(survey, table, options.filter, results, hooks);
+        const TAnalyzeOutcome outcome = AnalyzeResults(survey, table, options.Filter, results, hooks);
         if (!outcome.ok())
             return Fail(outcome.Error);
         records = outcome.Records;
     }
-    const QString report = options.json ? JsonReport(survey, results, options.filter, records)
-                                        : TextReport(survey, results, options.filter, records);
+    const QString report = options.Json ? JsonReport(survey, results, options.Filter, records)
+                                        : TextReport(survey, results, options.Filter, records);
     return WriteOut(report) ? 0 : Fail(QStringLiteral("Could not write to standard output"));
 }

@@ -47,9 +47,9 @@ TEST(DbfCommandTest, InfoDumpAndSeek)
     EXPECT_EQ(info["tags"].toArray()[1].toObject()["for"].toString(), ".NOT.DELETED()");
 
     struct Case {
-        QStringList args;
-        int status;
-        QString output;
+        QStringList Args;
+        int Status;
+        QString Output;
     } cases[] = {
         {{"dump", kExample}, 0,
             "{\"_recno\":1,\"EMAIL\":\"ann@a.com\",\"SCORE\":30,\"NOTE\":\"first\"}\n"
@@ -71,8 +71,8 @@ TEST(DbfCommandTest, InfoDumpAndSeek)
         {{"frobnicate", kExample}, 2, ""},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(Capture(c.args, &status), c.output) << c.args.join(' ').toStdString();
-        EXPECT_EQ(status, c.status) << c.args.join(' ').toStdString();
+        EXPECT_EQ(Capture(c.Args, &status), c.Output) << c.Args.join(' ').toStdString();
+        EXPECT_EQ(status, c.Status) << c.Args.join(' ').toStdString();
     }
 }
 

@@ -14,24 +14,24 @@
 inline void WhenModal(std::function<void(QDialog*)> act, int timeoutMs = 5000)
 {
     struct TWait {
-        QTimer poll;
-        QPointer<QDialog> seen;
+        QTimer Poll;
+        QPointer<QDialog> Seen;
     };
     auto wait = std::make_shared<TWait>();
-    wait->poll.setInterval(5);
-    QObject::connect(&wait->poll, &QTimer::timeout, [weak = std::weak_ptr<TWait>(wait), act] {
+    wait->Poll.setInterval(5);
+    QObject::connect(&wait->Poll, &QTimer::timeout, [weak = std::weak_ptr<TWait>(wait), act] {
         const std::shared_ptr<TWait> w = weak.lock();
         auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
         if (!w || !dialog)
             return;
-        w->poll.stop();
-        w->seen = dialog;
+        w->Poll.stop();
+        w->Seen = dialog;
         act(dialog);
     });
-    wait->poll.start();
+    wait->Poll.start();
     QTimer::singleShot(timeoutMs, [wait] {
-        wait->poll.stop();
-        if (wait->seen && wait->seen->isVisible())
-            wait->seen->reject();
+        wait->Poll.stop();
+        if (wait->Seen && wait->Seen->isVisible())
+            wait->Seen->reject();
     });
 }

@@ -38,7 +38,7 @@ QStringList TScriptedMessages::Captions() const
 {
     QStringList list;
     for (const auto& m : shown)
-        list.append(m.caption);
+        list.append(m.Caption);
     return list;
 }
 
@@ -46,7 +46,7 @@ QStringList TScriptedMessages::Texts() const
 {
     QStringList list;
     for (const auto& m : shown)
-        list.append(m.text);
+        list.append(m.Text);
     return list;
 }
 
@@ -56,9 +56,9 @@ std::optional<QString> TScriptedFileDialogs::Next()
         return std::nullopt;
     const Answer a = answers.front();
     answers.pop_front();
-    if (!a.chosen)
+    if (!a.Chosen)
         return std::nullopt;
-    return a.path;
+    return a.Path;
 }
 
 std::optional<QString> TScriptedFileDialogs::OpenFile(
@@ -68,10 +68,15 @@ std::optional<QString> TScriptedFileDialogs::OpenFile(
     return Next();
 }
 
-std::optional<QString> TScriptedFileDialogs::SaveFile(
-    const QString& title, const QString& filter, const QString& directory, const QString& fileName)
+std::optional<QString> TScriptedFileDialogs::SaveFile(const QString& title, const QString& filter,
+    const QString& directory, const QString& fileName, QString* chosenFilter)
 {
     requests.push_back({QStringLiteral("Save"), title, filter, directory, fileName});
+    const QString picked = answers.empty() || answers.front().Filter.isEmpty()
+        ? filter.section(QStringLiteral(";;"), 0, 0)
+        : answers.front().Filter;
+    if (chosenFilter)
+        *chosenFilter = picked;
     return Next();
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "gui/seams/filedialogs.h"
-#include "gui/seams/messages.h"
-#include "gui/seams/shell.h"
+#include "core/interaction/filedialogs.h"
+#include "core/interaction/messages.h"
+#include "core/interaction/shell.h"
 
 #include <QStringList>
 
@@ -14,10 +14,10 @@
 // cautious answer (No, Cancel, nothing chosen), and is recorded like any other.
 
 struct TShownMessage {
-    QString kind; // "Tell", "YesNo", "YesNoCancel", "Warn"
-    TMessageBoxes::Icon icon = TMessageBoxes::Icon::Information;
-    QString caption;
-    QString text;
+    QString Kind; // "Tell", "YesNo", "YesNoCancel", "Warn"
+    TMessageBoxes::Icon Icon = TMessageBoxes::Icon::Information;
+    QString Caption;
+    QString Text;
 };
 
 class TScriptedMessages : public TMessageBoxes {
@@ -44,11 +44,11 @@ private:
 };
 
 struct TFileDialogRequest {
-    QString kind; // "Open", "Save", "Directory"
-    QString title;
-    QString filter;
-    QString directory;
-    QString fileName;
+    QString Kind; // "Open", "Save", "Directory"
+    QString Title;
+    QString Filter;
+    QString Directory;
+    QString FileName;
 };
 
 class TScriptedFileDialogs : public TFileDialogs {
@@ -56,15 +56,20 @@ public:
     std::optional<QString> OpenFile(
         const QString& title, const QString& filter, const QString& directory) override;
     std::optional<QString> SaveFile(const QString& title, const QString& filter, const QString& directory,
-        const QString& fileName) override;
+        const QString& fileName, QString* chosenFilter) override;
     std::optional<QString> Directory(const QString& title, const QString& directory) override;
 
-    void Script(const QString& chosen) { answers.push_back({true, chosen}); }
+    // `filter` is the filter picked in a save dialog; none means the dialog's first one.
+    void Script(const QString& chosen, const QString& filter = {})
+    {
+        answers.push_back({true, chosen, filter});
+    }
     void ScriptCancel() { answers.push_back({false, {}}); }
 
     struct Answer {
-        bool chosen = false;
-        QString path;
+        bool Chosen = false;
+        QString Path;
+        QString Filter;
     };
     std::vector<TFileDialogRequest> requests;
     std::deque<Answer> answers; // unscripted dialogs are cancelled

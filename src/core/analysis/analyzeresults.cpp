@@ -13,11 +13,11 @@ namespace {
 // How one question's fields feed its tallies, resolved once before the walk.
 struct TQuestionPlan {
     enum class Kind { SingleChoice, MultipleChoice, Numeric } kind = Kind::SingleChoice;
-    int field = -1; // ORV<id>: the choice, the Other box of a Multiple Select, or the value
-    int otherIndex = 0; // the number of options
-    std::vector<int> optionFields; // Multiple Select: ORV<id>_<n>, -1 when the table lacks it
-    std::vector<TCountResults*> byIndex; // option index (Other last) -> tally, null for none
-    TNumericResults* numeric = nullptr;
+    int Field = -1; // ORV<id>: the choice, the Other box of a Multiple Select, or the value
+    int OtherIndex = 0; // the number of options
+    std::vector<int> OptionFields; // Multiple Select: ORV<id>_<n>, -1 when the table lacks it
+    std::vector<TCountResults*> ByIndex; // option index (Other last) -> tally, null for none
+    TNumericResults* Numeric = nullptr;
 };
 
 std::unique_ptr<TCountResults> OptionTally(int questionID, const QString& caption, int index)
@@ -50,20 +50,20 @@ TQuestionPlan ChoicePlan(
     plan.kind = q.Style == qsMultipleSelect ? TQuestionPlan::Kind::MultipleChoice
                                             : TQuestionPlan::Kind::SingleChoice;
     const QString field = QStringLiteral("ORV%1").arg(q.ID);
-    plan.field = FieldIndex(table, field);
-    plan.otherIndex = q.OptionCount();
-    plan.byIndex.assign(size_t(plan.otherIndex) + 1, nullptr);
+    plan.Field = FieldIndex(table, field);
+    plan.OtherIndex = q.OptionCount();
+    plan.ByIndex.assign(size_t(plan.OtherIndex) + 1, nullptr);
     for (size_t i = first; i < results.size(); ++i) {
         auto* tally = static_cast<TCountResults*>(results[i].get());
-        TCountResults*& slot = plan.byIndex[size_t(tally->OptionIndex)];
+        TCountResults*& slot = plan.ByIndex[size_t(tally->OptionIndex)];
         if (!slot)
             slot = tally;
     }
     if (plan.kind == TQuestionPlan::Kind::MultipleChoice) {
-        for (int n = 0; n < plan.otherIndex; ++n)
-            plan.optionFields.push_back(FieldIndex(table, QStringLiteral("%1_%2").arg(field).arg(n)));
+        for (int n = 0; n < plan.OtherIndex; ++n)
+            plan.OptionFields.push_back(FieldIndex(table, QStringLiteral("%1_%2").arg(field).arg(n)));
         if (!q.IncludeOther)
-            plan.field = -1;
+            plan.Field = -1;
     }
     return plan;
 }
@@ -88,8 +88,8 @@ std::vector<TQuestionPlan> MakePlans(const TSurvey& survey, TResultsList& result
             BuildRanges(*numeric, q.MinValue, q.MaxValue, q.StepValue);
             TQuestionPlan plan;
             plan.kind = TQuestionPlan::Kind::Numeric;
-            plan.field = FieldIndex(table, QStringLiteral("ORV%1").arg(q.ID));
-            plan.numeric = numeric.get();
+            plan.Field = FieldIndex(table, QStringLiteral("ORV%1").arg(q.ID));
+            plan.Numeric = numeric.get();
             results.push_back(std::move(numeric));
             plans.push_back(std::move(plan));
         }
@@ -99,8 +99,8 @@ std::vector<TQuestionPlan> MakePlans(const TSurvey& survey, TResultsList& result
 
 void Bump(const TQuestionPlan& plan, int index)
 {
-    if (index >= 0 && size_t(index) < plan.byIndex.size() && plan.byIndex[size_t(index)])
-        ++plan.byIndex[size_t(index)]->Count;
+    if (index >= 0 && size_t(index) < plan.ByIndex.size() && plan.ByIndex[size_t(index)])
+        ++plan.ByIndex[size_t(index)]->Count;
 }
 
 // "OTH" in any case is the Other entry; a decimal number is an option index; anything else
@@ -120,24 +120,24 @@ void CountRecord(const xbase::TTable& table, const std::vector<TQuestionPlan>& p
     for (const TQuestionPlan& plan : plans) {
         switch (plan.kind) {
         case TQuestionPlan::Kind::SingleChoice:
-            if (plan.field >= 0)
-                Bump(plan, ChoiceIndex(table.FieldText(plan.field), plan.otherIndex));
+            if (plan.Field >= 0)
+                Bump(plan, ChoiceIndex(table.FieldText(plan.Field), plan.OtherIndex));
             break;
         case TQuestionPlan::Kind::MultipleChoice:
-            for (size_t n = 0; n < plan.optionFields.size(); ++n) {
-                if (plan.optionFields[n] >= 0 && table.FieldText(plan.optionFields[n]) == yes)
+            for (size_t n = 0; n < plan.OptionFields.size(); ++n) {
+                if (plan.OptionFields[n] >= 0 && table.FieldText(plan.OptionFields[n]) == yes)
                     Bump(plan, int(n));
             }
-            if (plan.field >= 0 && table.FieldText(plan.field) == yes)
-                Bump(plan, plan.otherIndex);
+            if (plan.Field >= 0 && table.FieldText(plan.Field) == yes)
+                Bump(plan, plan.OtherIndex);
             break;
         case TQuestionPlan::Kind::Numeric: {
-            if (plan.field < 0)
+            if (plan.Field < 0)
                 break;
             bool ok = false;
-            const double value = table.FieldText(plan.field).trimmed().toDouble(&ok);
+            const double value = table.FieldText(plan.Field).trimmed().toDouble(&ok);
             if (ok && value != -9999)
-                plan.numeric->AddValue(value);
+                plan.Numeric->AddValue(value);
             break;
         }
         }

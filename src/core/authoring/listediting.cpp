@@ -44,39 +44,39 @@ void Mark(TSurvey& survey, const std::vector<int>& selected)
 TQuestionContent FieldsFromEditor(const TEditorValues& v)
 {
     TQuestionContent f;
-    f.Text = v.text;
-    f.Style = v.style;
-    f.Options = JoinCommaText(MemoLines(v.responses));
-    f.IncludeOther = v.includeOther;
-    f.OtherLength = IntegerOr(v.otherLength, 40);
-    f.IncludeComment = v.includeComment;
-    f.CommentLength = IntegerOr(v.commentLength, 40);
+    f.Text = v.Text;
+    f.Style = v.Style;
+    f.Options = JoinCommaText(MemoLines(v.Responses));
+    f.IncludeOther = v.IncludeOther;
+    f.OtherLength = IntegerOr(v.OtherLength, 40);
+    f.IncludeComment = v.IncludeComment;
+    f.CommentLength = IntegerOr(v.CommentLength, 40);
     // The editor keeps the numeric boxes from being left empty; anything else that is not a
     // number (an item read with a broken value) falls back to the editor's defaults.
-    f.MinValue = IntegerOr(v.minValue, 1);
-    f.MaxValue = IntegerOr(v.maxValue, 10);
-    f.StepValue = IntegerOr(v.stepValue, 10);
+    f.MinValue = IntegerOr(v.MinValue, 1);
+    f.MaxValue = IntegerOr(v.MaxValue, 10);
+    f.StepValue = IntegerOr(v.StepValue, 10);
     f.LengthOfResponse = -1;
-    if (v.style == qsFreeFormText && v.limited)
-        f.LengthOfResponse = v.length.trimmed().isEmpty() ? 0 : IntegerOr(v.length, 0);
+    if (v.Style == qsFreeFormText && v.Limited)
+        f.LengthOfResponse = v.Length.trimmed().isEmpty() ? 0 : IntegerOr(v.Length, 0);
     return f;
 }
 
 TEditorValues EditorFromItem(const TQuestion& item)
 {
     TEditorValues v;
-    v.text = item.Text;
-    v.style = item.Style;
-    v.responses = item.OptionList().join(QLatin1Char('\n'));
-    v.includeOther = item.IncludeOther;
-    v.otherLength = QString::number(item.OtherLength);
-    v.includeComment = item.IncludeComment;
-    v.commentLength = QString::number(item.CommentLength);
-    v.limited = item.LengthOfResponse != -1;
-    v.length = v.limited ? QString::number(item.LengthOfResponse) : QString();
-    v.minValue = QString::number(item.MinValue);
-    v.maxValue = QString::number(item.MaxValue);
-    v.stepValue = QString::number(item.StepValue);
+    v.Text = item.Text;
+    v.Style = item.Style;
+    v.Responses = item.OptionList().join(QLatin1Char('\n'));
+    v.IncludeOther = item.IncludeOther;
+    v.OtherLength = QString::number(item.OtherLength);
+    v.IncludeComment = item.IncludeComment;
+    v.CommentLength = QString::number(item.CommentLength);
+    v.Limited = item.LengthOfResponse != -1;
+    v.Length = v.Limited ? QString::number(item.LengthOfResponse) : QString();
+    v.MinValue = QString::number(item.MinValue);
+    v.MaxValue = QString::number(item.MaxValue);
+    v.StepValue = QString::number(item.StepValue);
     return v;
 }
 

@@ -15,18 +15,18 @@ class TSurvey;
 
 // The question editor's controls as text, before they become the question's content.
 struct TEditorValues {
-    QString text;
-    int style = 1; // 1..6
-    QString responses; // one option a line
-    bool includeOther = false;
-    QString otherLength = QStringLiteral("40");
-    bool includeComment = false;
-    QString commentLength = QStringLiteral("40");
-    bool limited = true;
-    QString length = QStringLiteral("40");
-    QString minValue = QStringLiteral("1");
-    QString maxValue = QStringLiteral("10");
-    QString stepValue = QStringLiteral("10");
+    QString Text;
+    int Style = 1; // 1..6
+    QString Responses; // one option a line
+    bool IncludeOther = false;
+    QString OtherLength = QStringLiteral("40");
+    bool IncludeComment = false;
+    QString CommentLength = QStringLiteral("40");
+    bool Limited = true;
+    QString Length = QStringLiteral("40");
+    QString MinValue = QStringLiteral("1");
+    QString MaxValue = QStringLiteral("10");
+    QString StepValue = QStringLiteral("10");
 };
 
 // Lengths that are not integers become 40; a limited Free Form Text keeps its length (0 when the

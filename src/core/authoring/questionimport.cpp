@@ -48,8 +48,8 @@ std::vector<TImportTemplate> ImportTemplates(const QString& dataDirectory)
 {
     std::vector<TImportTemplate> templates;
     for (const TTemplateEntry& entry : ListTemplates(dataDirectory, TTemplateKind::Response)) {
-        const TResponseTemplate t = ReadResponseTemplate(entry.path);
-        templates.push_back({QFileInfo(entry.path).fileName() + QLatin1Char('|') + t.title, t.options});
+        const TResponseTemplate t = ReadResponseTemplate(entry.Path);
+        templates.push_back({QFileInfo(entry.Path).fileName() + QLatin1Char('|') + t.Title, t.Options});
     }
     return templates;
 }

@@ -69,7 +69,7 @@ QString NextLibraryPath(const QString& dataDirectory)
 bool LibraryNameInUse(const std::vector<TLibraryEntry>& libraries, const QString& name)
 {
     return std::any_of(libraries.begin(), libraries.end(),
-        [&](const TLibraryEntry& e) { return e.name.compare(name, Qt::CaseInsensitive) == 0; });
+        [&](const TLibraryEntry& e) { return e.Name.compare(name, Qt::CaseInsensitive) == 0; });
 }
 
 QString LibraryNameInUseMessage(const QString& name)
@@ -124,11 +124,11 @@ std::vector<TQuestionRow> BuildLibraryRows(const TSurvey& library)
     for (int i = 0; i < library.QuestionCount(); ++i) {
         const TQuestion& item = library.GetQuestion(i);
         TQuestionRow row;
-        row.text = OneLine(item.Text);
-        row.header = item.IsRenderedAsHeader();
-        if (!row.header) {
-            row.detail = LibraryDetailLine(item);
-            row.image = item.Style - 1;
+        row.Text = OneLine(item.Text);
+        row.Header = item.IsRenderedAsHeader();
+        if (!row.Header) {
+            row.Detail = LibraryDetailLine(item);
+            row.Image = item.Style - 1;
         }
         rows.push_back(std::move(row));
     }

@@ -16,8 +16,8 @@ class TSurvey;
 // Name is the library's name and whose items are the library's questions and headers.
 
 struct TLibraryEntry {
-    QString path;
-    QString name; // "Unknown" when the file names none
+    QString Path;
+    QString Name; // "Unknown" when the file names none
 };
 
 // Every library of the directory, in the order the directory lists them (never sorted).

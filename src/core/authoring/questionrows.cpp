@@ -73,12 +73,12 @@ std::vector<TQuestionRow> BuildQuestionRows(const TSurvey& survey)
     for (int i = 0; i < survey.QuestionCount(); ++i) {
         const TQuestion& item = survey.GetQuestion(i);
         TQuestionRow row;
-        row.text = RowText(item);
-        row.header = item.IsRenderedAsHeader(); // as the page draws it
-        if (!row.header) {
-            row.detail = DetailLine(item);
-            row.image = ImageOf(item.Style);
-            row.indent = item.IsSkipGroupMember();
+        row.Text = RowText(item);
+        row.Header = item.IsRenderedAsHeader(); // as the page draws it
+        if (!row.Header) {
+            row.Detail = DetailLine(item);
+            row.Image = ImageOf(item.Style);
+            row.Indent = item.IsSkipGroupMember();
         }
         rows.push_back(std::move(row));
     }

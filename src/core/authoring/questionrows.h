@@ -10,11 +10,11 @@ class TQuestion;
 // What one row of the main window's question list shows. Built from the survey after every
 // change; the list never edits rows one by one.
 struct TQuestionRow {
-    QString text; // header: its text; question: number label + ") " + text
-    QString detail; // the second line of a question row (empty for headers)
-    int image = 0; // style image: Style - 1 for styles 1..6, else 0
-    bool header = false;
-    bool indent = false; // a member of a skip group
+    QString Text; // Header: its Text; question: number label + ") " + Text
+    QString Detail; // the second line of a question row (empty for headers)
+    int Image = 0; // style Image: Style - 1 for styles 1..6, else 0
+    bool Header = false;
+    bool Indent = false; // a member of a skip group
 };
 
 // One row per item in survey order, from the labels of the last Renumber; changes nothing.

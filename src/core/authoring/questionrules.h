@@ -19,8 +19,8 @@ private:
 
 // The step proposed for a numeric question's result groups, and how many groups it makes.
 struct TStepProposal {
-    int step = 1;
-    int groups = 1;
+    int Step = 1;
+    int Groups = 1;
 };
 
 // The step the question editor proposes whenever the minimum or maximum changes. Both are the

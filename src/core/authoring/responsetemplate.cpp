@@ -29,12 +29,12 @@ TResponseTemplate ReadResponseTemplate(const QString& path)
     TResponseTemplate result;
     TProfileFile file;
     if (!QFileInfo(path).isFile() || !file.Load(path)) {
-        result.title = kUnknown;
+        result.Title = kUnknown;
         return result;
     }
-    result.title = file.ReadString(kDetails, kTitle, kUnknown);
+    result.Title = file.ReadString(kDetails, kTitle, kUnknown);
     for (const QString& key : file.Keys(kValues))
-        result.options.append(file.ReadString(kValues, key, kUnknown));
+        result.Options.append(file.ReadString(kValues, key, kUnknown));
     return result;
 }
 

@@ -10,8 +10,8 @@
 // file whatever their names. The program writes the keys "1".."n".
 
 struct TResponseTemplate {
-    QString title; // "Unknown" when the file has none
-    QStringList options;
+    QString Title; // "Unknown" when the file has none
+    QStringList Options;
 };
 
 // A file that is missing or holds no profile reads as "Unknown" without options.
@@ -25,8 +25,8 @@ QStringList ResponseTemplateFiles(const QString& dataDirectory);
 // The kinds the Template Manager works on.
 enum class TTemplateKind { Response, Display };
 struct TTemplateEntry {
-    QString path;
-    QString caption; // response: its title; display: its file name
+    QString Path;
+    QString Caption; // response: its title; display: its file name
 };
 // The templates of one kind in the order the directory lists them.
 std::vector<TTemplateEntry> ListTemplates(const QString& dataDirectory, TTemplateKind kind);

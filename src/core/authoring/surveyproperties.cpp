@@ -34,25 +34,25 @@ QString MessageCommaText(const QString& text)
 TPropertyValues PropertiesFromSurvey(const TSurvey& s)
 {
     TPropertyValues v;
-    v.name = s.Name();
-    v.author = s.Author();
-    v.password = s.Password();
-    v.instructions = WithLineFeeds(s.GetInstructions());
-    v.finalComments = WithLineFeeds(s.GetFinalComments());
-    v.displayTemplate = s.DisplayTemplate();
-    v.serverStyle = s.ProcessResponses() == kServerHosted ? kServerHosted : kServerPrivate;
-    v.serverURL = s.GetFormAction();
-    v.accountID = s.ProcessResponses() != 0 ? s.AccountID() : QString();
-    v.resultURL = s.ResultURL();
-    v.notificationFile = s.NotificationFile();
-    v.allAddresses = s.AllAddresses();
-    v.samplingPercent = qBound(1, s.SamplingPercent(), 100);
-    v.notifyMessage = MessageText(s.NotifyMessage());
-    v.attachSurvey = s.AttachSurvey();
-    v.only1Email = s.Only1Email();
-    v.only1IP = s.Only1IP();
-    v.limitByIP = s.LimitByIP();
-    v.ipAddresses = SplitCommaText(s.IPAddresses());
+    v.Name = s.Name();
+    v.Author = s.Author();
+    v.Password = s.Password();
+    v.Instructions = WithLineFeeds(s.GetInstructions());
+    v.FinalComments = WithLineFeeds(s.GetFinalComments());
+    v.DisplayTemplate = s.DisplayTemplate();
+    v.ServerStyle = s.ProcessResponses() == kServerHosted ? kServerHosted : kServerPrivate;
+    v.ServerURL = s.GetFormAction();
+    v.AccountID = s.ProcessResponses() != 0 ? s.AccountID() : QString();
+    v.ResultURL = s.ResultURL();
+    v.NotificationFile = s.NotificationFile();
+    v.AllAddresses = s.AllAddresses();
+    v.SamplingPercent = qBound(1, s.SamplingPercent(), 100);
+    v.NotifyMessage = MessageText(s.NotifyMessage());
+    v.AttachSurvey = s.AttachSurvey();
+    v.Only1Email = s.Only1Email();
+    v.Only1IP = s.Only1IP();
+    v.LimitByIP = s.LimitByIP();
+    v.IpAddresses = SplitCommaText(s.IPAddresses());
     return v;
 }
 
@@ -64,36 +64,36 @@ bool HoldsWebScheme(const QString& url)
 
 void ValidateProperties(const TPropertyValues& v)
 {
-    if (!v.resultURL.trimmed().isEmpty() && !HoldsWebScheme(v.resultURL))
+    if (!v.ResultURL.trimmed().isEmpty() && !HoldsWebScheme(v.ResultURL))
         throw EValidationException(QString::fromLatin1(kResultURLMessage), QStringLiteral("eResultURL"));
-    if (v.serverStyle == kServerPrivate && !HoldsWebScheme(v.serverURL))
+    if (v.ServerStyle == kServerPrivate && !HoldsWebScheme(v.ServerURL))
         throw EValidationException(QString::fromLatin1(kServerURLMessage), QStringLiteral("eServerURL"));
-    if (v.displayTemplate.isEmpty())
+    if (v.DisplayTemplate.isEmpty())
         throw EValidationException(
             QString::fromLatin1(kNoTemplateMessage), QStringLiteral("cmbDisplayTemplate"));
 }
 
 void ApplyProperties(const TPropertyValues& v, TSurvey& s)
 {
-    s.SetName(v.name);
-    s.SetAuthor(v.author);
-    s.SetPassword(v.password.left(kMaxPasswordLength));
-    s.SetInstructions(v.instructions);
-    s.SetFinalComments(v.finalComments);
-    s.SetDisplayTemplate(v.displayTemplate);
-    s.SetServerURL(v.serverURL);
-    s.SetResultURL(v.resultURL);
-    s.SetProcessResponses(v.serverStyle);
-    s.SetAccountID(v.serverStyle == kServerHosted ? v.accountID : QString());
-    s.SetNotificationFile(v.notificationFile);
-    s.SetNotifyMessage(MessageCommaText(v.notifyMessage));
-    s.SetAllAddresses(v.allAddresses);
-    s.SetSamplingPercent(qBound(1, v.samplingPercent, 100));
-    s.SetAttachSurvey(v.attachSurvey);
-    s.SetLimitByIP(v.limitByIP);
-    s.SetIPAddresses(JoinCommaText(v.ipAddresses));
-    s.SetOnly1Email(v.only1Email);
-    s.SetOnly1IP(v.only1IP);
+    s.SetName(v.Name);
+    s.SetAuthor(v.Author);
+    s.SetPassword(v.Password.left(kMaxPasswordLength));
+    s.SetInstructions(v.Instructions);
+    s.SetFinalComments(v.FinalComments);
+    s.SetDisplayTemplate(v.DisplayTemplate);
+    s.SetServerURL(v.ServerURL);
+    s.SetResultURL(v.ResultURL);
+    s.SetProcessResponses(v.ServerStyle);
+    s.SetAccountID(v.ServerStyle == kServerHosted ? v.AccountID : QString());
+    s.SetNotificationFile(v.NotificationFile);
+    s.SetNotifyMessage(MessageCommaText(v.NotifyMessage));
+    s.SetAllAddresses(v.AllAddresses);
+    s.SetSamplingPercent(qBound(1, v.SamplingPercent, 100));
+    s.SetAttachSurvey(v.AttachSurvey);
+    s.SetLimitByIP(v.LimitByIP);
+    s.SetIPAddresses(JoinCommaText(v.IpAddresses));
+    s.SetOnly1Email(v.Only1Email);
+    s.SetOnly1IP(v.Only1IP);
 }
 
 void WritePropertyDefaults(const TSurvey& s, TSettings& settings)
@@ -118,8 +118,8 @@ QString SamplingCaption(int percent)
 TIPListState IPListState(bool limitByIP, bool entrySelected, const QString& entryText)
 {
     TIPListState state;
-    state.listEnabled = limitByIP;
-    state.addEnabled = limitByIP && !entryText.isEmpty();
-    state.deleteEnabled = limitByIP && entrySelected;
+    state.ListEnabled = limitByIP;
+    state.AddEnabled = limitByIP && !entryText.isEmpty();
+    state.DeleteEnabled = limitByIP && entrySelected;
     return state;
 }

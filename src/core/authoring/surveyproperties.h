@@ -9,28 +9,28 @@ class TSurvey;
 // What the survey properties dialog edits, as its controls hold it.
 struct TPropertyValues {
     // Details
-    QString name;
-    QString author;
-    QString password;
-    QString instructions; // line breaks as typed
-    QString finalComments;
+    QString Name;
+    QString Author;
+    QString Password;
+    QString Instructions; // line breaks as typed
+    QString FinalComments;
     // Web Server
-    QString displayTemplate; // empty: none chosen
-    int serverStyle = 0; // 0 private server, 1 the hosted service
-    QString serverURL;
-    QString accountID;
-    QString resultURL;
+    QString DisplayTemplate; // empty: none chosen
+    int ServerStyle = 0; // 0 private server, 1 the hosted service
+    QString ServerURL;
+    QString AccountID;
+    QString ResultURL;
     // Notifications
-    QString notificationFile;
-    bool allAddresses = true;
-    int samplingPercent = 10;
-    QString notifyMessage; // line breaks as typed
-    bool attachSurvey = false;
+    QString NotificationFile;
+    bool AllAddresses = true;
+    int SamplingPercent = 10;
+    QString NotifyMessage; // line breaks as typed
+    bool AttachSurvey = false;
     // Security
-    bool only1Email = false;
-    bool only1IP = false;
-    bool limitByIP = false;
-    QStringList ipAddresses;
+    bool Only1Email = false;
+    bool Only1IP = false;
+    bool LimitByIP = false;
+    QStringList IpAddresses;
 };
 
 inline constexpr int kServerPrivate = 0;
@@ -67,8 +67,8 @@ QString SamplingCaption(int percent);
 
 // The enabled state of the IP list's controls.
 struct TIPListState {
-    bool listEnabled = false; // the list and the entry box
-    bool addEnabled = false;
-    bool deleteEnabled = false;
+    bool ListEnabled = false; // the list and the entry box
+    bool AddEnabled = false;
+    bool DeleteEnabled = false;
 };
 TIPListState IPListState(bool limitByIP, bool entrySelected, const QString& entryText);

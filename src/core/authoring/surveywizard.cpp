@@ -14,17 +14,17 @@ TWizardSetup ReadWizardSetup(const TSettings& settings, const QString& dataDirec
 {
     using namespace settings;
     TWizardSetup setup;
-    setup.author = settings.ReadString(Defaults, Author, QString());
-    setup.instructions = settings.ReadString(Defaults, Instructions, WizardInstructions);
-    setup.finalComments = settings.ReadString(Defaults, FinalComments, WizardFinalComments);
+    setup.Author = settings.ReadString(Defaults, Author, QString());
+    setup.Instructions = settings.ReadString(Defaults, Instructions, WizardInstructions);
+    setup.FinalComments = settings.ReadString(Defaults, FinalComments, WizardFinalComments);
     for (const TLibraryEntry& library : ListLibraries(dataDirectory)) {
-        setup.libraryNames.append(library.name);
-        setup.libraryPaths.append(library.path);
+        setup.LibraryNames.append(library.Name);
+        setup.LibraryPaths.append(library.Path);
     }
     for (const TTemplateEntry& entry : ListTemplates(dataDirectory, TTemplateKind::Display))
-        setup.displayTemplates.append(entry.caption);
+        setup.DisplayTemplates.append(entry.Caption);
     const QString chosen = settings.ReadString(Defaults, DisplayTemplate, DefaultDisplayTemplate);
-    setup.chosenTemplate = static_cast<int>(setup.displayTemplates.indexOf(chosen));
+    setup.ChosenTemplate = static_cast<int>(setup.DisplayTemplates.indexOf(chosen));
     return setup;
 }
 
@@ -33,13 +33,13 @@ namespace {
 // Appends every item of the chosen library; the message to show when that cannot be done.
 std::optional<QString> AppendLibrary(const TWizardChoices& c, TSurvey& survey)
 {
-    if (!QFileInfo(c.libraryPath).isFile())
-        return QStringLiteral("Could not find the library file for ") + c.libraryName + QStringLiteral(" in ")
-            + c.libraryPath;
+    if (!QFileInfo(c.LibraryPath).isFile())
+        return QStringLiteral("Could not find the library file for ") + c.LibraryName + QStringLiteral(" in ")
+            + c.LibraryPath;
     TSurvey library(survey.Settings());
     library.NewSurvey();
     try {
-        library.Load(c.libraryPath);
+        library.Load(c.LibraryPath);
     } catch (const ESurveyException& e) {
         return e.Message();
     }
@@ -53,13 +53,13 @@ std::optional<QString> AppendLibrary(const TWizardChoices& c, TSurvey& survey)
 std::optional<QString> ApplyWizard(const TWizardChoices& c, TSurvey& survey)
 {
     std::optional<QString> failure;
-    survey.SetName(c.name);
-    survey.SetAuthor(c.author);
-    if (c.includeSamples)
+    survey.SetName(c.Name);
+    survey.SetAuthor(c.Author);
+    if (c.IncludeSamples)
         failure = AppendLibrary(c, survey);
-    survey.SetInstructions(c.instructions);
-    survey.SetFinalComments(c.finalComments);
-    survey.SetDisplayTemplate(c.displayTemplate);
+    survey.SetInstructions(c.Instructions);
+    survey.SetFinalComments(c.FinalComments);
+    survey.SetDisplayTemplate(c.DisplayTemplate);
     return failure;
 }
 

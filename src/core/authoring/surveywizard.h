@@ -11,26 +11,26 @@ class TSurvey;
 // What the survey builder wizard starts from: the stored defaults and the data directory's
 // libraries and display templates, each list in directory order.
 struct TWizardSetup {
-    QString author;
-    QString instructions;
-    QString finalComments;
-    QStringList libraryNames;
-    QStringList libraryPaths; // same order as libraryNames
-    QStringList displayTemplates; // file names
-    int chosenTemplate = -1; // the stored default template, when it is in the list
+    QString Author;
+    QString Instructions;
+    QString FinalComments;
+    QStringList LibraryNames;
+    QStringList LibraryPaths; // same order as LibraryNames
+    QStringList DisplayTemplates; // file names
+    int ChosenTemplate = -1; // the stored default template, when it is in the list
 };
 TWizardSetup ReadWizardSetup(const TSettings& settings, const QString& dataDirectory);
 
 // The wizard's answers.
 struct TWizardChoices {
-    QString name = QStringLiteral("Sample Survey");
-    QString author;
-    bool includeSamples = false;
-    QString libraryName;
-    QString libraryPath;
-    QString instructions;
-    QString finalComments;
-    QString displayTemplate;
+    QString Name = QStringLiteral("Sample Survey");
+    QString Author;
+    bool IncludeSamples = false;
+    QString LibraryName;
+    QString LibraryPath;
+    QString Instructions;
+    QString FinalComments;
+    QString DisplayTemplate;
 };
 
 // Finish: name and author, the library's items (when asked for and the file is still there),

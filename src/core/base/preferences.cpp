@@ -24,50 +24,50 @@ TPreferenceValues ReadPreferences(const TSettings& s, const QString& dataDirecto
 {
     using namespace settings;
     TPreferenceValues v;
-    v.dataDirectory = dataDirectory;
-    v.autoReopen = s.ReadBool(Preferences, AutoReopen, DefaultAutoReopen);
-    v.warnDeleteQuestions = !s.ReadBool(DisabledWarnings, DeleteQuestions, false);
-    v.warnUngroupSkipGroup = !s.ReadBool(DisabledWarnings, UngroupSkipGroup, false);
-    v.warnChangesToPublishedSurvey = !s.ReadBool(DisabledWarnings, ChangesToPublishedSurvey, false);
-    v.warnMoveSkipGroup = !s.ReadBool(DisabledWarnings, MoveSkipGroup, false);
-    v.tipsAtStartup = s.ReadBool(Preferences, TipAtStartup, DefaultTipAtStartup);
-    v.emailSystem = s.ReadInteger(Preferences, EmailSystem, 0) == 1 ? 1 : 0;
-    v.smtpServerAddress = s.ReadString(Preferences, SMTPServerAddress, QString());
-    v.outgoingPort = QString::number(s.ReadInteger(Preferences, OutgoingPort, DefaultOutgoingPort));
-    v.smtpUserID = s.ReadString(Preferences, SMTPUserID, QString());
-    v.displayName = s.ReadString(Preferences, DisplayName, QString());
-    v.replyAddress = s.ReadString(Preferences, ReplyAddress, QString());
-    v.sendFormat = qBound(0, s.ReadInteger(Preferences, SendFormat, 0), 6);
-    v.gatewayText = s.ReadString(Preferences, GatewayText, QString());
-    v.defaultHTML = s.ReadInteger(Preferences, DefaultHTML, DefaultDefaultHTML) == 1 ? 1 : 0;
-    v.useProxy = s.ReadBool(Preferences, UseProxy, false);
-    v.proxyAddress = s.ReadString(Preferences, ProxyAddress, QString());
-    v.proxyPort = QString::number(s.ReadInteger(Preferences, ProxyPort, DefaultProxyPort));
+    v.DataDirectory = dataDirectory;
+    v.AutoReopen = s.ReadBool(Preferences, AutoReopen, DefaultAutoReopen);
+    v.WarnDeleteQuestions = !s.ReadBool(DisabledWarnings, DeleteQuestions, false);
+    v.WarnUngroupSkipGroup = !s.ReadBool(DisabledWarnings, UngroupSkipGroup, false);
+    v.WarnChangesToPublishedSurvey = !s.ReadBool(DisabledWarnings, ChangesToPublishedSurvey, false);
+    v.WarnMoveSkipGroup = !s.ReadBool(DisabledWarnings, MoveSkipGroup, false);
+    v.TipsAtStartup = s.ReadBool(Preferences, TipAtStartup, DefaultTipAtStartup);
+    v.EmailSystem = s.ReadInteger(Preferences, EmailSystem, 0) == 1 ? 1 : 0;
+    v.SmtpServerAddress = s.ReadString(Preferences, SMTPServerAddress, QString());
+    v.OutgoingPort = QString::number(s.ReadInteger(Preferences, OutgoingPort, DefaultOutgoingPort));
+    v.SmtpUserID = s.ReadString(Preferences, SMTPUserID, QString());
+    v.DisplayName = s.ReadString(Preferences, DisplayName, QString());
+    v.ReplyAddress = s.ReadString(Preferences, ReplyAddress, QString());
+    v.SendFormat = qBound(0, s.ReadInteger(Preferences, SendFormat, 0), 6);
+    v.GatewayText = s.ReadString(Preferences, GatewayText, QString());
+    v.DefaultHTML = s.ReadInteger(Preferences, DefaultHTML, DefaultDefaultHTML) == 1 ? 1 : 0;
+    v.UseProxy = s.ReadBool(Preferences, UseProxy, false);
+    v.ProxyAddress = s.ReadString(Preferences, ProxyAddress, QString());
+    v.ProxyPort = QString::number(s.ReadInteger(Preferences, ProxyPort, DefaultProxyPort));
     return v;
 }
 
 void WritePreferences(const TPreferenceValues& v, TSettings& s)
 {
     using namespace settings;
-    s.WriteString(ApplicationDetails, DataDirectory, WithSlash(v.dataDirectory));
-    s.WriteBool(Preferences, AutoReopen, v.autoReopen);
-    s.WriteBool(Preferences, TipAtStartup, v.tipsAtStartup);
-    s.WriteInteger(Preferences, EmailSystem, v.emailSystem);
-    s.WriteString(Preferences, SMTPServerAddress, v.smtpServerAddress);
-    s.WriteInteger(Preferences, OutgoingPort, PortOr(v.outgoingPort, DefaultOutgoingPort));
-    s.WriteString(Preferences, SMTPUserID, v.smtpUserID);
-    s.WriteString(Preferences, DisplayName, v.displayName);
-    s.WriteString(Preferences, ReplyAddress, v.replyAddress);
-    s.WriteInteger(Preferences, SendFormat, v.sendFormat);
-    s.WriteString(Preferences, GatewayText, v.gatewayText);
-    s.WriteInteger(Preferences, DefaultHTML, v.defaultHTML);
-    s.WriteBool(Preferences, UseProxy, v.useProxy);
-    s.WriteString(Preferences, ProxyAddress, v.proxyAddress);
-    s.WriteInteger(Preferences, ProxyPort, PortOr(v.proxyPort, DefaultProxyPort));
-    s.WriteBool(DisabledWarnings, DeleteQuestions, !v.warnDeleteQuestions);
-    s.WriteBool(DisabledWarnings, UngroupSkipGroup, !v.warnUngroupSkipGroup);
-    s.WriteBool(DisabledWarnings, ChangesToPublishedSurvey, !v.warnChangesToPublishedSurvey);
-    s.WriteBool(DisabledWarnings, MoveSkipGroup, !v.warnMoveSkipGroup);
+    s.WriteString(ApplicationDetails, DataDirectory, WithSlash(v.DataDirectory));
+    s.WriteBool(Preferences, AutoReopen, v.AutoReopen);
+    s.WriteBool(Preferences, TipAtStartup, v.TipsAtStartup);
+    s.WriteInteger(Preferences, EmailSystem, v.EmailSystem);
+    s.WriteString(Preferences, SMTPServerAddress, v.SmtpServerAddress);
+    s.WriteInteger(Preferences, OutgoingPort, PortOr(v.OutgoingPort, DefaultOutgoingPort));
+    s.WriteString(Preferences, SMTPUserID, v.SmtpUserID);
+    s.WriteString(Preferences, DisplayName, v.DisplayName);
+    s.WriteString(Preferences, ReplyAddress, v.ReplyAddress);
+    s.WriteInteger(Preferences, SendFormat, v.SendFormat);
+    s.WriteString(Preferences, GatewayText, v.GatewayText);
+    s.WriteInteger(Preferences, DefaultHTML, v.DefaultHTML);
+    s.WriteBool(Preferences, UseProxy, v.UseProxy);
+    s.WriteString(Preferences, ProxyAddress, v.ProxyAddress);
+    s.WriteInteger(Preferences, ProxyPort, PortOr(v.ProxyPort, DefaultProxyPort));
+    s.WriteBool(DisabledWarnings, DeleteQuestions, !v.WarnDeleteQuestions);
+    s.WriteBool(DisabledWarnings, UngroupSkipGroup, !v.WarnUngroupSkipGroup);
+    s.WriteBool(DisabledWarnings, ChangesToPublishedSurvey, !v.WarnChangesToPublishedSurvey);
+    s.WriteBool(DisabledWarnings, MoveSkipGroup, !v.WarnMoveSkipGroup);
 }
 
 QString HtmlExtensionFor(int defaultHTML)

@@ -7,28 +7,28 @@ class TSettings;
 // The values the preferences dialog shows and writes, as its controls hold them.
 struct TPreferenceValues {
     // General
-    QString dataDirectory;
-    bool autoReopen = false;
+    QString DataDirectory;
+    bool AutoReopen = false;
     // Each is true when the warning is shown, the inverse of what "Disabled Warnings" stores.
-    bool warnDeleteQuestions = true;
-    bool warnUngroupSkipGroup = true;
-    bool warnChangesToPublishedSurvey = true;
-    bool warnMoveSkipGroup = true;
-    bool tipsAtStartup = true;
+    bool WarnDeleteQuestions = true;
+    bool WarnUngroupSkipGroup = true;
+    bool WarnChangesToPublishedSurvey = true;
+    bool WarnMoveSkipGroup = true;
+    bool TipsAtStartup = true;
     // Email
-    int emailSystem = 0; // 0 SMTP, 1 the system mail client
-    QString smtpServerAddress;
-    QString outgoingPort = QStringLiteral("25"); // as typed
-    QString smtpUserID;
-    QString displayName;
-    QString replyAddress;
-    int sendFormat = 0;
-    QString gatewayText;
+    int EmailSystem = 0; // 0 SMTP, 1 the system mail client
+    QString SmtpServerAddress;
+    QString OutgoingPort = QStringLiteral("25"); // as typed
+    QString SmtpUserID;
+    QString DisplayName;
+    QString ReplyAddress;
+    int SendFormat = 0;
+    QString GatewayText;
     // Advanced
-    int defaultHTML = 0; // 0 ".htm", 1 ".html"
-    bool useProxy = false;
-    QString proxyAddress;
-    QString proxyPort = QStringLiteral("0"); // as typed
+    int DefaultHTML = 0; // 0 ".htm", 1 ".html"
+    bool UseProxy = false;
+    QString ProxyAddress;
+    QString ProxyPort = QStringLiteral("0"); // as typed
 };
 
 TPreferenceValues ReadPreferences(const TSettings& settings, const QString& dataDirectory);

@@ -126,7 +126,7 @@ void TProfileFile::Parse(const QByteArray& bytes)
 TProfileFile::TLine TProfileFile::ParseLine(const QString& raw)
 {
     TLine line;
-    line.raw = raw;
+    line.Raw = raw;
     const qsizetype eq = raw.indexOf(u'=');
     if (eq <= 0)
         return line;
@@ -134,20 +134,20 @@ TProfileFile::TLine TProfileFile::ParseLine(const QString& raw)
     const QStringView key = whole.left(eq).trimmed();
     if (key.isEmpty())
         return line;
-    line.keyStart = static_cast<int>(key.data() - whole.data());
-    line.keyLength = static_cast<int>(key.size());
-    line.keyHash = NameHash(key);
-    line.valueStart = static_cast<int>(eq + 1);
+    line.KeyStart = static_cast<int>(key.data() - whole.data());
+    line.KeyLength = static_cast<int>(key.size());
+    line.KeyHash = NameHash(key);
+    line.ValueStart = static_cast<int>(eq + 1);
     return line;
 }
 
 TProfileFile::TLine TProfileFile::KeyLine(const QString& key, const QString& value)
 {
     TLine line;
-    line.raw = key + u'=' + value;
-    line.keyLength = static_cast<int>(key.size());
-    line.keyHash = NameHash(key);
-    line.valueStart = line.keyLength + 1;
+    line.Raw = key + u'=' + value;
+    line.KeyLength = static_cast<int>(key.size());
+    line.KeyHash = NameHash(key);
+    line.ValueStart = line.KeyLength + 1;
     return line;
 }
 
@@ -158,25 +158,25 @@ void TProfileFile::ParseText(const QString& text)
     for (const QString& raw : lines) {
         if (const auto name = SectionName(raw)) {
             TSection section;
-            section.name = name->toString();
-            section.hasHeader = true;
-            section.header = raw;
+            section.Name = name->toString();
+            section.HasHeader = true;
+            section.Header = raw;
             sections_.push_back(std::move(section));
             continue;
         }
         if (sections_.empty())
             sections_.emplace_back();
-        sections_.back().lines.push_back(ParseLine(raw));
+        sections_.back().Lines.push_back(ParseLine(raw));
     }
     RebuildIndex();
 }
 
 void TProfileFile::IndexKey(TSection& section, int line)
 {
-    const quint32 hash = section.lines[line].keyHash;
-    const auto it = section.keys.constFind(hash);
-    if (it == section.keys.constEnd() || *it > line)
-        section.keys.insert(hash, line);
+    const quint32 hash = section.Lines[line].KeyHash;
+    const auto it = section.Keys.constFind(hash);
+    if (it == section.Keys.constEnd() || *it > line)
+        section.Keys.insert(hash, line);
 }
 
 void TProfileFile::RebuildIndex()
@@ -185,33 +185,33 @@ void TProfileFile::RebuildIndex()
     lastSection_ = -1;
     for (int s = 0; s < static_cast<int>(sections_.size()); ++s) {
         TSection& section = sections_[s];
-        section.keys.clear();
-        if (!section.hasHeader || section.erased)
+        section.Keys.clear();
+        if (!section.HasHeader || section.Erased)
             continue;
-        for (int i = static_cast<int>(section.lines.size()) - 1; i >= 0; --i)
-            if (section.lines[i].IsKey())
-                section.keys.insert(section.lines[i].keyHash, i);
-        section.nameHash = NameHash(section.name);
-        if (!sectionIndex_.contains(section.nameHash))
-            sectionIndex_.insert(section.nameHash, s);
+        for (int i = static_cast<int>(section.Lines.size()) - 1; i >= 0; --i)
+            if (section.Lines[i].IsKey())
+                section.Keys.insert(section.Lines[i].KeyHash, i);
+        section.NameHash = NameHash(section.Name);
+        if (!sectionIndex_.contains(section.NameHash))
+            sectionIndex_.insert(section.NameHash, s);
     }
 }
 
 int TProfileFile::FindSection(QStringView name) const
 {
     name = name.trimmed();
-    if (lastSection_ >= 0 && SameName(sections_[lastSection_].name, name))
+    if (lastSection_ >= 0 && SameName(sections_[lastSection_].Name, name))
         return lastSection_;
     const auto it = sectionIndex_.constFind(NameHash(name));
     if (it == sectionIndex_.constEnd())
         return -1;
     int found = -1;
-    if (SameName(sections_[*it].name, name)) {
+    if (SameName(sections_[*it].Name, name)) {
         found = *it;
     } else {
         // Two names with one hash: look at every section.
         for (int s = 0; s < static_cast<int>(sections_.size()) && found < 0; ++s)
-            if (sections_[s].hasHeader && !sections_[s].erased && SameName(sections_[s].name, name))
+            if (sections_[s].HasHeader && !sections_[s].Erased && SameName(sections_[s].Name, name))
                 found = s;
     }
     if (found >= 0)
@@ -222,13 +222,13 @@ int TProfileFile::FindSection(QStringView name) const
 int TProfileFile::FindKey(const TSection& section, QStringView key)
 {
     key = key.trimmed();
-    const auto it = section.keys.constFind(NameHash(key));
-    if (it == section.keys.constEnd())
+    const auto it = section.Keys.constFind(NameHash(key));
+    if (it == section.Keys.constEnd())
         return -1;
-    if (SameName(section.lines[*it].Key(), key))
+    if (SameName(section.Lines[*it].Key(), key))
         return *it;
-    for (int i = 0; i < static_cast<int>(section.lines.size()); ++i)
-        if (section.lines[i].IsKey() && SameName(section.lines[i].Key(), key))
+    for (int i = 0; i < static_cast<int>(section.Lines.size()); ++i)
+        if (section.Lines[i].IsKey() && SameName(section.Lines[i].Key(), key))
             return i;
     return -1;
 }
@@ -239,19 +239,19 @@ const TProfileFile::TLine* TProfileFile::FindLine(const QString& section, const 
     if (s < 0)
         return nullptr;
     const int k = FindKey(sections_[s], key);
-    return k < 0 ? nullptr : &sections_[s].lines[k];
+    return k < 0 ? nullptr : &sections_[s].Lines[k];
 }
 
 QStringList TProfileFile::Lines() const
 {
     QStringList out;
     for (const TSection& section : sections_) {
-        if (section.erased)
+        if (section.Erased)
             continue;
-        if (section.hasHeader)
-            out.append(section.header);
-        for (const TLine& line : section.lines)
-            out.append(line.raw);
+        if (section.HasHeader)
+            out.append(section.Header);
+        for (const TLine& line : section.Lines)
+            out.append(line.Raw);
     }
     return out;
 }
@@ -260,11 +260,11 @@ QByteArray TProfileFile::ToBytes() const
 {
     qsizetype size = 0;
     for (const TSection& section : sections_) {
-        if (section.erased)
+        if (section.Erased)
             continue;
-        size += section.header.size() + 2;
-        for (const TLine& line : section.lines)
-            size += line.raw.size() + 2;
+        size += section.Header.size() + 2;
+        for (const TLine& line : section.Lines)
+            size += line.Raw.size() + 2;
     }
     QString text;
     text.reserve(size);
@@ -273,12 +273,12 @@ QByteArray TProfileFile::ToBytes() const
         text += QLatin1String("\r\n");
     };
     for (const TSection& section : sections_) {
-        if (section.erased)
+        if (section.Erased)
             continue;
-        if (section.hasHeader)
-            add(section.header);
-        for (const TLine& line : section.lines)
-            add(line.raw);
+        if (section.HasHeader)
+            add(section.Header);
+        for (const TLine& line : section.Lines)
+            add(line.Raw);
     }
     return text.toUtf8();
 }
@@ -293,7 +293,7 @@ std::optional<QString> TProfileFile::RawValue(const QString& section, const QStr
     const TLine* line = FindLine(section, key);
     if (!line)
         return std::nullopt;
-    return line->raw.mid(line->valueStart);
+    return line->Raw.mid(line->ValueStart);
 }
 
 std::optional<QString> TProfileFile::Value(const QString& section, const QString& key) const
@@ -301,7 +301,7 @@ std::optional<QString> TProfileFile::Value(const QString& section, const QString
     const TLine* line = FindLine(section, key);
     if (!line)
         return std::nullopt;
-    return Unquoted(QStringView(line->raw).mid(line->valueStart)).toString();
+    return Unquoted(QStringView(line->Raw).mid(line->ValueStart)).toString();
 }
 
 QString TProfileFile::ReadString(const QString& section, const QString& key, const QString& def) const
@@ -314,7 +314,7 @@ int TProfileFile::ReadInteger(const QString& section, const QString& key, int de
     const TLine* line = FindLine(section, key);
     if (!line)
         return def;
-    return ParseInteger(Unquoted(QStringView(line->raw).mid(line->valueStart))).value_or(def);
+    return ParseInteger(Unquoted(QStringView(line->Raw).mid(line->ValueStart))).value_or(def);
 }
 
 bool TProfileFile::ReadBool(const QString& section, const QString& key, bool def) const
@@ -329,21 +329,21 @@ TProfileFile::TSection& TProfileFile::SectionForWrite(const QString& section)
         return sections_[found];
     // A blank line keeps sections apart for a human reader.
     for (auto it = sections_.rbegin(); it != sections_.rend(); ++it) {
-        if (it->erased)
+        if (it->Erased)
             continue;
-        if ((!it->lines.empty() && !IsBlank(it->lines.back().raw)) || (it->lines.empty() && it->hasHeader))
-            it->lines.push_back(TLine());
+        if ((!it->Lines.empty() && !IsBlank(it->Lines.back().Raw)) || (it->Lines.empty() && it->HasHeader))
+            it->Lines.push_back(TLine());
         break;
     }
     TSection added;
-    added.name = section.trimmed();
-    added.nameHash = NameHash(added.name);
-    added.hasHeader = true;
-    added.header = u'[' + added.name + u']';
+    added.Name = section.trimmed();
+    added.NameHash = NameHash(added.Name);
+    added.HasHeader = true;
+    added.Header = u'[' + added.Name + u']';
     sections_.push_back(std::move(added));
     const int index = static_cast<int>(sections_.size()) - 1;
-    if (!sectionIndex_.contains(sections_.back().nameHash))
-        sectionIndex_.insert(sections_.back().nameHash, index);
+    if (!sectionIndex_.contains(sections_.back().NameHash))
+        sectionIndex_.insert(sections_.back().NameHash, index);
     lastSection_ = index;
     return sections_.back();
 }
@@ -355,25 +355,25 @@ void TProfileFile::WriteString(const QString& section, const QString& key, const
     const QString value = SingleLine(rawValue);
     const int found = FindKey(sec, name);
     if (found >= 0) {
-        TLine& line = sec.lines[found];
+        TLine& line = sec.Lines[found];
         // Saving an unchanged survey rewrites every key with its old value: keep those lines.
-        if (line.Key() == name && line.valueStart == line.keyLength + 1
-            && QStringView(line.raw).mid(line.valueStart) == value)
+        if (line.Key() == name && line.ValueStart == line.KeyLength + 1
+            && QStringView(line.Raw).mid(line.ValueStart) == value)
             return;
         line = KeyLine(name, value);
         return;
     }
     // Append after the section's last non-blank line, before any blank lines that end it.
-    qsizetype at = static_cast<qsizetype>(sec.lines.size());
-    while (at > 0 && IsBlank(sec.lines[at - 1].raw))
+    qsizetype at = static_cast<qsizetype>(sec.Lines.size());
+    while (at > 0 && IsBlank(sec.Lines[at - 1].Raw))
         --at;
-    sec.lines.insert(sec.lines.begin() + at, KeyLine(name, value));
-    if (at + 1 < static_cast<qsizetype>(sec.lines.size())) {
+    sec.Lines.insert(sec.Lines.begin() + at, KeyLine(name, value));
+    if (at + 1 < static_cast<qsizetype>(sec.Lines.size())) {
         // Only blank lines moved, but keep the index exact anyway.
-        sec.keys.clear();
-        for (int i = static_cast<int>(sec.lines.size()) - 1; i >= 0; --i)
-            if (sec.lines[i].IsKey())
-                sec.keys.insert(sec.lines[i].keyHash, i);
+        sec.Keys.clear();
+        for (int i = static_cast<int>(sec.Lines.size()) - 1; i >= 0; --i)
+            if (sec.Lines[i].IsKey())
+                sec.Keys.insert(sec.Lines[i].KeyHash, i);
     } else {
         IndexKey(sec, static_cast<int>(at));
     }
@@ -408,8 +408,8 @@ QStringList TProfileFile::Sections() const
 {
     QStringList names;
     for (const TSection& section : sections_)
-        if (section.hasHeader && !section.erased)
-            names.append(section.name);
+        if (section.HasHeader && !section.Erased)
+            names.append(section.Name);
     return names;
 }
 
@@ -419,7 +419,7 @@ QStringList TProfileFile::Keys(const QString& section) const
     const int s = FindSection(section);
     if (s < 0)
         return keys;
-    for (const TLine& line : sections_[s].lines)
+    for (const TLine& line : sections_[s].Lines)
         if (line.IsKey())
             keys.append(line.Key().toString());
     return keys;
@@ -429,8 +429,8 @@ void TProfileFile::EraseSection(const QString& section)
 {
     const QStringView name = QStringView(section).trimmed();
     for (TSection& sec : sections_)
-        if (sec.hasHeader && SameName(sec.name, name))
-            sec.erased = true;
+        if (sec.HasHeader && SameName(sec.Name, name))
+            sec.Erased = true;
     RebuildIndex();
 }
 
@@ -441,6 +441,6 @@ void TProfileFile::DeleteKey(const QString& section, const QString& key)
         return;
     const QStringView name = QStringView(key).trimmed();
     std::erase_if(
-        sections_[s].lines, [&](const TLine& line) { return line.IsKey() && SameName(line.Key(), name); });
+        sections_[s].Lines, [&](const TLine& line) { return line.IsKey() && SameName(line.Key(), name); });
     RebuildIndex();
 }

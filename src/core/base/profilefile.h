@@ -61,22 +61,22 @@ public:
 
 private:
     struct TLine {
-        QString raw; // the line as read, or as last written
-        quint32 keyHash = 0;
-        int keyStart = 0;
-        int keyLength = 0;
-        int valueStart = -1; // offset of the value within raw; -1 for a line that holds no key
-        bool IsKey() const { return valueStart >= 0; }
-        QStringView Key() const { return QStringView(raw).mid(keyStart, keyLength); }
+        QString Raw; // the line as read, or as last written
+        quint32 KeyHash = 0;
+        int KeyStart = 0;
+        int KeyLength = 0;
+        int ValueStart = -1; // offset of the value within Raw; -1 for a line that holds no key
+        bool IsKey() const { return ValueStart >= 0; }
+        QStringView Key() const { return QStringView(Raw).mid(KeyStart, KeyLength); }
     };
     struct TSection {
-        QString name; // lines before the first section have no header and cannot be looked up
-        quint32 nameHash = 0;
-        bool hasHeader = false;
-        bool erased = false;
-        QString header;
-        std::vector<TLine> lines;
-        QHash<quint32, int> keys; // key hash -> first line with that hash
+        QString Name; // Lines before the first section have no Header and cannot be looked up
+        quint32 NameHash = 0;
+        bool HasHeader = false;
+        bool Erased = false;
+        QString Header;
+        std::vector<TLine> Lines;
+        QHash<quint32, int> Keys; // key hash -> first line with that hash
     };
 
     static TLine ParseLine(const QString& raw);

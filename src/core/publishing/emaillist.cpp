@@ -11,8 +11,8 @@ namespace {
 const char* const kLiveOnly = ".not. DELETED()";
 
 struct TTagDefinition {
-    TEmailOrder order;
-    const char* key;
+    TEmailOrder Order;
+    const char* Key;
 };
 
 const TTagDefinition kTags[] = {
@@ -92,9 +92,9 @@ QString TEmailList::OpenTable(const QString& path)
         }
     // A list made by another tool may lack our tags; make the missing ones.
     for (const auto& tag : kTags)
-        if (table_->TagNumber(OrderTagName(tag.order)) == 0) {
+        if (table_->TagNumber(OrderTagName(tag.Order)) == 0) {
             xbase::TStatus st = table_->CreateIndexTag(
-                OrderTagName(tag.order), QString::fromLatin1(tag.key), QString::fromLatin1(kLiveOnly));
+                OrderTagName(tag.Order), QString::fromLatin1(tag.Key), QString::fromLatin1(kLiveOnly));
             if (!st.ok()) {
                 Close();
                 return st.Message();
@@ -119,7 +119,7 @@ QString TEmailList::CreateTags()
 {
     for (const auto& tag : kTags) {
         xbase::TStatus st = table_->CreateIndexTag(
-            OrderTagName(tag.order), QString::fromLatin1(tag.key), QString::fromLatin1(kLiveOnly));
+            OrderTagName(tag.Order), QString::fromLatin1(tag.Key), QString::fromLatin1(kLiveOnly));
         if (!st.ok())
             return st.Message();
     }

@@ -18,11 +18,11 @@
 using TKind = TMailingOutcome::TKind;
 
 struct TMailingRun::TListAccess {
-    xbase::TTable table;
+    xbase::TTable Table;
 };
 
 struct TMailingRun::TAttachmentHolder {
-    TMailAttachment attachment;
+    TMailAttachment Attachment;
 };
 
 namespace {
@@ -96,7 +96,7 @@ TMailingOutcome TMailingRun::CheckFiles()
                            "You must first generate the Survey Web Page.")
                 .arg(job_.HtmlFile));
     list_ = std::make_unique<TListAccess>();
-    xbase::TStatus st = list_->table.OpenReadOnly(job_.ListPath);
+    xbase::TStatus st = list_->Table.OpenReadOnly(job_.ListPath);
     if (!st.ok())
         return Outcome(
             TKind::NotStarted, QStringLiteral("The following internal error occurred: ") + st.Message());
@@ -106,7 +106,7 @@ TMailingOutcome TMailingRun::CheckFiles()
         if (!ReadFileBytes(job_.HtmlFile, bytes, &error))
             return Outcome(TKind::NotStarted, error);
         attachment_ = std::make_unique<TAttachmentHolder>();
-        attachment_->attachment = MakeAttachment(job_.HtmlFile, bytes);
+        attachment_->Attachment = MakeAttachment(job_.HtmlFile, bytes);
     }
     return Outcome(TKind::Completed, {});
 }
@@ -114,7 +114,7 @@ TMailingOutcome TMailingRun::CheckFiles()
 // Marks the records that may be mailed: live, and (for a reminder) not answered yet.
 QString TMailingRun::ScanList(std::vector<char>& eligible, int& eligibleCount)
 {
-    xbase::TTable& t = list_->table;
+    xbase::TTable& t = list_->Table;
     eligible.assign(size_t(t.RecordCount()) + 1, 0);
     eligibleCount = 0;
     xbase::TStatus st = t.SetOrder(0);
@@ -140,15 +140,15 @@ TMailingOutcome TMailingRun::ChooseRecipients(std::vector<int>& records)
                 records.push_back(int(r));
         return Outcome(TKind::Completed, {}, int(records.size()));
     }
-    const int n = list_->table.RecordCount();
+    const int n = list_->Table.RecordCount();
     const int target = SampleTarget(n, ClampSamplingPercent(job_.SamplingPercent));
     observer_.ProgressRange(target);
     if (UsesSmtp())
         observer_.StatusText(QStringLiteral("Selecting random addresses"));
     std::mt19937 generator(job_.Seed ? job_.Seed : quint32(QDateTime::currentMSecsSinceEpoch()));
     TSampleSource source;
-    source.recordCount = n;
-    source.liveCount = eligibleCount;
+    source.RecordCount = n;
+    source.LiveCount = eligibleCount;
     source.eligible = [&](int r) { return eligible[size_t(r)] != 0; };
     source.random
         = [&](int low, int high) { return std::uniform_int_distribution<int>(low, high)(generator); };
@@ -164,7 +164,7 @@ TMailingOutcome TMailingRun::ChooseRecipients(std::vector<int>& records)
 
 QString TMailingRun::ReadRecipients(const std::vector<int>& records, std::vector<TMailRecipient>& recipients)
 {
-    xbase::TTable& t = list_->table;
+    xbase::TTable& t = list_->Table;
     recipients.reserve(records.size());
     for (int r : records) {
         xbase::TStatus st = t.Go(r);
@@ -205,7 +205,7 @@ QByteArray TMailingRun::ComposeFor(const TMailRecipient& r) const
     content.Subject = job_.SurveyName;
     content.Body = MergeMessage(
         job_.NotifyMessage, {r.FirstName, r.LastName, r.Email, job_.SurveyName, job_.SurveyAuthor});
-    content.Attachment = attachment_ ? &attachment_->attachment : nullptr;
+    content.Attachment = attachment_ ? &attachment_->Attachment : nullptr;
     return ComposeMessage(content);
 }
 

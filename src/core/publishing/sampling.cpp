@@ -24,13 +24,13 @@ int SampleTarget(int recordCount, int percent)
 
 TDrawOutcome DrawSample(int target, const TSampleSource& source, TSample& sample)
 {
-    if (source.recordCount <= 0)
+    if (source.RecordCount <= 0)
         return TDrawOutcome::Complete;
     int counted = 0;
     do {
         if (source.stopRequested && source.stopRequested())
             return TDrawOutcome::Stopped;
-        const int r = source.random(1, source.recordCount);
+        const int r = source.random(1, source.RecordCount);
         if (!source.eligible(r)) {
             ++counted;
         } else if (sample.insert(QString::number(r)).second) {
@@ -38,7 +38,7 @@ TDrawOutcome DrawSample(int target, const TSampleSource& source, TSample& sample
         }
         if (source.drawn)
             source.drawn(counted);
-        if (static_cast<int>(sample.size()) >= source.liveCount)
+        if (static_cast<int>(sample.size()) >= source.LiveCount)
             break;
     } while (counted < target);
     if (source.stopRequested && source.stopRequested())

@@ -21,8 +21,8 @@ using TSample = std::set<QString>;
 
 // What a draw needs from the list and the run.
 struct TSampleSource {
-    int recordCount = 0; // N: draws are from 1 to N
-    int liveCount = 0; // records that can join the sample; the draw ends when all have
+    int RecordCount = 0; // N: draws are from 1 to N
+    int LiveCount = 0; // records that can join the sample; the draw ends when all have
     // Whether record r may join (it exists, is not deleted and is wanted). An error (a record
     // that cannot be read) is thrown by the callee as an exception.
     std::function<bool(int)> eligible;

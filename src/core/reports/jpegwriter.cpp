@@ -11,16 +11,16 @@ namespace {
 
 // libjpeg's default error handler ends the process; this one jumps back with the message.
 struct TJpegError {
-    jpeg_error_mgr manager;
-    std::jmp_buf jump;
-    char message[JMSG_LENGTH_MAX];
+    jpeg_error_mgr Manager;
+    std::jmp_buf Jump;
+    char Message[JMSG_LENGTH_MAX];
 };
 
 void OnJpegError(j_common_ptr info)
 {
     auto* error = reinterpret_cast<TJpegError*>(info->err);
-    (*info->err->format_message)(info, error->message);
-    std::longjmp(error->jump, 1);
+    (*info->err->format_message)(info, error->Message);
+    std::longjmp(error->Jump, 1);
 }
 
 // Compresses into memory; the caller writes the bytes.
@@ -29,11 +29,11 @@ QString Compress(int width, int height, const std::function<const unsigned char*
 {
     jpeg_compress_struct info{};
     TJpegError error{};
-    info.err = jpeg_std_error(&error.manager);
-    error.manager.error_exit = OnJpegError;
-    if (setjmp(error.jump)) {
+    info.err = jpeg_std_error(&error.Manager);
+    error.Manager.error_exit = OnJpegError;
+    if (setjmp(error.Jump)) {
         jpeg_destroy_compress(&info);
-        return QString::fromLocal8Bit(error.message);
+        return QString::fromLocal8Bit(error.Message);
     }
     jpeg_create_compress(&info);
     jpeg_mem_dest(&info, buffer, size);

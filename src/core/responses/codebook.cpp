@@ -127,8 +127,8 @@ bool AnswerIsMemo(const TQuestion& q)
 }
 
 struct TFixedDescription {
-    const char* name;
-    const char* description;
+    const char* Name;
+    const char* Description;
 };
 
 constexpr TFixedDescription kFixedDescriptions[] = {
@@ -186,7 +186,7 @@ QStringList FieldMappingEntries(
         out << DoubleLine() << Label("Field Name:") + fixed[i].Name
             << Label("Field Type:") + QStringLiteral("Character")
             << Label("Field Length:") + QString::number(i == 0 ? remoteIPWidth : fixed[i].Width)
-            << Label("Description:") + QString::fromLatin1(kFixedDescriptions[i].description) << QString();
+            << Label("Description:") + QString::fromLatin1(kFixedDescriptions[i].Description) << QString();
     }
     for (int i = 0; i < survey.QuestionCount(); ++i) {
         const TQuestion& q = survey.GetQuestion(i);

@@ -111,13 +111,13 @@ TFileTypeRegistration RegisterFileType(const QString& programPath, const QString
         home = QDir::homePath() + QStringLiteral("/.local/share");
 
     TFileTypeRegistration r;
-    r.mimePackage = home + QStringLiteral("/mime/packages/orvalle.xml");
-    r.desktopEntry = home + QStringLiteral("/applications/orvalle.desktop");
-    const bool mimeChanged = WriteIfChanged(r.mimePackage, SurveyMimePackage().toUtf8(), r.ok);
-    const bool desktopChanged = WriteIfChanged(r.desktopEntry, DesktopEntry(programPath).toUtf8(), r.ok);
+    r.MimePackage = home + QStringLiteral("/mime/packages/orvalle.xml");
+    r.DesktopEntry = home + QStringLiteral("/applications/orvalle.desktop");
+    const bool mimeChanged = WriteIfChanged(r.MimePackage, SurveyMimePackage().toUtf8(), r.Ok);
+    const bool desktopChanged = WriteIfChanged(r.DesktopEntry, DesktopEntry(programPath).toUtf8(), r.Ok);
     const bool iconChanged = WriteIfChanged(
-        home + QStringLiteral("/icons/hicolor/scalable/apps/orvalle.svg"), ProgramIcon(), r.ok);
-    r.changed = mimeChanged || desktopChanged || iconChanged;
+        home + QStringLiteral("/icons/hicolor/scalable/apps/orvalle.svg"), ProgramIcon(), r.Ok);
+    r.Changed = mimeChanged || desktopChanged || iconChanged;
 
     if (runTools && mimeChanged)
         RunIfInstalled(QStringLiteral("update-mime-database"), {home + QStringLiteral("/mime")});

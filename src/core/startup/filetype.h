@@ -9,10 +9,10 @@
 // databases are updated only then and only when their tools are installed, so that starting the
 // program stays fast.
 struct TFileTypeRegistration {
-    QString mimePackage; // .../mime/packages/orvalle.xml
-    QString desktopEntry; // .../applications/orvalle.desktop
-    bool changed = false; // a file was (re)written
-    bool ok = true; // both files are in place
+    QString MimePackage; // .../mime/packages/orvalle.xml
+    QString DesktopEntry; // .../applications/orvalle.desktop
+    bool Changed = false; // a file was (re)written
+    bool Ok = true; // both files are in place
 };
 
 inline constexpr const char* kSurveyMimeType = "application/x-orvalle-survey";

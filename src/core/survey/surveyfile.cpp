@@ -224,9 +224,9 @@ void TSurvey::Load(const QString& path)
     // Dates are read in this order; the first that does not parse ends the reading, and it and
     // the ones after it take their "no date" values. Values read before it stay.
     struct TDateKey {
-        const char* key;
-        QDateTime* target;
-        QDateTime onFailure;
+        const char* Key;
+        QDateTime* Target;
+        QDateTime OnFailure;
     };
     const TDateKey dates[] = {
         {"LastUpdated", &lastUpdated_, loadTime},
@@ -236,14 +236,14 @@ void TSurvey::Load(const QString& path)
     };
     bool failed = false;
     for (const TDateKey& d : dates) {
-        const QString key = QString::fromLatin1(d.key);
+        const QString key = QString::fromLatin1(d.Key);
         std::optional<QDateTime> value;
         if (!failed)
             value = ini.KeyExists(kDetails, key) ? ini.ReadDateTime(kDetails, key)
-                : d.target == &lastUpdated_      ? std::optional<QDateTime>(loadTime)
+                : d.Target == &lastUpdated_      ? std::optional<QDateTime>(loadTime)
                                                  : std::nullopt;
         failed = failed || !value;
-        *d.target = failed ? d.onFailure : *value;
+        *d.Target = failed ? d.OnFailure : *value;
     }
 
     eMailStatus_

@@ -1,5 +1,5 @@
 // The analysis tab's commands: the filter, the chart toolbox, raw results editing and the exports.
-#include "gui/seams/messages.h"
+#include "core/interaction/messages.h"
 #include "gui/analysis/analysisview.h"
 #include "gui/analysis/chart.h"
 #include "gui/analysis/charttool.h"

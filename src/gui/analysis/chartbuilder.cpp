@@ -22,17 +22,17 @@ namespace {
 using TClicked = std::function<void(const QString&)>;
 
 struct TContext {
-    const TChartData& data;
-    const TChartStyle& style;
-    const TClicked& clicked;
-    QChart* chart;
-    double total;
-    QString Legend(int i) const { return LegendText(data.Points[size_t(i)], style.LegendStyle, total); }
+    const TChartData& Data;
+    const TChartStyle& Style;
+    const TClicked& Clicked;
+    QChart* Chart;
+    double Total;
+    QString Legend(int i) const { return LegendText(Data.Points[size_t(i)], Style.LegendStyle, Total); }
     QString Mark(int i) const
     {
-        return MarkText(data.Points[size_t(i)], style.MarksStyle, style.LegendStyle, total);
+        return MarkText(Data.Points[size_t(i)], Style.MarksStyle, Style.LegendStyle, Total);
     }
-    int Count() const { return int(data.Points.size()); }
+    int Count() const { return int(Data.Points.size()); }
 };
 
 void Report(const TClicked& clicked, const QString& label)
@@ -55,7 +55,7 @@ QString TitleHtml(const QString& title)
 QValueAxis* CountAxis(const TContext& c)
 {
     double highest = 0;
-    for (const TChartPoint& p : c.data.Points)
+    for (const TChartPoint& p : c.Data.Points)
         highest = std::max(highest, p.Value);
     auto* axis = new QValueAxis;
     // Room above the highest bar for its mark; whole numbers only.
@@ -89,7 +89,7 @@ QString AxisLabel(const QString& label, int count)
 QStringList Labels(const TContext& c)
 {
     QStringList labels;
-    for (const TChartPoint& p : c.data.Points)
+    for (const TChartPoint& p : c.Data.Points)
         labels << AxisLabel(p.Label, c.Count());
     return labels;
 }
@@ -105,25 +105,25 @@ void AddBars(const TContext& c, bool horizontal, TChartMarks* marks)
     for (int i = 0; i < c.Count(); ++i) {
         auto* set = new QBarSet(c.Legend(i));
         for (int k = 0; k < c.Count(); ++k)
-            *set << (k == i ? c.data.Points[size_t(i)].Value : 0);
+            *set << (k == i ? c.Data.Points[size_t(i)].Value : 0);
         set->setColor(PointColour(i));
         set->setBorderColor(PointColour(i).darker(120));
-        const QString label = c.data.Points[size_t(i)].Label;
+        const QString label = c.Data.Points[size_t(i)].Label;
         QObject::connect(
-            set, &QBarSet::clicked, set, [clicked = c.clicked, label] { Report(clicked, label); });
+            set, &QBarSet::clicked, set, [clicked = c.Clicked, label] { Report(clicked, label); });
         series->append(set);
     }
-    c.chart->addSeries(series);
+    c.Chart->addSeries(series);
     auto* categories = new QBarCategoryAxis;
     categories->append(Labels(c));
     QValueAxis* values = CountAxis(c);
-    c.chart->addAxis(categories, horizontal ? Qt::AlignLeft : Qt::AlignBottom);
-    c.chart->addAxis(values, horizontal ? Qt::AlignBottom : Qt::AlignLeft);
+    c.Chart->addAxis(categories, horizontal ? Qt::AlignLeft : Qt::AlignBottom);
+    c.Chart->addAxis(values, horizontal ? Qt::AlignBottom : Qt::AlignLeft);
     series->attachAxis(categories);
     series->attachAxis(values);
     if (marks) {
         for (int i = 0; i < c.Count(); ++i) {
-            const double v = c.data.Points[size_t(i)].Value;
+            const double v = c.Data.Points[size_t(i)].Value;
             marks->Add(horizontal ? QPointF(v, i) : QPointF(i, v), c.Mark(i), series, horizontal);
         }
     }
@@ -132,23 +132,23 @@ void AddBars(const TContext& c, bool horizontal, TChartMarks* marks)
 void AddPie(const TContext& c)
 {
     auto* series = new QPieSeries;
-    series->setPieStartAngle(c.style.Rotation);
-    series->setPieEndAngle(c.style.Rotation + 360);
+    series->setPieStartAngle(c.Style.Rotation);
+    series->setPieEndAngle(c.Style.Rotation + 360);
     series->setPieSize(0.62);
     for (int i = 0; i < c.Count(); ++i) {
-        auto* slice = series->append(c.Mark(i), c.data.Points[size_t(i)].Value);
+        auto* slice = series->append(c.Mark(i), c.Data.Points[size_t(i)].Value);
         slice->setColor(PointColour(i));
         slice->setBorderColor(Qt::white);
-        slice->setLabelVisible(c.style.DisplayMarks);
+        slice->setLabelVisible(c.Style.DisplayMarks);
         slice->setLabelPosition(QPieSlice::LabelOutside);
         slice->setLabelArmLengthFactor(0.12);
-        const QString label = c.data.Points[size_t(i)].Label;
+        const QString label = c.Data.Points[size_t(i)].Label;
         QObject::connect(
-            slice, &QPieSlice::clicked, slice, [clicked = c.clicked, label] { Report(clicked, label); });
+            slice, &QPieSlice::clicked, slice, [clicked = c.Clicked, label] { Report(clicked, label); });
     }
-    c.chart->addSeries(series);
+    c.Chart->addSeries(series);
     // The legend names the slices in the legend style; the slices' own labels are the marks.
-    const QList<QLegendMarker*> markers = c.chart->legend()->markers(series);
+    const QList<QLegendMarker*> markers = c.Chart->legend()->markers(series);
     for (int i = 0; i < markers.size() && i < c.Count(); ++i)
         markers[i]->setLabel(c.Legend(i));
 }
@@ -160,19 +160,19 @@ void AddLineKind(const TContext& c, TChartMarks* marks)
     auto* categories = new QCategoryAxis;
     categories->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
     for (int i = 0; i < c.Count(); ++i)
-        categories->append(AxisLabel(c.data.Points[size_t(i)].Label, c.Count()), i);
+        categories->append(AxisLabel(c.Data.Points[size_t(i)].Label, c.Count()), i);
     categories->setRange(-0.5, std::max(0.5, c.Count() - 0.5));
     categories->setGridLineVisible(false);
     QValueAxis* values = CountAxis(c);
-    c.chart->addAxis(categories, Qt::AlignBottom);
-    c.chart->addAxis(values, Qt::AlignLeft);
+    c.Chart->addAxis(categories, Qt::AlignBottom);
+    c.Chart->addAxis(values, Qt::AlignLeft);
 
     QAbstractSeries* main = nullptr;
-    if (c.style.ChartType != ctScatter) {
+    if (c.Style.ChartType != ctScatter) {
         auto* line = new QLineSeries;
         for (int i = 0; i < c.Count(); ++i)
-            line->append(i, c.data.Points[size_t(i)].Value);
-        if (c.style.ChartType == ctArea) {
+            line->append(i, c.Data.Points[size_t(i)].Value);
+        if (c.Style.ChartType == ctArea) {
             auto* area = new QAreaSeries(line);
             area->setColor(QColor(0x4E, 0x79, 0xA7, 150));
             area->setBorderColor(QColor(0x4E, 0x79, 0xA7));
@@ -181,24 +181,24 @@ void AddLineKind(const TContext& c, TChartMarks* marks)
             line->setPen(QPen(QColor(0x4E, 0x79, 0xA7), 2.5));
             main = line;
         }
-        c.chart->addSeries(main);
+        c.Chart->addSeries(main);
         main->attachAxis(categories);
         main->attachAxis(values);
-        for (QLegendMarker* marker : c.chart->legend()->markers(main))
+        for (QLegendMarker* marker : c.Chart->legend()->markers(main))
             marker->setVisible(false);
     }
     QAbstractSeries* anchor = main;
     for (int i = 0; i < c.Count(); ++i) {
         auto* dot = new QScatterSeries;
         dot->setName(c.Legend(i));
-        dot->append(i, c.data.Points[size_t(i)].Value);
+        dot->append(i, c.Data.Points[size_t(i)].Value);
         dot->setColor(PointColour(i));
         dot->setBorderColor(Qt::white);
-        dot->setMarkerSize(c.style.ChartType == ctScatter ? 16 : 11);
-        const QString label = c.data.Points[size_t(i)].Label;
+        dot->setMarkerSize(c.Style.ChartType == ctScatter ? 16 : 11);
+        const QString label = c.Data.Points[size_t(i)].Label;
         QObject::connect(
-            dot, &QScatterSeries::clicked, dot, [clicked = c.clicked, label] { Report(clicked, label); });
-        c.chart->addSeries(dot);
+            dot, &QScatterSeries::clicked, dot, [clicked = c.Clicked, label] { Report(clicked, label); });
+        c.Chart->addSeries(dot);
         dot->attachAxis(categories);
         dot->attachAxis(values);
         if (!anchor)
@@ -206,7 +206,7 @@ void AddLineKind(const TContext& c, TChartMarks* marks)
     }
     if (marks && anchor) {
         for (int i = 0; i < c.Count(); ++i)
-            marks->Add(QPointF(i, c.data.Points[size_t(i)].Value), c.Mark(i), anchor, false);
+            marks->Add(QPointF(i, c.Data.Points[size_t(i)].Value), c.Mark(i), anchor, false);
     }
 }
 

@@ -26,16 +26,16 @@ void TChartMarks::Add(const QPointF& value, const QString& text, QAbstractSeries
 
 QString TChartMarks::TextAt(int i) const
 {
-    return i >= 0 && i < Count() ? marks_[size_t(i)].item->text() : QString();
+    return i >= 0 && i < Count() ? marks_[size_t(i)].Item->text() : QString();
 }
 
 void TChartMarks::Place()
 {
     for (const TMark& m : marks_) {
-        const QPointF at = mapFromItem(chart_, chart_->mapToPosition(m.value, m.series));
-        const QRectF box = m.item->boundingRect();
-        m.item->setPos(m.right ? QPointF(at.x() + 4, at.y() - box.height() / 2)
+        const QPointF at = mapFromItem(chart_, chart_->mapToPosition(m.Value, m.Series));
+        const QRectF box = m.Item->boundingRect();
+        m.Item->setPos(m.Right ? QPointF(at.x() + 4, at.y() - box.height() / 2)
                                : QPointF(at.x() - box.width() / 2, at.y() - box.height() - 3));
-        m.item->setVisible(chart_->plotArea().isValid());
+        m.Item->setVisible(chart_->plotArea().isValid());
     }
 }

@@ -29,10 +29,10 @@ private:
     void Place();
 
     struct TMark {
-        QPointF value;
-        QAbstractSeries* series;
-        bool right;
-        QGraphicsSimpleTextItem* item;
+        QPointF Value;
+        QAbstractSeries* Series;
+        bool Right;
+        QGraphicsSimpleTextItem* Item;
     };
     QChart* chart_;
     std::vector<TMark> marks_;

@@ -1,7 +1,7 @@
 #include "gui/analysis/charttool.h"
 
 #include "gui/help/help.h"
-#include "gui/seams/messages.h"
+#include "core/interaction/messages.h"
 #include "gui/analysis/chartbuilder.h"
 #include "core/base/inisettings.h"
 #include "core/base/settingstable.h"

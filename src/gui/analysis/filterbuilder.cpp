@@ -1,7 +1,7 @@
 #include "gui/analysis/filterbuilder.h"
 
 #include "gui/help/help.h"
-#include "gui/seams/messages.h"
+#include "core/interaction/messages.h"
 #include "core/survey/survey.h"
 
 #include <QComboBox>

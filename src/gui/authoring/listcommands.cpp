@@ -11,7 +11,7 @@
 #include "gui/authoring/templatemgr.h"
 #include "gui/mainwindow/commandids.h"
 #include "gui/mainwindow/mainform.h"
-#include "gui/seams/messages.h"
+#include "core/interaction/messages.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -242,10 +242,10 @@ void TORVListCommands::ApplyResponseTemplate(int position)
         return;
     }
     const TResponseTemplate t = ReadResponseTemplate(path);
-    if (!AskYesNo(QStringLiteral("Are you sure you want to apply the responses from the ") + t.title
+    if (!AskYesNo(QStringLiteral("Are you sure you want to apply the responses from the ") + t.Title
             + QStringLiteral(" template to the selected questions?")))
         return;
-    ApplyOptions(form_.Survey(), selected, t.options);
+    ApplyOptions(form_.Survey(), selected, t.Options);
     Finish(selected);
 }
 

@@ -8,9 +8,9 @@
 #include "core/survey/survey.h"
 #include "core/webform/page.h"
 #include "gui/help/help.h"
-#include "gui/seams/filedialogs.h"
-#include "gui/seams/messages.h"
-#include "gui/seams/shell.h"
+#include "core/interaction/filedialogs.h"
+#include "core/interaction/messages.h"
+#include "core/interaction/shell.h"
 #include "gui/widgets/dialogposition.h"
 #include "gui/widgets/hooks.h"
 
@@ -92,30 +92,30 @@ TORVProperties::TORVProperties(TSurvey& survey, const QString& dataDirectory, QW
 
 void TORVProperties::Fill(const TPropertyValues& v)
 {
-    eName->setText(v.name);
-    eAuthor->setText(v.author);
-    memoInstructions->setPlainText(v.instructions);
-    memoFinalComments->setPlainText(v.finalComments);
-    ePassword->setText(v.password);
+    eName->setText(v.Name);
+    eAuthor->setText(v.Author);
+    memoInstructions->setPlainText(v.Instructions);
+    memoFinalComments->setPlainText(v.FinalComments);
+    ePassword->setText(v.Password);
     for (const TTemplateEntry& entry : ListTemplates(dataDirectory_, TTemplateKind::Display))
-        cmbDisplayTemplate->addItem(entry.caption);
-    cmbDisplayTemplate->setCurrentIndex(cmbDisplayTemplate->findText(v.displayTemplate));
-    cmbServerStyle->setCurrentIndex(v.serverStyle);
-    nbServer->setCurrentIndex(v.serverStyle);
-    eServerURL->setText(v.serverURL);
-    eAccountID->setText(v.accountID);
-    eResultURL->setText(v.resultURL);
-    eListFileName->setText(v.notificationFile);
-    (v.allAddresses ? rbSendNotificationsAll : rbSendNotificationsRandom)->setChecked(true);
-    tbSampling->setValue(v.samplingPercent);
+        cmbDisplayTemplate->addItem(entry.Caption);
+    cmbDisplayTemplate->setCurrentIndex(cmbDisplayTemplate->findText(v.DisplayTemplate));
+    cmbServerStyle->setCurrentIndex(v.ServerStyle);
+    nbServer->setCurrentIndex(v.ServerStyle);
+    eServerURL->setText(v.ServerURL);
+    eAccountID->setText(v.AccountID);
+    eResultURL->setText(v.ResultURL);
+    eListFileName->setText(v.NotificationFile);
+    (v.AllAddresses ? rbSendNotificationsAll : rbSendNotificationsRandom)->setChecked(true);
+    tbSampling->setValue(v.SamplingPercent);
     lblSampling->setText(SamplingCaption(tbSampling->value()));
-    memoNotifyMessage->setPlainText(v.notifyMessage);
-    cbAttachSurvey->setChecked(v.attachSurvey);
+    memoNotifyMessage->setPlainText(v.NotifyMessage);
+    cbAttachSurvey->setChecked(v.AttachSurvey);
     memoPublicationHistory->setPlainText(WithLineFeeds(survey_.PubHistory()));
-    cbOnly1Email->setChecked(v.only1Email);
-    cbOnly1IP->setChecked(v.only1IP);
-    cbLimitByIP->setChecked(v.limitByIP);
-    for (const QString& address : v.ipAddresses) {
+    cbOnly1Email->setChecked(v.Only1Email);
+    cbOnly1IP->setChecked(v.Only1IP);
+    cbLimitByIP->setChecked(v.LimitByIP);
+    for (const QString& address : v.IpAddresses) {
         if (!address.isEmpty())
             lbIPAddresses->addItem(address);
     }
@@ -125,27 +125,27 @@ void TORVProperties::Fill(const TPropertyValues& v)
 TPropertyValues TORVProperties::Values() const
 {
     TPropertyValues v;
-    v.name = eName->text();
-    v.author = eAuthor->text();
-    v.password = ePassword->text();
-    v.instructions = memoInstructions->toPlainText();
-    v.finalComments = memoFinalComments->toPlainText();
-    v.displayTemplate
+    v.Name = eName->text();
+    v.Author = eAuthor->text();
+    v.Password = ePassword->text();
+    v.Instructions = memoInstructions->toPlainText();
+    v.FinalComments = memoFinalComments->toPlainText();
+    v.DisplayTemplate
         = cmbDisplayTemplate->currentIndex() >= 0 ? cmbDisplayTemplate->currentText() : QString();
-    v.serverStyle = cmbServerStyle->currentIndex() == kServerHosted ? kServerHosted : kServerPrivate;
-    v.serverURL = eServerURL->text();
-    v.accountID = eAccountID->text();
-    v.resultURL = eResultURL->text();
-    v.notificationFile = eListFileName->text();
-    v.allAddresses = rbSendNotificationsAll->isChecked();
-    v.samplingPercent = tbSampling->value();
-    v.notifyMessage = memoNotifyMessage->toPlainText();
-    v.attachSurvey = cbAttachSurvey->isChecked();
-    v.only1Email = cbOnly1Email->isChecked();
-    v.only1IP = cbOnly1IP->isChecked();
-    v.limitByIP = cbLimitByIP->isChecked();
+    v.ServerStyle = cmbServerStyle->currentIndex() == kServerHosted ? kServerHosted : kServerPrivate;
+    v.ServerURL = eServerURL->text();
+    v.AccountID = eAccountID->text();
+    v.ResultURL = eResultURL->text();
+    v.NotificationFile = eListFileName->text();
+    v.AllAddresses = rbSendNotificationsAll->isChecked();
+    v.SamplingPercent = tbSampling->value();
+    v.NotifyMessage = memoNotifyMessage->toPlainText();
+    v.AttachSurvey = cbAttachSurvey->isChecked();
+    v.Only1Email = cbOnly1Email->isChecked();
+    v.Only1IP = cbOnly1IP->isChecked();
+    v.LimitByIP = cbLimitByIP->isChecked();
     for (int i = 0; i < lbIPAddresses->count(); ++i)
-        v.ipAddresses.append(lbIPAddresses->item(i)->text());
+        v.IpAddresses.append(lbIPAddresses->item(i)->text());
     return v;
 }
 
@@ -193,10 +193,10 @@ void TORVProperties::UpdateIPControls()
     const TIPListState state = IPListState(cbLimitByIP->isChecked(),
         lbIPAddresses->currentItem() != nullptr && !lbIPAddresses->selectedItems().isEmpty(),
         eIPToAdd->text());
-    EnableBox(lbIPAddresses, state.listEnabled);
-    EnableBox(eIPToAdd, state.listEnabled);
-    btnAddIP->setEnabled(state.addEnabled);
-    btnDeleteIP->setEnabled(state.deleteEnabled);
+    EnableBox(lbIPAddresses, state.ListEnabled);
+    EnableBox(eIPToAdd, state.ListEnabled);
+    btnAddIP->setEnabled(state.AddEnabled);
+    btnDeleteIP->setEnabled(state.DeleteEnabled);
 }
 
 void TORVProperties::FollowFocus(QWidget* now)

@@ -53,7 +53,7 @@ protected:
 TORVPublishWizard::TORVPublishWizard(const TWizardSetup& setup, const QString& dataDirectory, QWidget* parent)
     : QDialog(parent)
     , dataDirectory_(dataDirectory)
-    , libraryPaths_(setup.libraryPaths)
+    , libraryPaths_(setup.LibraryPaths)
 {
     setObjectName(QStringLiteral("ORVPublishWizard"));
     setWindowTitle(QStringLiteral("Survey Builder Wizard"));
@@ -66,13 +66,13 @@ TORVPublishWizard::TORVPublishWizard(const TWizardSetup& setup, const QString& d
     btnNext->setDefault(true);
     btnClose = new QPushButton(QStringLiteral("Cancel"), this);
 
-    eAuthor->setText(setup.author);
-    cmbSampleQuestionType->addItems(setup.libraryNames);
+    eAuthor->setText(setup.Author);
+    cmbSampleQuestionType->addItems(setup.LibraryNames);
     cmbSampleQuestionType->setCurrentIndex(-1);
-    memoInstructions->setPlainText(setup.instructions);
-    memoFinalComments->setPlainText(setup.finalComments);
-    cmbDisplayTemplate->addItems(setup.displayTemplates);
-    cmbDisplayTemplate->setCurrentIndex(setup.chosenTemplate);
+    memoInstructions->setPlainText(setup.Instructions);
+    memoFinalComments->setPlainText(setup.FinalComments);
+    cmbDisplayTemplate->addItems(setup.DisplayTemplates);
+    cmbDisplayTemplate->setCurrentIndex(setup.ChosenTemplate);
     UpdatePreviewPicture();
 
     connect(btnBack, &QPushButton::clicked, this, [this] { ShowPage(page_ - 1); });
@@ -182,17 +182,17 @@ void TORVPublishWizard::UpdatePreviewPicture()
 TWizardChoices TORVPublishWizard::Choices() const
 {
     TWizardChoices c;
-    c.name = eName->text();
-    c.author = eAuthor->text();
-    c.includeSamples = rbIncludeSamples->isChecked();
+    c.Name = eName->text();
+    c.Author = eAuthor->text();
+    c.IncludeSamples = rbIncludeSamples->isChecked();
     const int library = cmbSampleQuestionType->currentIndex();
     if (library >= 0 && library < libraryPaths_.size()) {
-        c.libraryName = cmbSampleQuestionType->currentText();
-        c.libraryPath = libraryPaths_[library];
+        c.LibraryName = cmbSampleQuestionType->currentText();
+        c.LibraryPath = libraryPaths_[library];
     }
-    c.instructions = memoInstructions->toPlainText();
-    c.finalComments = memoFinalComments->toPlainText();
-    c.displayTemplate
+    c.Instructions = memoInstructions->toPlainText();
+    c.FinalComments = memoFinalComments->toPlainText();
+    c.DisplayTemplate
         = cmbDisplayTemplate->currentIndex() >= 0 ? cmbDisplayTemplate->currentText() : QString();
     return c;
 }

@@ -11,7 +11,7 @@
 #include "gui/help/help.h"
 #include "gui/mainwindow/mainform.h"
 #include "gui/mainwindow/questionlistmodel.h"
-#include "gui/seams/messages.h"
+#include "core/interaction/messages.h"
 #include "gui/widgets/dialogposition.h"
 
 #include <QComboBox>
@@ -127,20 +127,20 @@ void TORVql::RebuildLibraryList(const QString& path)
         const QSignalBlocker block(cmbLibraryName);
         cmbLibraryName->clear();
         for (size_t i = 0; i < libraries_.size(); ++i) {
-            cmbLibraryName->addItem(libraries_[i].name);
-            if (chosen < 0 && !path.isEmpty() && QFileInfo(libraries_[i].path) == QFileInfo(path))
+            cmbLibraryName->addItem(libraries_[i].Name);
+            if (chosen < 0 && !path.isEmpty() && QFileInfo(libraries_[i].Path) == QFileInfo(path))
                 chosen = static_cast<int>(i);
         }
         cmbLibraryName->setCurrentIndex(chosen);
     }
-    OpenLibrary(chosen >= 0 ? libraries_[chosen].path : QString());
+    OpenLibrary(chosen >= 0 ? libraries_[chosen].Path : QString());
 }
 
 void TORVql::ChooseLibrary(int index)
 {
     if (index < 0 || index >= static_cast<int>(libraries_.size()))
         return;
-    OpenLibrary(libraries_[index].path);
+    OpenLibrary(libraries_[index].Path);
 }
 
 void TORVql::OpenLibrary(const QString& path)
@@ -303,7 +303,7 @@ void TORVql::DeleteLibrary()
     // With no library chosen (the remembered one has gone) there is nothing to delete.
     if (index < 0 || index >= static_cast<int>(libraries_.size()) || libraryPath_.isEmpty())
         return;
-    const QString name = libraries_[index].name;
+    const QString name = libraries_[index].Name;
     if (!AskYesNoCaption(QStringLiteral("Confirm Library Delete"),
             QStringLiteral("Are you sure you want to delete the library ") + name + QStringLiteral("?")))
         return;
@@ -313,7 +313,7 @@ void TORVql::DeleteLibrary()
         return;
     }
     const std::vector<TLibraryEntry> remaining = ListLibraries(form_.DataDirectory());
-    RebuildLibraryList(remaining.empty() ? QString() : remaining.front().path);
+    RebuildLibraryList(remaining.empty() ? QString() : remaining.front().Path);
     form_.ListLibraries();
 }
 

@@ -6,7 +6,7 @@
 #include "core/survey/question.h"
 #include "gui/authoring/rt.h"
 #include "gui/help/help.h"
-#include "gui/seams/messages.h"
+#include "core/interaction/messages.h"
 #include "gui/widgets/dialogposition.h"
 
 #include <QApplication>
@@ -252,41 +252,41 @@ void TORVQuestion::ResetEditor()
 
 void TORVQuestion::Fill(const TEditorValues& v)
 {
-    memoText->setPlainText(v.text);
-    cmbStyle->setCurrentIndex(qBound(0, v.style - 1, cmbStyle->count() - 1));
-    memoResponses->setPlainText(v.responses);
-    cbIncludeSpecify->setChecked(v.includeOther);
-    eOtherLength->setText(v.otherLength);
-    cbIncludeComment->setChecked(v.includeComment);
-    eCommentLength->setText(v.commentLength);
-    if (v.limited) {
+    memoText->setPlainText(v.Text);
+    cmbStyle->setCurrentIndex(qBound(0, v.Style - 1, cmbStyle->count() - 1));
+    memoResponses->setPlainText(v.Responses);
+    cbIncludeSpecify->setChecked(v.IncludeOther);
+    eOtherLength->setText(v.OtherLength);
+    cbIncludeComment->setChecked(v.IncludeComment);
+    eCommentLength->setText(v.CommentLength);
+    if (v.Limited) {
         rbLimited->setChecked(true);
-        eLengthOfResponse->setText(v.length);
+        eLengthOfResponse->setText(v.Length);
     } else {
         rbVerbose->setChecked(true);
         eLengthOfResponse->clear();
     }
-    eMinValue->setText(v.minValue);
-    eMaxValue->setText(v.maxValue);
-    eStepValue->setText(v.stepValue);
+    eMinValue->setText(v.MinValue);
+    eMaxValue->setText(v.MaxValue);
+    eStepValue->setText(v.StepValue);
     ShowStylePage();
 }
 
 TEditorValues TORVQuestion::Values() const
 {
     TEditorValues v;
-    v.text = memoText->toPlainText();
-    v.style = cmbStyle->currentIndex() + 1;
-    v.responses = memoResponses->toPlainText();
-    v.includeOther = cbIncludeSpecify->isChecked();
-    v.otherLength = eOtherLength->text();
-    v.includeComment = cbIncludeComment->isChecked();
-    v.commentLength = eCommentLength->text();
-    v.limited = rbLimited->isChecked();
-    v.length = eLengthOfResponse->text();
-    v.minValue = eMinValue->text();
-    v.maxValue = eMaxValue->text();
-    v.stepValue = eStepValue->text();
+    v.Text = memoText->toPlainText();
+    v.Style = cmbStyle->currentIndex() + 1;
+    v.Responses = memoResponses->toPlainText();
+    v.IncludeOther = cbIncludeSpecify->isChecked();
+    v.OtherLength = eOtherLength->text();
+    v.IncludeComment = cbIncludeComment->isChecked();
+    v.CommentLength = eCommentLength->text();
+    v.Limited = rbLimited->isChecked();
+    v.Length = eLengthOfResponse->text();
+    v.MinValue = eMinValue->text();
+    v.MaxValue = eMaxValue->text();
+    v.StepValue = eStepValue->text();
     return v;
 }
 
@@ -318,8 +318,8 @@ void TORVQuestion::UpdateLengthControls()
 void TORVQuestion::MinMaxChanged()
 {
     const TStepProposal proposal = AutomaticStep(eMinValue->text(), eMaxValue->text());
-    eStepValue->setText(QString::number(proposal.step));
-    lblStepGroup->setText(StepGroupCaption(proposal.groups));
+    eStepValue->setText(QString::number(proposal.Step));
+    lblStepGroup->setText(StepGroupCaption(proposal.Groups));
 }
 
 void TORVQuestion::StepChanged()
@@ -399,7 +399,7 @@ void TORVQuestion::InsertFromTemplate(int position)
         return;
     // A file that vanished since the list was read has no options: the box stays empty.
     const TResponseTemplate t = ReadResponseTemplate(dataDirectory_ + templates_[position]);
-    memoResponses->setPlainText(t.options.join(QLatin1Char('\n')));
+    memoResponses->setPlainText(t.Options.join(QLatin1Char('\n')));
 }
 
 void TORVQuestion::SaveToTemplate()

@@ -9,7 +9,7 @@
 #include "gui/authoring/ql.h"
 #include "gui/mainwindow/commandids.h"
 #include "gui/mainwindow/mainform.h"
-#include "gui/seams/messages.h"
+#include "core/interaction/messages.h"
 
 #include <QAction>
 

@@ -3,8 +3,8 @@
 #include "core/authoring/questionrules.h"
 #include "gui/authoring/libname.h"
 #include "gui/help/help.h"
-#include "gui/seams/filedialogs.h"
-#include "gui/seams/messages.h"
+#include "core/interaction/filedialogs.h"
+#include "core/interaction/messages.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -113,7 +113,7 @@ void TORVTemplateMgr::RebuildList()
         const QSignalBlocker block(cmbTemplate);
         cmbTemplate->clear();
         for (const TTemplateEntry& e : entries_)
-            cmbTemplate->addItem(e.caption);
+            cmbTemplate->addItem(e.Caption);
         cmbTemplate->setCurrentIndex(-1);
     }
     if (entries_.empty()) {
@@ -144,12 +144,12 @@ void TORVTemplateMgr::ChooseTemplate(int index)
     }
     const TTemplateEntry& entry = entries_[index];
     if (Kind() == TTemplateKind::Response) {
-        LoadContents(ReadResponseTemplate(entry.path).options.join(QLatin1Char('\n')));
+        LoadContents(ReadResponseTemplate(entry.Path).Options.join(QLatin1Char('\n')));
     } else {
-        const std::optional<QString> text = ReadDisplayTemplateText(entry.path);
+        const std::optional<QString> text = ReadDisplayTemplateText(entry.Path);
         LoadContents(text.value_or(QString()));
         if (!text)
-            ShowError(QStringLiteral("Could not load display template for file ") + entry.path);
+            ShowError(QStringLiteral("Could not load display template for file ") + entry.Path);
     }
     shownKind_ = Kind();
     shown_ = index;
@@ -162,9 +162,9 @@ void TORVTemplateMgr::SavePending()
     changed_ = false;
     const TTemplateEntry& entry = entries_[shown_];
     if (shownKind_ == TTemplateKind::Response) {
-        if (!RewriteResponseTemplate(entry.path, entry.caption, MemoLines(mContents->toPlainText())))
+        if (!RewriteResponseTemplate(entry.Path, entry.Caption, MemoLines(mContents->toPlainText())))
             ShowError(QStringLiteral("Could not update Response Template"));
-    } else if (!WriteDisplayTemplateText(entry.path, mContents->toPlainText())) {
+    } else if (!WriteDisplayTemplateText(entry.Path, mContents->toPlainText())) {
         ShowError(QStringLiteral("Could not update Display Template"));
     }
 }
@@ -194,7 +194,7 @@ void TORVTemplateMgr::NewResponseTemplate()
     if (!name)
         return;
     for (const TTemplateEntry& e : entries_) {
-        if (e.caption == *name) {
+        if (e.Caption == *name) {
             ShowError(*name + QStringLiteral(" is already in use, please select another name"));
             return;
         }
@@ -235,11 +235,11 @@ void TORVTemplateMgr::DeleteTemplate()
         return;
     }
     const TTemplateEntry entry = entries_[shown_];
-    if (!AskYesNo(QStringLiteral("Are you sure you want to delete the template named ") + entry.caption))
+    if (!AskYesNo(QStringLiteral("Are you sure you want to delete the template named ") + entry.Caption))
         return;
     changed_ = false;
-    if (!QFile::remove(entry.path))
-        ShowError(QStringLiteral("An error occurred when attempting to delete ") + entry.path
+    if (!QFile::remove(entry.Path))
+        ShowError(QStringLiteral("An error occurred when attempting to delete ") + entry.Path
             + QStringLiteral(".  File not deleted."));
     RebuildList();
 }

@@ -2,7 +2,7 @@
 
 #include "core/base/version.h"
 #include "gui/help/weblinks.h"
-#include "gui/seams/shell.h"
+#include "core/interaction/shell.h"
 
 #include <QApplication>
 #include <QEvent>

@@ -1,7 +1,7 @@
 #include "gui/help/help.h"
 
 #include "core/startup/datadir.h"
-#include "gui/seams/shell.h"
+#include "core/interaction/shell.h"
 #include "core/base/inisettings.h"
 #include "core/base/settingstable.h"
 
@@ -38,21 +38,21 @@ QString HelpFolder()
 }
 
 struct TWhatsThisTexts {
-    QString folder;
-    QHash<int, QString> texts;
+    QString Folder;
+    QHash<int, QString> Texts;
 };
 
 const QHash<int, QString>& Texts()
 {
     static TWhatsThisTexts cache;
     const QString folder = HelpFolder();
-    if (cache.folder == folder)
-        return cache.texts;
-    cache.folder = folder;
-    cache.texts.clear();
+    if (cache.Folder == folder)
+        return cache.Texts;
+    cache.Folder = folder;
+    cache.Texts.clear();
     QFile file(folder + QStringLiteral("whatsthis.txt"));
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        return cache.texts;
+        return cache.Texts;
     while (!file.atEnd()) {
         const QString line = QString::fromUtf8(file.readLine()).trimmed();
         const qsizetype eq = line.indexOf(QLatin1Char('='));
@@ -61,10 +61,10 @@ const QHash<int, QString>& Texts()
         bool ok = false;
         const int number = line.left(eq).trimmed().toInt(&ok);
         if (ok)
-            cache.texts.insert(
+            cache.Texts.insert(
                 number, line.mid(eq + 1).trimmed().replace(QLatin1String("&CR;"), QLatin1String("\n")));
     }
-    return cache.texts;
+    return cache.Texts;
 }
 
 // Scroll areas report their context menu position in their viewport.

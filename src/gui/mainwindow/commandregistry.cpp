@@ -1,7 +1,7 @@
 #include "gui/mainwindow/commandregistry.h"
 
 #include "gui/help/help.h"
-#include "gui/seams/messages.h"
+#include "core/interaction/messages.h"
 
 #include <QAction>
 #include <QMenu>

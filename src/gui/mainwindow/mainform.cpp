@@ -4,6 +4,7 @@
 #include "core/base/inisettings.h"
 #include "core/base/profilefile.h"
 #include "core/base/settingstable.h"
+#include "core/interaction/messages.h"
 #include "core/startup/datadir.h"
 #include "core/startup/filetype.h"
 #include "core/survey/survey.h"
@@ -14,7 +15,6 @@
 #include "gui/mainwindow/commandids.h"
 #include "gui/mainwindow/questionlistmodel.h"
 #include "gui/mainwindow/responseseam.h"
-#include "gui/seams/messages.h"
 #include "gui/settings/prefscommand.h"
 
 #include <QApplication>
@@ -205,10 +205,7 @@ void TORVMainForm::ReadSettings()
         s.ReadString(settings::ApplicationDetails, settings::LastDirSavedTo, QDir::homePath()));
     dataDirectory_ = WithTrailingSlash(
         s.ReadString(settings::ApplicationDetails, settings::DataDirectory, DefaultDataDirectory()));
-    // A data directory that does not exist yet is a first start (or a moved one): give it the
-    // installed templates, libraries, tips and help.
-    if (!QFileInfo(dataDirectory_).isDir() || QDir(dataDirectory_).isEmpty())
-        SeedDataDirectory(dataDirectory_, InstalledDataSource());
+    FurnishDataDirectory();
     pathForWebOutput_ = s.ReadString(settings::ApplicationDetails, settings::PathForWebOutput, QString());
     htmlExtension_
         = s.ReadInteger(settings::Preferences, settings::DefaultHTML, settings::DefaultDefaultHTML) == 1
@@ -266,12 +263,22 @@ void TORVMainForm::SetAddToLibraryHandler(std::function<void(const QString&)> ha
     addToLibrary_ = std::move(handler);
 }
 
+// A data directory that does not exist yet, or is empty, is a first start (or a moved one): it gets
+// the installed templates, libraries, tips and help.
+void TORVMainForm::FurnishDataDirectory()
+{
+    if (!QFileInfo(dataDirectory_).isDir() || QDir(dataDirectory_).isEmpty())
+        SeedDataDirectory(dataDirectory_, InstalledDataSource());
+}
+
 void TORVMainForm::SetDataDirectory(const QString& directory)
 {
     const QString changed = WithTrailingSlash(directory);
     if (changed == dataDirectory_)
         return;
     dataDirectory_ = changed;
+    FurnishDataDirectory();
+    WriteDefaultTemplates(dataDirectory_);
     ListLibraries();
     Q_EMIT DataDirectoryChanged(dataDirectory_);
     CheckForButtons();

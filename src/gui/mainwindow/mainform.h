@@ -147,6 +147,7 @@ private:
     // start-up (mainform.cpp)
     void RestoreBounds();
     void ReadSettings();
+    void FurnishDataDirectory();
     void LoadStartupSurvey(const QString& commandLineFile);
     void CreateStatusProgress();
     void WriteSettings();

@@ -5,8 +5,8 @@
 #include "gui/mainwindow/commandids.h"
 #include "gui/mainwindow/mainform.h"
 #include "gui/mainwindow/toolicons.h"
-#include "gui/seams/messages.h"
-#include "gui/seams/shell.h"
+#include "core/interaction/messages.h"
+#include "core/interaction/shell.h"
 
 #include <QAction>
 #include <QWhatsThis>

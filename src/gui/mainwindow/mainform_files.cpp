@@ -7,9 +7,9 @@
 #include "gui/mainwindow/mainform.h"
 #include "gui/mainwindow/questionlistmodel.h"
 #include "gui/mainwindow/responseseam.h"
-#include "gui/seams/filedialogs.h"
-#include "gui/seams/messages.h"
-#include "gui/seams/shell.h"
+#include "core/interaction/filedialogs.h"
+#include "core/interaction/messages.h"
+#include "core/interaction/shell.h"
 
 #include <QAction>
 #include <QComboBox>

@@ -20,8 +20,8 @@ void TORVMainForm::RefreshQuestionList()
         cmbQuestionList->setUpdatesEnabled(false);
         cmbQuestionList->clear();
         for (int i = 0; i < static_cast<int>(rows.size()); ++i) {
-            if (!rows[i].header)
-                cmbQuestionList->addItem(rows[i].text, i);
+            if (!rows[i].Header)
+                cmbQuestionList->addItem(rows[i].Text, i);
         }
         cmbQuestionList->setCurrentIndex(-1);
         cmbQuestionList->setUpdatesEnabled(true);

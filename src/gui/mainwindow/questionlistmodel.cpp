@@ -47,15 +47,15 @@ QVariant TQuestionListModel::data(const QModelIndex& index, int role) const
     switch (role) {
     case Qt::DisplayRole:
     case Qt::ToolTipRole:
-        return row.text;
+        return row.Text;
     case DetailRole:
-        return row.detail;
+        return row.Detail;
     case ImageRole:
-        return row.image;
+        return row.Image;
     case HeaderRole:
-        return row.header;
+        return row.Header;
     case IndentRole:
-        return row.indent;
+        return row.Indent;
     default:
         return {};
     }

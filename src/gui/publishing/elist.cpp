@@ -2,14 +2,14 @@
 
 #include "core/base/inisettings.h"
 #include "core/base/settingstable.h"
+#include "core/interaction/filedialogs.h"
+#include "core/interaction/messages.h"
 #include "core/publishing/emaillisttext.h"
 #include "gui/help/help.h"
 #include "gui/mainwindow/toolicons.h"
 #include "gui/publishing/elistprint.h"
 #include "gui/publishing/emailaddress.h"
 #include "gui/publishing/emaillistmodel.h"
-#include "gui/seams/filedialogs.h"
-#include "gui/seams/messages.h"
 
 #include <QCloseEvent>
 #include <QFileInfo>
@@ -331,10 +331,11 @@ void TORVEList::EditAddress()
     dialog.SetPerson(list_.Read(selected.front()));
     if (dialog.exec() != QDialog::Accepted)
         return;
-    // The edited person becomes a new record; the old one is deleted.
-    for (int record : selected)
-        list_.Remove(record);
+    // The edited person becomes a new record and the old one is deleted, in that order, so that a
+    // failed write never loses the person.
     if (list_.Add(dialog.Person()) == 0)
+        ShowError(kInternalError + list_.LastError());
+    else if (!list_.Remove(selected.front()))
         ShowError(kInternalError + list_.LastError());
     Reload();
 }
@@ -400,11 +401,14 @@ void TORVEList::ImportText()
 
 void TORVEList::ExportText()
 {
+    const QString textFilter = QStringLiteral("ASCII Text (*.txt)");
+    QString filter;
     const auto chosen = FileDialogs().SaveFile(QStringLiteral("Export the current EMail List"),
-        QStringLiteral("Comma seperated values (*.csv);;ASCII Text (*.txt)"), ListDirectory(), QString());
+        QStringLiteral("Comma seperated values (*.csv);;") + textFilter, ListDirectory(), QString(), &filter);
     if (!chosen)
         return;
-    const TListTextFormat format = FormatForFileName(*chosen);
+    // The filter picked decides the layout; the extension is added unless the name has it.
+    const TListTextFormat format = filter == textFilter ? TListTextFormat::Text : TListTextFormat::Csv;
     const QString error = ExportListText(list_, EnsureExportExtension(*chosen, format), format);
     if (!error.isEmpty())
         ShowError(error);

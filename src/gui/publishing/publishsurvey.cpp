@@ -12,8 +12,8 @@
 #include "core/survey/survey.h"
 #include "core/webform/page.h"
 #include "gui/help/help.h"
-#include "gui/seams/filedialogs.h"
-#include "gui/seams/messages.h"
+#include "core/interaction/filedialogs.h"
+#include "core/interaction/messages.h"
 
 #include <QApplication>
 #include <QCheckBox>

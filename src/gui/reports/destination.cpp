@@ -1,7 +1,7 @@
 #include "gui/reports/destination.h"
 
 #include "gui/help/help.h"
-#include "gui/seams/filedialogs.h"
+#include "core/interaction/filedialogs.h"
 
 #include <QDialogButtonBox>
 #include <QHBoxLayout>

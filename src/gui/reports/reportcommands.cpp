@@ -14,9 +14,9 @@
 #include "gui/reports/printedreports.h"
 #include "gui/reports/rangeselect.h"
 #include "gui/responses/responsecommands.h"
-#include "gui/seams/filedialogs.h"
-#include "gui/seams/messages.h"
-#include "gui/seams/shell.h"
+#include "core/interaction/filedialogs.h"
+#include "core/interaction/messages.h"
+#include "core/interaction/shell.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,7 +1,7 @@
 #include "gui/responses/responsecommands.h"
 
-#include "gui/seams/filedialogs.h"
-#include "gui/seams/messages.h"
+#include "core/interaction/filedialogs.h"
+#include "core/interaction/messages.h"
 #include "gui/mainwindow/mainform.h"
 #include "gui/analysis/analysisview.h"
 #include "gui/analysis/charttool.h"

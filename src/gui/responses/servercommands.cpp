@@ -7,8 +7,8 @@
 #include "gui/mainwindow/mainform.h"
 #include "gui/responses/responsecommands.h"
 #include "gui/responses/updateresponses.h"
-#include "gui/seams/messages.h"
-#include "gui/seams/shell.h"
+#include "core/interaction/messages.h"
+#include "core/interaction/shell.h"
 
 #include <QAction>
 #include <QComboBox>

@@ -1,4 +1,4 @@
-#include "gui/seams/filedialogs.h"
+#include "gui/seams/qtseams.h"
 
 #include <QApplication>
 #include <QDir>
@@ -22,12 +22,13 @@ public:
     }
 
     std::optional<QString> SaveFile(const QString& title, const QString& filter, const QString& directory,
-        const QString& fileName) override
+        const QString& fileName, QString* chosenFilter) override
     {
         QString start = directory;
         if (!fileName.isEmpty())
             start = QDir::isAbsolutePath(fileName) ? fileName : QDir(directory).filePath(fileName);
-        return Chosen(QFileDialog::getSaveFileName(QApplication::activeWindow(), title, start, filter));
+        return Chosen(
+            QFileDialog::getSaveFileName(QApplication::activeWindow(), title, start, filter, chosenFilter));
     }
 
     std::optional<QString> Directory(const QString& title, const QString& directory) override
@@ -36,24 +37,9 @@ public:
     }
 };
 
-std::unique_ptr<TFileDialogs>& Installed()
-{
-    static std::unique_ptr<TFileDialogs> dialogs;
-    return dialogs;
-}
-
 } // namespace
 
-TFileDialogs& FileDialogs()
+std::unique_ptr<TFileDialogs> MakeQtFileDialogs()
 {
-    auto& d = Installed();
-    if (!d)
-        d = std::make_unique<TQtFileDialogs>();
-    return *d;
-}
-
-std::unique_ptr<TFileDialogs> SetFileDialogs(std::unique_ptr<TFileDialogs> dialogs)
-{
-    std::swap(Installed(), dialogs);
-    return dialogs;
+    return std::make_unique<TQtFileDialogs>();
 }

@@ -1,4 +1,4 @@
-#include "gui/seams/shell.h"
+#include "gui/seams/qtseams.h"
 
 #include <QDesktopServices>
 #include <QRegularExpression>
@@ -18,29 +18,9 @@ public:
     }
 };
 
-std::unique_ptr<TShell>& InstalledShell()
-{
-    static std::unique_ptr<TShell> shell;
-    return shell;
-}
-
 } // namespace
 
-TShell& Shell()
+std::unique_ptr<TShell> MakeDesktopShell()
 {
-    auto& s = InstalledShell();
-    if (!s)
-        s = std::make_unique<TDesktopShell>();
-    return *s;
-}
-
-std::unique_ptr<TShell> SetShell(std::unique_ptr<TShell> shell)
-{
-    std::swap(InstalledShell(), shell);
-    return shell;
-}
-
-void OpenWithShell(const QString& pathOrUrl)
-{
-    Shell().Open(pathOrUrl);
+    return std::make_unique<TDesktopShell>();
 }

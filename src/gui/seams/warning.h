@@ -1,6 +1,6 @@
 #pragma once
 
-#include "gui/seams/messages.h"
+#include "core/interaction/messages.h"
 
 #include <QDialog>
 

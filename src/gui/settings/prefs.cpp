@@ -38,6 +38,9 @@ QLabel* Note(const QString& text, QWidget* parent)
 {
     auto* label = new QLabel(text, parent);
     label->setWordWrap(true);
+    // The stacked mail pages do not pass a wrapped label's height for its width up to the dialog:
+    // reserve what the text needs at the narrowest width the page gets.
+    label->setMinimumHeight(label->heightForWidth(400));
     return label;
 }
 
@@ -259,50 +262,50 @@ void TORVPrefs::AssignHelpContexts()
 
 void TORVPrefs::Fill(const TPreferenceValues& v)
 {
-    eDataDir->setText(v.dataDirectory);
-    cbAutoReopenLastFile->setChecked(v.autoReopen);
-    cbDeleteQuestions->setChecked(v.warnDeleteQuestions);
-    cbUngroupSkipGroup->setChecked(v.warnUngroupSkipGroup);
-    cbChangesToPublishedSurvey->setChecked(v.warnChangesToPublishedSurvey);
-    cbMoveSkipGroup->setChecked(v.warnMoveSkipGroup);
-    cbTipsAtStartup->setChecked(v.tipsAtStartup);
-    cmbMailType->setCurrentIndex(v.emailSystem);
-    nbMail->setCurrentIndex(v.emailSystem);
-    eSMTPServerAddress->setText(v.smtpServerAddress);
-    eOutgoingPort->setText(v.outgoingPort);
-    eUserID->setText(v.smtpUserID);
-    eDisplayName->setText(v.displayName);
-    eReplyAddress->setText(v.replyAddress);
-    cmbSendFormat->setCurrentIndex(v.sendFormat);
-    eGatewayText->setText(v.gatewayText);
-    cmbDefaultHTML->setCurrentIndex(v.defaultHTML);
-    cbUseProxy->setChecked(v.useProxy);
-    eProxyAddress->setText(v.proxyAddress);
-    eProxyPort->setText(v.proxyPort);
+    eDataDir->setText(v.DataDirectory);
+    cbAutoReopenLastFile->setChecked(v.AutoReopen);
+    cbDeleteQuestions->setChecked(v.WarnDeleteQuestions);
+    cbUngroupSkipGroup->setChecked(v.WarnUngroupSkipGroup);
+    cbChangesToPublishedSurvey->setChecked(v.WarnChangesToPublishedSurvey);
+    cbMoveSkipGroup->setChecked(v.WarnMoveSkipGroup);
+    cbTipsAtStartup->setChecked(v.TipsAtStartup);
+    cmbMailType->setCurrentIndex(v.EmailSystem);
+    nbMail->setCurrentIndex(v.EmailSystem);
+    eSMTPServerAddress->setText(v.SmtpServerAddress);
+    eOutgoingPort->setText(v.OutgoingPort);
+    eUserID->setText(v.SmtpUserID);
+    eDisplayName->setText(v.DisplayName);
+    eReplyAddress->setText(v.ReplyAddress);
+    cmbSendFormat->setCurrentIndex(v.SendFormat);
+    eGatewayText->setText(v.GatewayText);
+    cmbDefaultHTML->setCurrentIndex(v.DefaultHTML);
+    cbUseProxy->setChecked(v.UseProxy);
+    eProxyAddress->setText(v.ProxyAddress);
+    eProxyPort->setText(v.ProxyPort);
 }
 
 TPreferenceValues TORVPrefs::Values() const
 {
     TPreferenceValues v;
-    v.dataDirectory = eDataDir->text();
-    v.autoReopen = cbAutoReopenLastFile->isChecked();
-    v.warnDeleteQuestions = cbDeleteQuestions->isChecked();
-    v.warnUngroupSkipGroup = cbUngroupSkipGroup->isChecked();
-    v.warnChangesToPublishedSurvey = cbChangesToPublishedSurvey->isChecked();
-    v.warnMoveSkipGroup = cbMoveSkipGroup->isChecked();
-    v.tipsAtStartup = cbTipsAtStartup->isChecked();
-    v.emailSystem = cmbMailType->currentIndex() == 1 ? 1 : 0;
-    v.smtpServerAddress = eSMTPServerAddress->text();
-    v.outgoingPort = eOutgoingPort->text();
-    v.smtpUserID = eUserID->text();
-    v.displayName = eDisplayName->text();
-    v.replyAddress = eReplyAddress->text();
-    v.sendFormat = qMax(0, cmbSendFormat->currentIndex());
-    v.gatewayText = eGatewayText->text();
-    v.defaultHTML = cmbDefaultHTML->currentIndex() == 1 ? 1 : 0;
-    v.useProxy = cbUseProxy->isChecked();
-    v.proxyAddress = eProxyAddress->text();
-    v.proxyPort = eProxyPort->text();
+    v.DataDirectory = eDataDir->text();
+    v.AutoReopen = cbAutoReopenLastFile->isChecked();
+    v.WarnDeleteQuestions = cbDeleteQuestions->isChecked();
+    v.WarnUngroupSkipGroup = cbUngroupSkipGroup->isChecked();
+    v.WarnChangesToPublishedSurvey = cbChangesToPublishedSurvey->isChecked();
+    v.WarnMoveSkipGroup = cbMoveSkipGroup->isChecked();
+    v.TipsAtStartup = cbTipsAtStartup->isChecked();
+    v.EmailSystem = cmbMailType->currentIndex() == 1 ? 1 : 0;
+    v.SmtpServerAddress = eSMTPServerAddress->text();
+    v.OutgoingPort = eOutgoingPort->text();
+    v.SmtpUserID = eUserID->text();
+    v.DisplayName = eDisplayName->text();
+    v.ReplyAddress = eReplyAddress->text();
+    v.SendFormat = qMax(0, cmbSendFormat->currentIndex());
+    v.GatewayText = eGatewayText->text();
+    v.DefaultHTML = cmbDefaultHTML->currentIndex() == 1 ? 1 : 0;
+    v.UseProxy = cbUseProxy->isChecked();
+    v.ProxyAddress = eProxyAddress->text();
+    v.ProxyPort = eProxyPort->text();
     return v;
 }
 

@@ -1,7 +1,7 @@
 #include "gui/settings/seldir.h"
 
 #include "gui/help/help.h"
-#include "gui/seams/messages.h"
+#include "core/interaction/messages.h"
 
 #include <QComboBox>
 #include <QDir>

@@ -77,10 +77,10 @@ TEST_F(TTally, FilterDeletedRecordsAndTheFallback)
     hooks.ShowWarning = [&](const QString& text) { warnings << text; };
     TResultsList results;
     struct TCase {
-        QString filter;
-        std::vector<int> counts;
-        bool fallback;
-        QString left; // the filter on the table afterwards
+        QString Filter;
+        std::vector<int> Counts;
+        bool Fallback;
+        QString Left; // the Filter on the table afterwards
     };
     const TCase cases[] = {
         {"", {1, 2}, false, ""},
@@ -90,14 +90,14 @@ TEST_F(TTally, FilterDeletedRecordsAndTheFallback)
     };
     for (const TCase& c : cases) {
         warnings.clear();
-        const TAnalyzeOutcome outcome = AnalyzeResults(survey, table, c.filter, results, hooks);
+        const TAnalyzeOutcome outcome = AnalyzeResults(survey, table, c.Filter, results, hooks);
         ASSERT_TRUE(outcome.ok()) << qPrintable(outcome.Error);
-        EXPECT_EQ(Counts(results, 1), c.counts) << qPrintable(c.filter);
-        EXPECT_EQ(outcome.FilterEliminatedAll, c.fallback);
+        EXPECT_EQ(Counts(results, 1), c.Counts) << qPrintable(c.Filter);
+        EXPECT_EQ(outcome.FilterEliminatedAll, c.Fallback);
         EXPECT_EQ(warnings,
-            c.fallback ? QStringList{"The filter you defined eliminates all records.  Please try again."}
+            c.Fallback ? QStringList{"The filter you defined eliminates all records.  Please try again."}
                        : QStringList());
-        EXPECT_EQ(table.Filter(), c.left);
+        EXPECT_EQ(table.Filter(), c.Left);
     }
 }
 

@@ -24,8 +24,8 @@ TEST(TFilterList, ConditionTemplates)
     const TQuestion number = Question(9, qsNumericValue, "Age");
     struct TCase {
         std::function<void(TFilterList&)> add;
-        QString expression;
-        QString description;
+        QString Expression;
+        QString Description;
     };
     const TCase cases[] = {
         {[&](TFilterList& f) { f.AddChoiceItem(single, true, 3); }, R"(ORV12="3")",
@@ -56,10 +56,10 @@ TEST(TFilterList, ConditionTemplates)
     for (const TCase& c : cases) {
         TFilterList filter;
         c.add(filter);
-        ASSERT_EQ(filter.Count(), 1) << qPrintable(c.expression);
-        EXPECT_EQ(filter.Expressions()[0], c.expression);
-        EXPECT_EQ(filter.Descriptions()[0], c.description);
-        EXPECT_EQ(filter.GetFilterExpression(), c.expression);
+        ASSERT_EQ(filter.Count(), 1) << qPrintable(c.Expression);
+        EXPECT_EQ(filter.Expressions()[0], c.Expression);
+        EXPECT_EQ(filter.Descriptions()[0], c.Description);
+        EXPECT_EQ(filter.GetFilterExpression(), c.Expression);
     }
 }
 
@@ -116,7 +116,7 @@ TEST_F(TFilterOnTable, EngineSelectsTheMeantRecords)
     const TSurvey& s = survey;
     struct TCase {
         std::function<void(TFilterList&)> add;
-        int visible;
+        int Visible;
     };
     const TCase cases[] = {
         {[&](TFilterList& f) { f.AddChoiceItem(s.GetQuestion(0), true, 3); }, 1},
@@ -138,7 +138,7 @@ TEST_F(TFilterOnTable, EngineSelectsTheMeantRecords)
         c.add(filter);
         const QString expression = filter.GetFilterExpression();
         ASSERT_TRUE(table.SetFilter(expression).ok()) << qPrintable(expression + ": " + table.LastError());
-        EXPECT_EQ(table.VisibleCount(), c.visible) << qPrintable(expression);
+        EXPECT_EQ(table.VisibleCount(), c.Visible) << qPrintable(expression);
     }
 }
 

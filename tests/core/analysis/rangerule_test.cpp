@@ -21,8 +21,8 @@ QStringList Captions(int min, int max, int step)
 TEST(RangeRule, Examples)
 {
     struct TCase {
-        int min, max, step;
-        QStringList captions;
+        int Min, Max, Step;
+        QStringList Captions;
     };
     const TCase cases[] = {
         {1, 10, 1, {"1 to 2", "3 to 4", "5 to 6", "7 to 8", "9 to 10"}},
@@ -34,7 +34,7 @@ TEST(RangeRule, Examples)
         {-10, 0, 4, {"-10 to -6", "-5 to -1", "0 to 0"}},
     };
     for (const TCase& c : cases)
-        EXPECT_EQ(Captions(c.min, c.max, c.step), c.captions) << c.min << " " << c.max << " " << c.step;
+        EXPECT_EQ(Captions(c.Min, c.Max, c.Step), c.Captions) << c.Min << " " << c.Max << " " << c.Step;
 }
 
 // A step below 1 only comes from a hand-edited file; it must end, as step 1.

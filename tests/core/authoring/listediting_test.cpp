@@ -49,10 +49,10 @@ QStringList Labels(TSurvey& s)
 TEST(QuestionRules, AutomaticStep)
 {
     struct Case {
-        const char* min;
-        const char* max;
-        int step;
-        int groups;
+        const char* Min;
+        const char* Max;
+        int Step;
+        int Groups;
     };
     const Case cases[] = {
         {"1", "10", 10, 1},
@@ -69,9 +69,9 @@ TEST(QuestionRules, AutomaticStep)
         {"4", "6", 1, 2},
     };
     for (const Case& c : cases) {
-        const TStepProposal p = AutomaticStep(QString::fromLatin1(c.min), QString::fromLatin1(c.max));
-        EXPECT_EQ(p.step, c.step) << c.min << ".." << c.max;
-        EXPECT_EQ(p.groups, c.groups) << c.min << ".." << c.max;
+        const TStepProposal p = AutomaticStep(QString::fromLatin1(c.Min), QString::fromLatin1(c.Max));
+        EXPECT_EQ(p.Step, c.Step) << c.Min << ".." << c.Max;
+        EXPECT_EQ(p.Groups, c.Groups) << c.Min << ".." << c.Max;
     }
 }
 
@@ -91,12 +91,12 @@ TEST(QuestionRules, GroupsRoundHalvesToEven)
 TEST(QuestionRules, LengthValidationOrder)
 {
     struct Case {
-        bool other;
-        bool responsesPage;
-        const char* otherLength;
-        bool comment;
-        const char* commentLength;
-        const char* failing; // "" when accepted
+        bool Other;
+        bool ResponsesPage;
+        const char* OtherLength;
+        bool Comment;
+        const char* CommentLength;
+        const char* Failing; // "" when accepted
     };
     const Case cases[] = {
         {true, true, "20", true, "20", "eOtherLength"}, // other is checked first
@@ -110,33 +110,33 @@ TEST(QuestionRules, LengthValidationOrder)
     for (const Case& c : cases) {
         QString failing;
         try {
-            ValidateQuestionLengths(c.other, c.responsesPage, QString::fromLatin1(c.otherLength), c.comment,
-                QString::fromLatin1(c.commentLength));
+            ValidateQuestionLengths(c.Other, c.ResponsesPage, QString::fromLatin1(c.OtherLength), c.Comment,
+                QString::fromLatin1(c.CommentLength));
         } catch (const EValidationException& e) {
             failing = e.Field();
             EXPECT_EQ(e.Message(), QStringLiteral("You must enter a value between 30 and 250"));
         }
-        EXPECT_EQ(failing, QString::fromLatin1(c.failing)) << c.otherLength << " " << c.commentLength;
+        EXPECT_EQ(failing, QString::fromLatin1(c.Failing)) << c.OtherLength << " " << c.CommentLength;
     }
 }
 
 TEST(QuestionRules, EditorValuesBecomeFields)
 {
     TEditorValues v;
-    v.style = qsFreeFormText;
-    v.responses = QStringLiteral("a\nb\n");
-    v.otherLength = QStringLiteral("abc");
-    v.commentLength = QStringLiteral(" 60 ");
-    v.limited = true;
-    v.length = QStringLiteral("  ");
+    v.Style = qsFreeFormText;
+    v.Responses = QStringLiteral("a\nb\n");
+    v.OtherLength = QStringLiteral("abc");
+    v.CommentLength = QStringLiteral(" 60 ");
+    v.Limited = true;
+    v.Length = QStringLiteral("  ");
     const TQuestionContent f = FieldsFromEditor(v);
     EXPECT_EQ(SplitCommaText(f.Options), QStringList({"a", "b"}));
     EXPECT_EQ(f.OtherLength, 40);
     EXPECT_EQ(f.CommentLength, 60);
     EXPECT_EQ(f.LengthOfResponse, 0); // limited with an empty box
-    v.length = QStringLiteral("80");
+    v.Length = QStringLiteral("80");
     EXPECT_EQ(FieldsFromEditor(v).LengthOfResponse, 80);
-    v.style = qsSingleSelect; // only Free Form Text keeps a length
+    v.Style = qsSingleSelect; // only Free Form Text keeps a length
     EXPECT_EQ(FieldsFromEditor(v).LengthOfResponse, -1);
     EXPECT_EQ(MemoLines(QString()), QStringList());
     EXPECT_EQ(MemoLines(QStringLiteral("a\r\n\r\nb")), QStringList({"a", "", "b"}));
@@ -145,7 +145,7 @@ TEST(QuestionRules, EditorValuesBecomeFields)
     QStringList huge;
     for (int i = 0; i < 10000; ++i)
         huge.append(QStringLiteral("Option, \"%1\"").arg(i));
-    v.responses = huge.join(QLatin1Char('\n'));
+    v.Responses = huge.join(QLatin1Char('\n'));
     TSurvey survey;
     const int row = AddItem(survey, FieldsFromEditor(v), {});
     EXPECT_EQ(survey.GetQuestion(row).OptionList(), huge);
@@ -154,8 +154,8 @@ TEST(QuestionRules, EditorValuesBecomeFields)
     verbose.Style = qsFreeFormText;
     verbose.LengthOfResponse = -1;
     const TEditorValues shown = EditorFromItem(verbose);
-    EXPECT_FALSE(shown.limited);
-    EXPECT_TRUE(shown.length.isEmpty());
+    EXPECT_FALSE(shown.Limited);
+    EXPECT_TRUE(shown.Length.isEmpty());
 }
 
 TEST(ListEditing, AddInsertsAfterTheOneSelectedRowElseAppends)
@@ -286,21 +286,21 @@ TEST_F(ResponseTemplates, ValuesComeInFileOrderWhateverTheKeys)
 {
     Write("order.ovt", "[Details]\r\nTitle=Order\r\n[Values]\r\n2=Two\r\n1=One\r\n3=Three\r\n");
     const TResponseTemplate t = ReadResponseTemplate(Dir() + "order.ovt");
-    EXPECT_EQ(t.title, QStringLiteral("Order"));
-    EXPECT_EQ(t.options, QStringList({"Two", "One", "Three"}));
+    EXPECT_EQ(t.Title, QStringLiteral("Order"));
+    EXPECT_EQ(t.Options, QStringList({"Two", "One", "Three"}));
 
     Write("untitled.ovt", "[Values]\nx=1\n");
-    EXPECT_EQ(ReadResponseTemplate(Dir() + "untitled.ovt").title, QStringLiteral("Unknown"));
+    EXPECT_EQ(ReadResponseTemplate(Dir() + "untitled.ovt").Title, QStringLiteral("Unknown"));
     const TResponseTemplate gone = ReadResponseTemplate(Dir() + "gone.ovt");
-    EXPECT_EQ(gone.title, QStringLiteral("Unknown"));
-    EXPECT_TRUE(gone.options.isEmpty());
+    EXPECT_EQ(gone.Title, QStringLiteral("Unknown"));
+    EXPECT_TRUE(gone.Options.isEmpty());
 
     QByteArray junk;
     for (int i = 0; i < 4096; ++i)
         junk.append(static_cast<char>((i * 37 + 11) % 256));
     Write("junk.ovt", junk);
     const TResponseTemplate j = ReadResponseTemplate(Dir() + "junk.ovt"); // no crash, some result
-    EXPECT_FALSE(j.title.isEmpty());
+    EXPECT_FALSE(j.Title.isEmpty());
 }
 
 TEST_F(ResponseTemplates, NewFilesTakeTheFirstFreeNumber)
@@ -323,7 +323,7 @@ TEST_F(ResponseTemplates, RewriteLeavesExactlyTheNewLines)
     ASSERT_TRUE(RewriteResponseTemplate(Dir() + "five.ovt", QStringLiteral("Five"), {"a", "", "c"}));
     const TProfileFile f(Dir() + "five.ovt");
     EXPECT_EQ(f.Keys("Values"), QStringList({"1", "2", "3"}));
-    EXPECT_EQ(ReadResponseTemplate(Dir() + "five.ovt").options, QStringList({"a", "", "c"}));
+    EXPECT_EQ(ReadResponseTemplate(Dir() + "five.ovt").Options, QStringList({"a", "", "c"}));
     EXPECT_EQ(f.ReadString("Other", "k", ""), QStringLiteral("v"));
 }
 
@@ -335,6 +335,6 @@ TEST_F(ResponseTemplates, ListsAndSorting)
     EXPECT_EQ(ResponseTemplateFiles(Dir()), QStringList({"A.ovt", "b.ovt"}));
     const auto display = ListTemplates(Dir(), TTemplateKind::Display);
     ASSERT_EQ(display.size(), 1u);
-    EXPECT_EQ(display[0].caption, QStringLiteral("c.ovg"));
+    EXPECT_EQ(display[0].Caption, QStringLiteral("c.ovg"));
     EXPECT_EQ(ListTemplates(Dir(), TTemplateKind::Response).size(), 2u);
 }

@@ -9,16 +9,16 @@
 namespace {
 
 struct TItem {
-    QString text;
-    int style;
-    QStringList options;
+    QString Text;
+    int Style;
+    QStringList Options;
     bool operator==(const TItem&) const = default;
 };
 
 void PrintTo(const TItem& item, std::ostream* os)
 {
-    *os << "{" << item.text.toStdString() << ", " << item.style << ", ["
-        << item.options.join("|").toStdString() << "]}";
+    *os << "{" << item.Text.toStdString() << ", " << item.Style << ", ["
+        << item.Options.join("|").toStdString() << "]}";
 }
 
 std::vector<TItem> Items(const TSurvey& survey)
@@ -95,7 +95,7 @@ TEST_F(TQuestionImport, UnmatchedTemplateLineIsAnOptionAsWritten)
 {
     const auto items = Import("Q\n -Nothing like this\n -rtemp1.ovt|Age\n");
     ASSERT_EQ(items.size(), 1u);
-    EXPECT_EQ(items[0].options, (QStringList{" -Nothing like this", "Under 18", "18 to 64", "65 or older"}));
+    EXPECT_EQ(items[0].Options, (QStringList{" -Nothing like this", "Under 18", "18 to 64", "65 or older"}));
 }
 
 TEST_F(TQuestionImport, EdgeLines)

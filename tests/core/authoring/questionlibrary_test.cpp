@@ -58,13 +58,13 @@ TEST(QuestionLibrary, NamesAreComparedWithoutLetterCase)
         {QStringLiteral("/d/computer.ovl"), QStringLiteral("Computer Usage")},
         {QStringLiteral("/d/ql0.ovl"), QStringLiteral("Staff")}};
     struct Case {
-        const char* name;
-        bool inUse;
+        const char* Name;
+        bool InUse;
     };
     const Case cases[] = {{"computer usage", true}, {"STAFF", true}, {"Staff", true}, {"Staff ", false},
         {"Computer", false}, {"", false}};
     for (const Case& c : cases)
-        EXPECT_EQ(LibraryNameInUse(libraries, QString::fromUtf8(c.name)), c.inUse) << c.name;
+        EXPECT_EQ(LibraryNameInUse(libraries, QString::fromUtf8(c.Name)), c.InUse) << c.Name;
     EXPECT_EQ(LibraryNameInUseMessage(QStringLiteral("Staff")),
         QStringLiteral("The name Staff is already in use.  Please try another."));
 }
@@ -83,10 +83,10 @@ TEST(QuestionLibrary, ListKeepsDirectoryOrderAndNamesUnreadableFilesUnknown)
     const QStringList order = QDir(data).entryList({QStringLiteral("*.ovl")}, QDir::Files, QDir::NoSort);
     ASSERT_EQ(listed.size(), 3u);
     for (int i = 0; i < 3; ++i)
-        EXPECT_EQ(listed[i].path, data + order[i]);
+        EXPECT_EQ(listed[i].Path, data + order[i]);
     for (const TLibraryEntry& e : listed) {
-        if (e.path.endsWith(QLatin1String("junk.ovl"))) {
-            EXPECT_EQ(e.name, QStringLiteral("Unknown"));
+        if (e.Path.endsWith(QLatin1String("junk.ovl"))) {
+            EXPECT_EQ(e.Name, QStringLiteral("Unknown"));
         }
     }
 }
@@ -171,15 +171,15 @@ TEST(QuestionLibrary, RowsShowTextAloneAndRangesWithoutStep)
 
     const std::vector<TQuestionRow> rows = BuildLibraryRows(library);
     ASSERT_EQ(rows.size(), 5u);
-    EXPECT_TRUE(rows[0].header);
-    EXPECT_EQ(rows[0].text, QStringLiteral("About you"));
-    EXPECT_EQ(rows[1].text, QStringLiteral("Owner"));
-    EXPECT_EQ(rows[1].detail, QStringLiteral("Response Options: Always, No"));
-    EXPECT_EQ(rows[2].detail, QStringLiteral("Range of 18 to 99"));
-    EXPECT_FALSE(rows[2].indent);
-    EXPECT_EQ(rows[2].image, 5);
-    EXPECT_EQ(rows[3].detail, QStringLiteral("Verbose text response"));
-    EXPECT_EQ(rows[4].detail, QStringLiteral("Text response limited to 30 characters"));
+    EXPECT_TRUE(rows[0].Header);
+    EXPECT_EQ(rows[0].Text, QStringLiteral("About you"));
+    EXPECT_EQ(rows[1].Text, QStringLiteral("Owner"));
+    EXPECT_EQ(rows[1].Detail, QStringLiteral("Response Options: Always, No"));
+    EXPECT_EQ(rows[2].Detail, QStringLiteral("Range of 18 to 99"));
+    EXPECT_FALSE(rows[2].Indent);
+    EXPECT_EQ(rows[2].Image, 5);
+    EXPECT_EQ(rows[3].Detail, QStringLiteral("Verbose text response"));
+    EXPECT_EQ(rows[4].Detail, QStringLiteral("Text response limited to 30 characters"));
 }
 
 TEST(QuestionLibrary, DeletingSelectedItems)
@@ -203,15 +203,15 @@ TEST(ShippedLibraries, AreWellFormed)
     QStringList files;
     QSet<QString> names;
     for (const TLibraryEntry& entry : libraries) {
-        SCOPED_TRACE(entry.path.toStdString());
-        files.append(QFileInfo(entry.path).fileName());
-        EXPECT_NE(entry.name, QStringLiteral("Unknown"));
-        EXPECT_FALSE(names.contains(entry.name.toLower())) << "two libraries share a name";
-        names.insert(entry.name.toLower());
+        SCOPED_TRACE(entry.Path.toStdString());
+        files.append(QFileInfo(entry.Path).fileName());
+        EXPECT_NE(entry.Name, QStringLiteral("Unknown"));
+        EXPECT_FALSE(names.contains(entry.Name.toLower())) << "two libraries share a name";
+        names.insert(entry.Name.toLower());
 
         TSurvey library;
         library.NewSurvey();
-        ASSERT_NO_THROW(library.Load(entry.path));
+        ASSERT_NO_THROW(library.Load(entry.Path));
         ASSERT_GE(library.QuestionCount(), 10);
         EXPECT_EQ(library.LastID(), library.QuestionCount());
         QSet<QString> texts;

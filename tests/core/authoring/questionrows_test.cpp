@@ -23,7 +23,7 @@ std::vector<QString> Texts(const std::vector<TQuestionRow>& rows)
 {
     std::vector<QString> texts;
     for (const auto& r : rows)
-        texts.push_back(r.text);
+        texts.push_back(r.Text);
     return texts;
 }
 
@@ -48,10 +48,10 @@ TEST(QuestionRows, NumbersGroupMembersWithLettersAndHeadersWithTheNextNumber)
     EXPECT_EQ(s.GetQuestion(0).NumberLabel, "1");
     EXPECT_EQ(s.GetQuestion(5).NumberLabel, "3");
     EXPECT_EQ(s.GetQuestion(1).SkipDistance, 3);
-    EXPECT_TRUE(rows[0].header);
-    EXPECT_FALSE(rows[1].indent);
-    EXPECT_TRUE(rows[2].indent);
-    EXPECT_EQ(rows[1].detail, "Response Options: Yes, No (skip following group), Don't know");
+    EXPECT_TRUE(rows[0].Header);
+    EXPECT_FALSE(rows[1].Indent);
+    EXPECT_TRUE(rows[2].Indent);
+    EXPECT_EQ(rows[1].Detail, "Response Options: Yes, No (skip following group), Don't know");
 }
 
 TEST(QuestionRows, AnUnknownStyleIsShownAsAHeaderAsOnThePage)
@@ -64,7 +64,7 @@ TEST(QuestionRows, AnUnknownStyleIsShownAsAHeaderAsOnThePage)
     s.Renumber();
     const auto rows = BuildQuestionRows(s);
     EXPECT_EQ(Texts(rows), (std::vector<QString>{"1) First", "Hand-made", "2) Second"}));
-    EXPECT_TRUE(rows[1].header);
+    EXPECT_TRUE(rows[1].Header);
 }
 
 TEST(QuestionRows, GroupAtTheEndHasNoSkipDistance)
@@ -86,12 +86,12 @@ TEST(QuestionRows, GroupAtTheEndHasNoSkipDistance)
 TEST(QuestionRows, DetailLineByStyle)
 {
     struct Case {
-        int style;
-        const char* options;
-        int length;
-        int min, max, step;
-        const char* detail;
-        int image;
+        int Style;
+        const char* Options;
+        int Length;
+        int Min, Max, Step;
+        const char* Detail;
+        int Image;
     } cases[] = {
         {qsFreeFormText, "", -1, 0, 0, 0, "Verbose text response", 3},
         {qsFreeFormText, "", 80, 0, 0, 0, "Text response limited to 80 characters", 3},
@@ -102,13 +102,13 @@ TEST(QuestionRows, DetailLineByStyle)
     };
     for (const Case& c : cases) {
         TSurvey s;
-        s.AddQuestion({QStringLiteral("Q\r\n"), c.style, c.options, c.length, false, 40, false, 40, c.min,
-            c.max, c.step});
+        s.AddQuestion({QStringLiteral("Q\r\n"), c.Style, c.Options, c.Length, false, 40, false, 40, c.Min,
+            c.Max, c.Step});
         s.Renumber();
         const auto rows = BuildQuestionRows(s);
-        EXPECT_EQ(rows[0].detail, c.detail);
-        EXPECT_EQ(rows[0].image, c.image);
-        EXPECT_EQ(rows[0].text, "1) Q"); // the editor's final line break is not shown
+        EXPECT_EQ(rows[0].Detail, c.Detail);
+        EXPECT_EQ(rows[0].Image, c.Image);
+        EXPECT_EQ(rows[0].Text, "1) Q"); // the editor's final line break is not shown
     }
 }
 
@@ -126,9 +126,9 @@ TEST(QuestionRows, SkipGroupButtonOffer)
     AddSingle(s, QStringLiteral("e"));
 
     struct Case {
-        std::vector<int> selected;
-        TSkipGroupOffer offer;
-        const char* why;
+        std::vector<int> Selected;
+        TSkipGroupOffer Offer;
+        const char* Why;
     } cases[] = {
         {{}, TSkipGroupOffer::None, "nothing selected"},
         {{2, 3}, TSkipGroupOffer::Create, "run after a Single Select"},
@@ -140,7 +140,7 @@ TEST(QuestionRows, SkipGroupButtonOffer)
         {{1}, TSkipGroupOffer::None, "header before the first question"},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(SkipGroupOffer(s, c.selected), c.offer) << c.why;
+        EXPECT_EQ(SkipGroupOffer(s, c.Selected), c.Offer) << c.Why;
 
     Group(s, 2, 2, 0);
     EXPECT_EQ(SkipGroupOffer(s, {2}), TSkipGroupOffer::Ungroup) << "a member";

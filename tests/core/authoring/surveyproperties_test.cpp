@@ -23,8 +23,8 @@ std::string Refused(const TPropertyValues& v)
 TPropertyValues Valid()
 {
     TPropertyValues v;
-    v.displayTemplate = QStringLiteral("default.ovg");
-    v.serverURL = QStringLiteral("http://www.example.com/scripts/orv.dll");
+    v.DisplayTemplate = QStringLiteral("default.ovg");
+    v.ServerURL = QStringLiteral("http://www.example.com/scripts/orv.dll");
     return v;
 }
 
@@ -33,10 +33,10 @@ TPropertyValues Valid()
 TEST(SurveyProperties, UrlCheck)
 {
     struct Case {
-        const char* result;
-        int server;
-        const char* serverURL;
-        const char* refused;
+        const char* Result;
+        int Server;
+        const char* ServerURL;
+        const char* Refused;
     };
     const Case cases[] = {
         {"", 0, "http://host/orv.dll", ""},
@@ -54,13 +54,13 @@ TEST(SurveyProperties, UrlCheck)
     };
     for (const Case& c : cases) {
         TPropertyValues v = Valid();
-        v.resultURL = QString::fromUtf8(c.result);
-        v.serverStyle = c.server;
-        v.serverURL = QString::fromUtf8(c.serverURL);
-        EXPECT_EQ(Refused(v), c.refused) << c.result << " | " << c.serverURL;
+        v.ResultURL = QString::fromUtf8(c.Result);
+        v.ServerStyle = c.Server;
+        v.ServerURL = QString::fromUtf8(c.ServerURL);
+        EXPECT_EQ(Refused(v), c.Refused) << c.Result << " | " << c.ServerURL;
     }
     TPropertyValues noTemplate = Valid();
-    noTemplate.displayTemplate.clear();
+    noTemplate.DisplayTemplate.clear();
     EXPECT_EQ(Refused(noTemplate).rfind("cmbDisplayTemplate: ", 0), 0u);
 }
 
@@ -69,20 +69,20 @@ TEST(SurveyProperties, AccountIDIsKeptOnlyForTheHostedService)
     TSurvey survey;
     survey.NewSurvey();
     TPropertyValues v = Valid();
-    v.accountID = QStringLiteral("ACME-42");
-    v.serverStyle = kServerHosted;
+    v.AccountID = QStringLiteral("ACME-42");
+    v.ServerStyle = kServerHosted;
     ApplyProperties(v, survey);
     EXPECT_EQ(survey.ProcessResponses(), 1);
     EXPECT_EQ(survey.AccountID(), QStringLiteral("ACME-42"));
-    EXPECT_EQ(PropertiesFromSurvey(survey).accountID, QStringLiteral("ACME-42"));
-    EXPECT_EQ(PropertiesFromSurvey(survey).serverURL, DefaultFormAction());
+    EXPECT_EQ(PropertiesFromSurvey(survey).AccountID, QStringLiteral("ACME-42"));
+    EXPECT_EQ(PropertiesFromSurvey(survey).ServerURL, DefaultFormAction());
 
-    v.serverStyle = kServerPrivate;
+    v.ServerStyle = kServerPrivate;
     ApplyProperties(v, survey);
     EXPECT_EQ(survey.ProcessResponses(), 0);
     EXPECT_EQ(survey.AccountID(), QString());
     survey.SetAccountID(QStringLiteral("left over"));
-    EXPECT_EQ(PropertiesFromSurvey(survey).accountID, QString()); // not shown for a private server
+    EXPECT_EQ(PropertiesFromSurvey(survey).AccountID, QString()); // not shown for a private server
 }
 
 TEST(SurveyProperties, RoundTripThroughTheDialogValues)
@@ -90,21 +90,21 @@ TEST(SurveyProperties, RoundTripThroughTheDialogValues)
     TSurvey survey;
     survey.NewSurvey();
     TPropertyValues v = Valid();
-    v.name = QStringLiteral("Staff survey");
-    v.author = QStringLiteral("Pat");
-    v.password = QStringLiteral("longerthanten");
-    v.instructions = QStringLiteral("Line one\nLine two");
-    v.finalComments = QStringLiteral("Thanks");
-    v.resultURL = QStringLiteral("http://host/done.html");
-    v.notificationFile = QStringLiteral("/tmp/list.eml");
-    v.allAddresses = false;
-    v.samplingPercent = 40;
-    v.notifyMessage = QStringLiteral("Dear <FirstName>,\n\nPlease answer.");
-    v.attachSurvey = true;
-    v.only1Email = true;
-    v.only1IP = true;
-    v.limitByIP = true;
-    v.ipAddresses = {QStringLiteral("192.168.10"), QStringLiteral("10.0")};
+    v.Name = QStringLiteral("Staff survey");
+    v.Author = QStringLiteral("Pat");
+    v.Password = QStringLiteral("longerthanten");
+    v.Instructions = QStringLiteral("Line one\nLine two");
+    v.FinalComments = QStringLiteral("Thanks");
+    v.ResultURL = QStringLiteral("http://host/done.html");
+    v.NotificationFile = QStringLiteral("/tmp/list.eml");
+    v.AllAddresses = false;
+    v.SamplingPercent = 40;
+    v.NotifyMessage = QStringLiteral("Dear <FirstName>,\n\nPlease answer.");
+    v.AttachSurvey = true;
+    v.Only1Email = true;
+    v.Only1IP = true;
+    v.LimitByIP = true;
+    v.IpAddresses = {QStringLiteral("192.168.10"), QStringLiteral("10.0")};
     survey.SetModified(false);
     ApplyProperties(v, survey);
     EXPECT_TRUE(survey.Modified());
@@ -112,13 +112,13 @@ TEST(SurveyProperties, RoundTripThroughTheDialogValues)
     EXPECT_EQ(survey.Instructions(), QStringLiteral("Line one&crlf;Line two"));
 
     const TPropertyValues back = PropertiesFromSurvey(survey);
-    EXPECT_EQ(back.instructions, v.instructions);
-    EXPECT_EQ(back.notifyMessage, v.notifyMessage);
-    EXPECT_EQ(back.ipAddresses, v.ipAddresses);
-    EXPECT_EQ(back.samplingPercent, 40);
-    EXPECT_FALSE(back.allAddresses);
-    EXPECT_TRUE(back.attachSurvey && back.only1Email && back.only1IP && back.limitByIP);
-    EXPECT_EQ(back.serverURL, v.serverURL);
+    EXPECT_EQ(back.Instructions, v.Instructions);
+    EXPECT_EQ(back.NotifyMessage, v.NotifyMessage);
+    EXPECT_EQ(back.IpAddresses, v.IpAddresses);
+    EXPECT_EQ(back.SamplingPercent, 40);
+    EXPECT_FALSE(back.AllAddresses);
+    EXPECT_TRUE(back.AttachSurvey && back.Only1Email && back.Only1IP && back.LimitByIP);
+    EXPECT_EQ(back.ServerURL, v.ServerURL);
 }
 
 TEST(SurveyProperties, MakeDefaultStoresOnlyItsNineValues)
@@ -126,17 +126,17 @@ TEST(SurveyProperties, MakeDefaultStoresOnlyItsNineValues)
     TSurvey survey;
     survey.NewSurvey();
     TPropertyValues v = Valid();
-    v.name = QStringLiteral("Not a default");
-    v.author = QStringLiteral("Pat");
-    v.password = QStringLiteral("secret");
-    v.instructions = QStringLiteral("Hello\nthere");
-    v.finalComments = QStringLiteral("Bye");
-    v.displayTemplate = QStringLiteral("modern.ovg");
-    v.resultURL = QStringLiteral("http://host/done.html");
-    v.notificationFile = QStringLiteral("/tmp/list.eml");
-    v.only1IP = true;
-    v.limitByIP = true;
-    v.ipAddresses = {QStringLiteral("10.1.2")};
+    v.Name = QStringLiteral("Not a default");
+    v.Author = QStringLiteral("Pat");
+    v.Password = QStringLiteral("secret");
+    v.Instructions = QStringLiteral("Hello\nthere");
+    v.FinalComments = QStringLiteral("Bye");
+    v.DisplayTemplate = QStringLiteral("modern.ovg");
+    v.ResultURL = QStringLiteral("http://host/done.html");
+    v.NotificationFile = QStringLiteral("/tmp/list.eml");
+    v.Only1IP = true;
+    v.LimitByIP = true;
+    v.IpAddresses = {QStringLiteral("10.1.2")};
     ApplyProperties(v, survey);
 
     TMemorySettings settings;
@@ -165,10 +165,10 @@ TEST(SurveyProperties, SamplingAndIPListRules)
 {
     EXPECT_EQ(SamplingCaption(10), QStringLiteral("10% of list"));
     struct Case {
-        bool limit;
-        bool selected;
-        const char* entry;
-        bool list, add, del;
+        bool Limit;
+        bool Selected;
+        const char* Entry;
+        bool List, Add, Del;
     };
     const Case cases[] = {
         {false, true, "10.0", false, false, false},
@@ -177,9 +177,9 @@ TEST(SurveyProperties, SamplingAndIPListRules)
         {true, true, "", true, false, true},
     };
     for (const Case& c : cases) {
-        const TIPListState s = IPListState(c.limit, c.selected, QString::fromUtf8(c.entry));
-        EXPECT_EQ(s.listEnabled, c.list);
-        EXPECT_EQ(s.addEnabled, c.add);
-        EXPECT_EQ(s.deleteEnabled, c.del);
+        const TIPListState s = IPListState(c.Limit, c.Selected, QString::fromUtf8(c.Entry));
+        EXPECT_EQ(s.ListEnabled, c.List);
+        EXPECT_EQ(s.AddEnabled, c.Add);
+        EXPECT_EQ(s.DeleteEnabled, c.Del);
     }
 }

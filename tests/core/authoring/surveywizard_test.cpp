@@ -32,18 +32,18 @@ TEST(SurveyWizard, SetupWithoutStoredDefaults)
 
     TMemorySettings none;
     const TWizardSetup setup = ReadWizardSetup(none, data);
-    EXPECT_EQ(setup.author, QString());
-    EXPECT_EQ(setup.instructions, QStringLiteral("Please take a few moments to complete our survey."));
-    EXPECT_EQ(setup.finalComments, QStringLiteral("Thank you for taking our survey!"));
-    EXPECT_EQ(setup.libraryNames, QStringList{QStringLiteral("Staff")});
-    EXPECT_EQ(setup.libraryPaths, QStringList{data + QStringLiteral("staff.ovl")});
-    ASSERT_EQ(setup.displayTemplates.size(), 2);
-    ASSERT_GE(setup.chosenTemplate, 0);
-    EXPECT_EQ(setup.displayTemplates[setup.chosenTemplate], QStringLiteral("default.ovg"));
+    EXPECT_EQ(setup.Author, QString());
+    EXPECT_EQ(setup.Instructions, QStringLiteral("Please take a few moments to complete our survey."));
+    EXPECT_EQ(setup.FinalComments, QStringLiteral("Thank you for taking our survey!"));
+    EXPECT_EQ(setup.LibraryNames, QStringList{QStringLiteral("Staff")});
+    EXPECT_EQ(setup.LibraryPaths, QStringList{data + QStringLiteral("staff.ovl")});
+    ASSERT_EQ(setup.DisplayTemplates.size(), 2);
+    ASSERT_GE(setup.ChosenTemplate, 0);
+    EXPECT_EQ(setup.DisplayTemplates[setup.ChosenTemplate], QStringLiteral("default.ovg"));
 
     TMemorySettings stored;
     stored.WriteString(settings::Defaults, settings::DisplayTemplate, QStringLiteral("gone.ovg"));
-    EXPECT_EQ(ReadWizardSetup(stored, data).chosenTemplate, -1);
+    EXPECT_EQ(ReadWizardSetup(stored, data).ChosenTemplate, -1);
 }
 
 TEST(SurveyWizard, FinishFillsTheSurveyInOrder)
@@ -64,13 +64,13 @@ TEST(SurveyWizard, FinishFillsTheSurveyInOrder)
     TSurvey survey;
     survey.NewSurvey();
     TWizardChoices c;
-    c.author = QStringLiteral("Pat");
-    c.includeSamples = true;
-    c.libraryName = QStringLiteral("Lib");
-    c.libraryPath = path;
-    c.instructions = QStringLiteral("Please take a few moments to complete our survey.");
-    c.finalComments = QStringLiteral("Thank you for taking our survey!");
-    c.displayTemplate = QStringLiteral("default.ovg");
+    c.Author = QStringLiteral("Pat");
+    c.IncludeSamples = true;
+    c.LibraryName = QStringLiteral("Lib");
+    c.LibraryPath = path;
+    c.Instructions = QStringLiteral("Please take a few moments to complete our survey.");
+    c.FinalComments = QStringLiteral("Thank you for taking our survey!");
+    c.DisplayTemplate = QStringLiteral("default.ovg");
     EXPECT_EQ(ApplyWizard(c, survey), std::nullopt);
     EXPECT_EQ(survey.Name(), QStringLiteral("Sample Survey"));
     EXPECT_EQ(survey.Author(), QStringLiteral("Pat"));
@@ -87,10 +87,10 @@ TEST(SurveyWizard, FinishFillsTheSurveyInOrder)
     // The library has gone: the texts and template still arrive, no questions.
     TSurvey second;
     second.NewSurvey();
-    c.libraryPath = dir.path() + QStringLiteral("/gone.ovl");
+    c.LibraryPath = dir.path() + QStringLiteral("/gone.ovl");
     EXPECT_EQ(ApplyWizard(c, second),
         std::optional<QString>(
-            QStringLiteral("Could not find the library file for Lib in ") + c.libraryPath));
+            QStringLiteral("Could not find the library file for Lib in ") + c.LibraryPath));
     EXPECT_EQ(second.QuestionCount(), 0);
     EXPECT_EQ(second.DisplayTemplate(), QStringLiteral("default.ovg"));
     EXPECT_EQ(second.Author(), QStringLiteral("Pat"));

@@ -41,9 +41,9 @@ TEST(ProfileFile, ReadingRules)
                                       "  [ Other ]  \n"
                                       "Key=other\n");
     struct Case {
-        const char* section;
-        const char* key;
-        const char* expected;
+        const char* Section;
+        const char* Key;
+        const char* Expected;
     } cases[] = {
         {"details", "NAME", "Padded"},
         {"Details", "Quoted", "  keeps inner blanks  "},
@@ -57,8 +57,8 @@ TEST(ProfileFile, ReadingRules)
     };
     for (const Case& c : cases)
         EXPECT_EQ(
-            ini.ReadString(c.section, c.key, QStringLiteral("(default)")), QString::fromUtf8(c.expected))
-            << c.section << "/" << c.key;
+            ini.ReadString(c.Section, c.Key, QStringLiteral("(default)")), QString::fromUtf8(c.Expected))
+            << c.Section << "/" << c.Key;
 
     EXPECT_EQ(ini.ReadInteger("Details", "Hex", 4), 31);
     EXPECT_EQ(ini.ReadInteger("Details", "HexShort", 4), 4);
@@ -192,9 +192,9 @@ TEST(DateTimeText, ATwoDigitYearIsTheLatestNotAfterThisYear)
 {
     const QLocale saved;
     struct TCase {
-        const char* text;
-        int thisYear;
-        QDate expected;
+        const char* Text;
+        int ThisYear;
+        QDate Expected;
     };
     const TCase cases[] = {
         {"6/15/63", 2026, QDate(1963, 6, 15)}, // the "never downloaded" date
@@ -210,10 +210,10 @@ TEST(DateTimeText, ATwoDigitYearIsTheLatestNotAfterThisYear)
     for (const char* locale : {"en_US", "de_DE", "C"}) {
         QLocale::setDefault(QLocale(QString::fromLatin1(locale)));
         for (const TCase& c : cases) {
-            const TScopedClock clock(QDateTime(QDate(c.thisYear, 6, 1), QTime(12, 0)));
-            const auto parsed = ParseDateTimeText(QString::fromLatin1(c.text));
-            ASSERT_TRUE(parsed.has_value()) << locale << " " << c.text;
-            EXPECT_EQ(parsed->date(), c.expected) << locale << " " << c.text << " in " << c.thisYear;
+            const TScopedClock clock(QDateTime(QDate(c.ThisYear, 6, 1), QTime(12, 0)));
+            const auto parsed = ParseDateTimeText(QString::fromLatin1(c.Text));
+            ASSERT_TRUE(parsed.has_value()) << locale << " " << c.Text;
+            EXPECT_EQ(parsed->date(), c.Expected) << locale << " " << c.Text << " in " << c.ThisYear;
         }
     }
     QLocale::setDefault(saved);

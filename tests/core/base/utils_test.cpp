@@ -13,8 +13,8 @@
 TEST(CommaText, JoinAndSplit)
 {
     struct Case {
-        QStringList items;
-        QString text;
+        QStringList Items;
+        QString Text;
     } cases[] = {
         {{}, ""},
         {{""}, "\"\""},
@@ -26,8 +26,8 @@ TEST(CommaText, JoinAndSplit)
         {{"x", ""}, "x,"},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(JoinCommaText(c.items), c.text);
-        EXPECT_EQ(SplitCommaText(c.text), c.items) << c.text.toStdString();
+        EXPECT_EQ(JoinCommaText(c.Items), c.Text);
+        EXPECT_EQ(SplitCommaText(c.Text), c.Items) << c.Text.toStdString();
     }
 }
 

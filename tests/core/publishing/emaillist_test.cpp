@@ -96,8 +96,8 @@ TEST_F(EmailListTest, ReopenedListStartsInLastNameOrderAndSaveAsMovesToTheCopy)
 TEST(EmailListText, ImportLines)
 {
     struct Case {
-        const char* text;
-        std::vector<TEmailPerson> people;
+        const char* Text;
+        std::vector<TEmailPerson> People;
     } cases[] = {
         {"Ann,Lee,ann@x.org\r\n", {{"Ann", "Lee", "ann@x.org"}}},
         {"a,b,c,d,e\n", {{"a", "b", "c"}}}, // after a third comma: ignored
@@ -110,12 +110,12 @@ TEST(EmailListText, ImportLines)
         {"FNAME,LNAME,EMAIL\r\n", {{"FNAME", "LNAME", "EMAIL"}}}, // a header line is a person
     };
     for (const Case& c : cases) {
-        const std::vector<TEmailPerson> got = ParseImportText(QString::fromUtf8(c.text));
-        ASSERT_EQ(got.size(), c.people.size()) << c.text;
+        const std::vector<TEmailPerson> got = ParseImportText(QString::fromUtf8(c.Text));
+        ASSERT_EQ(got.size(), c.People.size()) << c.Text;
         for (size_t i = 0; i < got.size(); ++i) {
-            EXPECT_EQ(got[i].FirstName, c.people[i].FirstName) << c.text;
-            EXPECT_EQ(got[i].LastName, c.people[i].LastName) << c.text;
-            EXPECT_EQ(got[i].Email, c.people[i].Email) << c.text;
+            EXPECT_EQ(got[i].FirstName, c.People[i].FirstName) << c.Text;
+            EXPECT_EQ(got[i].LastName, c.People[i].LastName) << c.Text;
+            EXPECT_EQ(got[i].Email, c.People[i].Email) << c.Text;
         }
     }
 }

@@ -9,10 +9,10 @@ namespace {
 TEST(MailHeaders, ToHeaderForms)
 {
     struct Case {
-        int format;
-        const char* first;
-        const char* last;
-        const char* to;
+        int Format;
+        const char* First;
+        const char* Last;
+        const char* To;
     } cases[] = {
         {0, "Ann", "Lee", "(Ann Lee) a@x.org"},
         {1, "Ann", "Lee", "Ann Lee <a@x.org>"}, // "<Ann Lee> a@x.org" is no address
@@ -30,9 +30,9 @@ TEST(MailHeaders, ToHeaderForms)
         {4, "Ann\r\nBcc: evil@x.org", "Lee", "\"Ann  Bcc: evil@x.org Lee\" <a@x.org>"},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(ToHeader(c.format, QString::fromUtf8(c.first), QString::fromUtf8(c.last), "a@x.org"),
-            QByteArray(c.to))
-            << c.format << " " << c.first;
+        EXPECT_EQ(ToHeader(c.Format, QString::fromUtf8(c.First), QString::fromUtf8(c.Last), "a@x.org"),
+            QByteArray(c.To))
+            << c.Format << " " << c.First;
 }
 
 TEST(MailHeaders, SubjectsAndUsableAddresses)

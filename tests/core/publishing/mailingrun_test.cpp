@@ -18,17 +18,17 @@ namespace {
 
 struct TRecordingObserver : TMailingObserver {
     void StatusText(const QString& text) override { statuses << text; }
-    void ProgressRange(int maximum) override { ranges.push_back(maximum); }
-    void ProgressValue(int value) override { lastValue = value; }
+    void ProgressRange(int maximum) override { Ranges.push_back(maximum); }
+    void ProgressValue(int value) override { LastValue = value; }
     void MessageSent(int count, const QString& address) override
     {
-        sent << address;
+        Sent << address;
         if (onSent)
             onSent(count);
     }
-    QStringList statuses, sent;
-    std::vector<int> ranges;
-    int lastValue = -1;
+    QStringList statuses, Sent;
+    std::vector<int> Ranges;
+    int LastValue = -1;
     std::function<void(int)> onSent;
 };
 
@@ -104,7 +104,7 @@ TEST_F(MailingRunTest, EveryAddressOverOneConnectionWithMergedBodyAndEncodedHead
         first["from_addresses"].toArray().at(0).toArray().at(0).toString(), QString::fromUtf8("Survey Tëam"));
     const QJsonObject second = server.Message(2);
     EXPECT_TRUE(second["body"].toString().startsWith(QString::fromUtf8("Dear Zoë Zoë Ång:")));
-    EXPECT_EQ(observer.sent, QStringList({"ann@example.org", "zoe@example.org", "blank@example.org"}));
+    EXPECT_EQ(observer.Sent, QStringList({"ann@example.org", "zoe@example.org", "blank@example.org"}));
     EXPECT_TRUE(observer.statuses.contains("zoe@example.org"));
 }
 
@@ -189,7 +189,7 @@ TEST_F(MailingRunTest, SampleIsSentInTextOrder)
     const TMailingOutcome out = RunWith(server, observer);
     ASSERT_EQ(out.Kind, TKind::Completed);
     EXPECT_EQ(out.Target, 12);
-    EXPECT_EQ(observer.sent.mid(0, 5),
+    EXPECT_EQ(observer.Sent.mid(0, 5),
         QStringList(
             {"p1@example.org", "p10@example.org", "p11@example.org", "p12@example.org", "p2@example.org"}));
     EXPECT_TRUE(observer.statuses.contains("Selecting random addresses"));
@@ -217,7 +217,7 @@ TEST_F(MailingRunTest, ReminderSkipsThoseWhoAnswered)
     const TMailingOutcome out = RunWith(server, observer);
     ASSERT_EQ(out.Kind, TKind::Completed);
     EXPECT_EQ(out.Target, 2);
-    EXPECT_EQ(observer.sent, QStringList({"p1@example.org", "p3@example.org"}));
+    EXPECT_EQ(observer.Sent, QStringList({"p1@example.org", "p3@example.org"}));
 }
 
 TEST_F(MailingRunTest, ChecksBeforeAnyConnection)

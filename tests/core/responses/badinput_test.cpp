@@ -22,11 +22,11 @@ TEST_F(TBadInput, HostileFilesNeitherCrashNorHangNorHarmTheTable)
     QByteArray megaValue(3 * 1024 * 1024, 'v');
 
     struct TCase {
-        const char* what;
-        QByteArray bytes;
-        bool succeeded;
-        int added;
-        int eliminated;
+        const char* What;
+        QByteArray Bytes;
+        bool Succeeded;
+        int Added;
+        int Eliminated;
     };
     const TCase cases[] = {
         {"binary garbage after the status line", "<DATA>\r\n" + garbage, true, -1, -1},
@@ -45,18 +45,18 @@ TEST_F(TBadInput, HostileFilesNeitherCrashNorHangNorHarmTheTable)
     };
     int total = 1;
     for (const TCase& c : cases) {
-        const TAddResponseResult r = Merge(WriteFile("bad.dat", c.bytes));
-        EXPECT_EQ(r.Succeeded, c.succeeded) << c.what;
-        if (c.added >= 0) {
-            EXPECT_EQ(r.AddedCount, c.added) << c.what;
-            EXPECT_EQ(r.EliminatedCount, c.eliminated) << c.what;
+        const TAddResponseResult r = Merge(WriteFile("bad.dat", c.Bytes));
+        EXPECT_EQ(r.Succeeded, c.Succeeded) << c.What;
+        if (c.Added >= 0) {
+            EXPECT_EQ(r.AddedCount, c.Added) << c.What;
+            EXPECT_EQ(r.EliminatedCount, c.Eliminated) << c.What;
         }
         total += r.AddedCount;
-        EXPECT_EQ(r.TotalCount, total) << c.what;
+        EXPECT_EQ(r.TotalCount, total) << c.What;
         const std::vector<TRecord> rows = Records();
-        ASSERT_EQ(static_cast<int>(rows.size()), total) << c.what;
-        EXPECT_EQ(rows[0]["REMOTEIP"], "1.1.1.1") << c.what;
-        EXPECT_EQ(rows[0]["ORV2"], "kept") << c.what;
+        ASSERT_EQ(static_cast<int>(rows.size()), total) << c.What;
+        EXPECT_EQ(rows[0]["REMOTEIP"], "1.1.1.1") << c.What;
+        EXPECT_EQ(rows[0]["ORV2"], "kept") << c.What;
     }
     for (const TRecord& row : Records()) {
         if (row["REMOTEIP"] == "2.2.2.2") {

@@ -81,9 +81,9 @@ TEST(Codebook, MultipleSelectLinesArePadded)
 TEST(Codebook, OtherStylesAndEdgeCases)
 {
     struct TCase {
-        const char* what;
-        TQuestionSpec q;
-        QStringList lines; // after the question line
+        const char* What;
+        TQuestionSpec Q;
+        QStringList Lines; // after the question line
     };
     const TCase cases[] = {
         {"no options", {qsPullDownList, ""},
@@ -102,8 +102,8 @@ TEST(Codebook, OtherStylesAndEdgeCases)
     for (const TCase& c : cases) {
         TSurvey s;
         s.NewSurvey();
-        AddWithID(s, 5, c.q, QStringLiteral("Text"));
-        EXPECT_EQ(GetFieldMapping(s, 0), Lines(QStringList{D70, "Question:     Text"} + c.lines)) << c.what;
+        AddWithID(s, 5, c.Q, QStringLiteral("Text"));
+        EXPECT_EQ(GetFieldMapping(s, 0), Lines(QStringList{D70, "Question:     Text"} + c.Lines)) << c.What;
     }
     TSurvey s;
     s.NewSurvey();

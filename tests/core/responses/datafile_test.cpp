@@ -45,8 +45,8 @@ QList<QByteArray> ReadLines(const QString& path, qsizetype maxLine, QList<bool>*
 TEST(DataFile, ItemsSplitLikeCommaText)
 {
     struct TCase {
-        const char* line;
-        std::vector<std::string> items;
+        const char* Line;
+        std::vector<std::string> Items;
     };
     const TCase cases[] = {
         {"a=1,b=2", {"a=1", "b=2"}},
@@ -62,7 +62,7 @@ TEST(DataFile, ItemsSplitLikeCommaText)
         {"", {}},
     };
     for (const TCase& c : cases)
-        EXPECT_EQ(SplitCommaItems(c.line), c.items) << c.line;
+        EXPECT_EQ(SplitCommaItems(c.Line), c.Items) << c.Line;
 }
 
 TEST(DataFile, ValuesByNameFirstWinsWithoutCase)
@@ -134,8 +134,8 @@ TEST(DataFile, LineReaderEndsAndLimits)
 TEST(DataFile, AnswerConversions)
 {
     struct TNumber {
-        const char* text;
-        int min, max, stored;
+        const char* Text;
+        int Min, Max, Stored;
     };
     const TNumber numbers[] = {
         {"7", 1, 10, 7},
@@ -153,7 +153,7 @@ TEST(DataFile, AnswerConversions)
         {"123456", 0, 1000000, -9999},
     };
     for (const TNumber& n : numbers)
-        EXPECT_EQ(NumericAnswer(QString::fromLatin1(n.text), n.min, n.max), n.stored) << n.text;
+        EXPECT_EQ(NumericAnswer(QString::fromLatin1(n.Text), n.Min, n.Max), n.Stored) << n.Text;
 
     EXPECT_EQ(FreeTextAnswer("one&CR;&LF;two"), "one\r\ntwo");
     EXPECT_EQ(FreeTextAnswer("a&cr;b"), "a&cr;b");
@@ -164,9 +164,9 @@ TEST(DataFile, AnswerConversions)
 TEST(DataFile, AllowedAddresses)
 {
     struct TCase {
-        const char* list;
-        const char* address;
-        bool allowed;
+        const char* List;
+        const char* Address;
+        bool Allowed;
     };
     const TCase cases[] = {
         {"10.1.2", "10.1.2.7", true},
@@ -179,18 +179,18 @@ TEST(DataFile, AllowedAddresses)
     for (const TCase& c : cases) {
         TSurvey s;
         s.NewSurvey();
-        s.SetIPAddresses(QString::fromLatin1(c.list));
-        EXPECT_EQ(IsAllowedAddress(s, QString::fromLatin1(c.address)), c.allowed)
-            << c.list << " " << c.address;
+        s.SetIPAddresses(QString::fromLatin1(c.List));
+        EXPECT_EQ(IsAllowedAddress(s, QString::fromLatin1(c.Address)), c.Allowed)
+            << c.List << " " << c.Address;
     }
 }
 
 TEST(DataFile, ImportFilePreparation)
 {
     struct TCase {
-        const char* what;
-        QByteArray in;
-        QByteArray out;
+        const char* What;
+        QByteArray In;
+        QByteArray Out;
     };
     const TCase cases[] = {
         {"heading dropped, end added", "ID,RemoteAddr\r\nRemoteAddr=1\r\nRemoteAddr=2",
@@ -204,10 +204,10 @@ TEST(DataFile, ImportFilePreparation)
     };
     QTemporaryDir dir;
     for (const TCase& c : cases) {
-        const QString in = Write(dir, "in", c.in);
+        const QString in = Write(dir, "in", c.In);
         const QString out = dir.filePath("out.dat");
-        EXPECT_EQ(PrepareImportFile(in, out), QString()) << c.what;
-        EXPECT_EQ(ReadAll(out), c.out) << c.what;
+        EXPECT_EQ(PrepareImportFile(in, out), QString()) << c.What;
+        EXPECT_EQ(ReadAll(out), c.Out) << c.What;
     }
     EXPECT_FALSE(PrepareImportFile(dir.filePath("missing"), dir.filePath("out.dat")).isEmpty());
 }

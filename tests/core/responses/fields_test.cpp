@@ -17,10 +17,10 @@ QString Describe(const std::vector<TResponseField>& fields, size_t from = 4)
 }
 
 struct TFieldCase {
-    const char* what;
-    int id;
-    TQuestionSpec question;
-    const char* fields;
+    const char* What;
+    int Id;
+    TQuestionSpec Question;
+    const char* Fields;
 };
 
 TEST(ResponseFields, FixedFieldsComeFirst)
@@ -56,8 +56,8 @@ TEST(ResponseFields, EveryStyleInTableOrder)
     for (const TFieldCase& c : cases) {
         TSurvey s;
         s.NewSurvey();
-        AddWithID(s, c.id, c.question);
-        EXPECT_EQ(Describe(ResponseTableFields(s)), QString::fromLatin1(c.fields)) << c.what;
+        AddWithID(s, c.Id, c.Question);
+        EXPECT_EQ(Describe(ResponseTableFields(s)), QString::fromLatin1(c.Fields)) << c.What;
     }
 }
 

@@ -159,10 +159,10 @@ TEST_F(TMerge, ATableWithTheOldAddressWidthStillOpensAndLosesNobody)
 TEST_F(TMerge, DuplicateRules)
 {
     struct TCase {
-        const char* what;
-        bool only1IP, only1Email, limitByIP;
-        const char* addresses;
-        int added, eliminated;
+        const char* What;
+        bool Only1IP, Only1Email, LimitByIP;
+        const char* Addresses;
+        int Added, Eliminated;
     };
     const QList<QByteArray> lines = {
         "RemoteAddr=1.2.3.4,ORVEMAILADDRESS=a@x.org",
@@ -182,14 +182,14 @@ TEST_F(TMerge, DuplicateRules)
     };
     for (const TCase& c : cases) {
         SetUp();
-        survey->SetOnly1IP(c.only1IP);
-        survey->SetOnly1Email(c.only1Email);
-        survey->SetLimitByIP(c.limitByIP);
-        survey->SetIPAddresses(QString::fromLatin1(c.addresses));
+        survey->SetOnly1IP(c.Only1IP);
+        survey->SetOnly1Email(c.Only1Email);
+        survey->SetLimitByIP(c.LimitByIP);
+        survey->SetIPAddresses(QString::fromLatin1(c.Addresses));
         const TAddResponseResult r = Merge(Data(lines));
-        EXPECT_TRUE(r.Succeeded) << c.what;
-        EXPECT_EQ(r.AddedCount, c.added) << c.what;
-        EXPECT_EQ(r.EliminatedCount, c.eliminated) << c.what;
+        EXPECT_TRUE(r.Succeeded) << c.What;
+        EXPECT_EQ(r.AddedCount, c.Added) << c.What;
+        EXPECT_EQ(r.EliminatedCount, c.Eliminated) << c.What;
         table.Close();
         survey->SetSRResponseFile(QString());
         for (const QString& f : QDir(dir.path()).entryList({"*.dbf", "*.cdx", "*.fpt", "*.cpg"}))
@@ -297,19 +297,19 @@ TEST_F(TMerge, AStaleResponseFileFindsTheTableBesideTheSurvey)
     hooks.Inform = [&informed](const QString& message) { informed << message; };
     survey->DeleteQuestion(1); // a question gone since does not make the table another's
     const struct {
-        const char* what;
-        QString responseFile;
+        const char* What;
+        QString ResponseFile;
     } cases[] = {
         {"the survey moved with its table", "/gone/elsewhere/S981203101500.dbf"},
         {"an earlier failed open emptied it", QString()},
     };
     int expected = 1;
     for (const auto& c : cases) {
-        survey->SetSRResponseFile(c.responseFile);
+        survey->SetSRResponseFile(c.ResponseFile);
         const TAddResponseResult r = Merge(Data({"RemoteAddr=" + QByteArray::number(++expected)}));
-        EXPECT_TRUE(r.Succeeded) << c.what << ": " << qPrintable(errors.join('\n'));
-        EXPECT_EQ(r.TotalCount, expected) << c.what;
-        EXPECT_EQ(survey->SRResponseFile(), path) << c.what;
+        EXPECT_TRUE(r.Succeeded) << c.What << ": " << qPrintable(errors.join('\n'));
+        EXPECT_EQ(r.TotalCount, expected) << c.What;
+        EXPECT_EQ(survey->SRResponseFile(), path) << c.What;
         table.Close();
     }
     EXPECT_TRUE(errors.isEmpty()) << qPrintable(errors.join('\n'));
@@ -320,7 +320,7 @@ TEST_F(TMerge, AFileInTheWayOfTheNewTableIsMovedAsideNeverOverwritten)
 {
     const QString path = dir.filePath("S981203101500.dbf");
     struct TCase {
-        const char* what;
+        const char* What;
         std::function<void()> place;
     };
     const TCase cases[] = {
@@ -351,16 +351,16 @@ TEST_F(TMerge, AFileInTheWayOfTheNewTableIsMovedAsideNeverOverwritten)
         const QByteArray bytes = original.readAll();
         original.close();
         const TAddResponseResult r = Merge(Data({"RemoteAddr=1,orv1=1"}));
-        EXPECT_TRUE(r.Succeeded) << c.what << ": " << qPrintable(errors.join('\n'));
-        EXPECT_EQ(r.TotalCount, 1) << c.what;
-        EXPECT_EQ(survey->SRResponseFile(), path) << c.what;
+        EXPECT_TRUE(r.Succeeded) << c.What << ": " << qPrintable(errors.join('\n'));
+        EXPECT_EQ(r.TotalCount, 1) << c.What;
+        EXPECT_EQ(survey->SRResponseFile(), path) << c.What;
         const QString aside = dir.filePath("S981203101500-moved-1.dbf");
         QFile moved(aside);
-        ASSERT_TRUE(moved.open(QIODevice::ReadOnly)) << c.what;
-        EXPECT_EQ(moved.readAll(), bytes) << c.what;
-        ASSERT_EQ(informed.size(), 1) << c.what;
+        ASSERT_TRUE(moved.open(QIODevice::ReadOnly)) << c.What;
+        EXPECT_EQ(moved.readAll(), bytes) << c.What;
+        ASSERT_EQ(informed.size(), 1) << c.What;
         EXPECT_TRUE(informed[0].contains(aside)) << qPrintable(informed[0]);
-        EXPECT_TRUE(errors.isEmpty()) << c.what << ": " << qPrintable(errors.join('\n'));
+        EXPECT_TRUE(errors.isEmpty()) << c.What << ": " << qPrintable(errors.join('\n'));
         table.Close();
     }
 }

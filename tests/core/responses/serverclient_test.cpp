@@ -148,15 +148,15 @@ TEST_F(ServerClientTest, AStoppedTransferSaysNothingMore)
 TEST(ServerProtocol, VersionOfAVerifyReply)
 {
     struct Case {
-        const char* body;
-        int major, minor;
+        const char* Body;
+        int major, Minor;
     };
     for (const auto& c :
         std::initializer_list<Case>{{"Orvalle Response Server 2.1", 2, 1}, {"Orvalle 12.3 beta", 12, 3},
             {"Orvalle", 0, 0}, {"Orvalle x.y", 0, 0}, {".5 Orvalle", 0, 0}, {"Orvalle 3.", 0, 0}}) {
-        const auto version = ParseServerVersion(QString::fromLatin1(c.body));
-        EXPECT_EQ(version.Major, c.major) << c.body;
-        EXPECT_EQ(version.Minor, c.minor) << c.body;
+        const auto version = ParseServerVersion(QString::fromLatin1(c.Body));
+        EXPECT_EQ(version.Major, c.major) << c.Body;
+        EXPECT_EQ(version.Minor, c.Minor) << c.Body;
     }
 }
 
@@ -164,9 +164,9 @@ TEST(ServerProtocol, ResultFileChecks)
 {
     QTemporaryDir dir;
     struct Case {
-        QByteArray content;
-        bool passed;
-        QString reason;
+        QByteArray Content;
+        bool Passed;
+        QString Reason;
     };
     const QString path = dir.path() + "/r.dat";
     for (const auto& c : std::initializer_list<Case>{{"<data>\r\n</data>\r\n", true, {}},
@@ -174,12 +174,12 @@ TEST(ServerProtocol, ResultFileChecks)
              {"<html>Not found</html>", false, kResultNotFormatted}, {"", false, kResultNotFormatted}}) {
         QFile file(path);
         file.open(QIODevice::WriteOnly | QIODevice::Truncate);
-        file.write(c.content);
+        file.write(c.Content);
         file.close();
         const auto outcome = VerifyResultFile(path);
-        EXPECT_EQ(outcome.Passed, c.passed) << c.content.toStdString();
-        if (!c.passed) {
-            EXPECT_EQ(outcome.Reason, c.reason) << c.content.toStdString();
+        EXPECT_EQ(outcome.Passed, c.Passed) << c.Content.toStdString();
+        if (!c.Passed) {
+            EXPECT_EQ(outcome.Reason, c.Reason) << c.Content.toStdString();
         }
     }
     EXPECT_FALSE(VerifyResultFile(dir.path() + "/missing.dat").Passed);

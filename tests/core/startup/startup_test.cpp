@@ -70,9 +70,9 @@ TEST(RecentFiles, SaveDeletesValuesTheListNoLongerFills)
 TEST(RecentFiles, CaptionIsTheFileNameInsideTheLastSaveFolder)
 {
     struct Case {
-        const char* path;
-        const char* lastDir;
-        const char* caption;
+        const char* Path;
+        const char* LastDir;
+        const char* Caption;
     } cases[] = {
         {"/home/ann/a.orv", "/home/ann", "a.orv"},
         {"/home/ann/a.orv", "/HOME/Ann/", "a.orv"},
@@ -80,7 +80,7 @@ TEST(RecentFiles, CaptionIsTheFileNameInsideTheLastSaveFolder)
         {"/tmp/a.orv", "/home/ann", "/tmp/a.orv"},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(TRecentFiles::Caption(c.path, c.lastDir), c.caption) << c.path << " in " << c.lastDir;
+        EXPECT_EQ(TRecentFiles::Caption(c.Path, c.LastDir), c.Caption) << c.Path << " in " << c.LastDir;
 }
 
 TEST(IniSettings, StoresStringsAndFindsNamesWithoutRegardToCase)
@@ -130,15 +130,15 @@ TEST(FileType, WritesMimePackageAndDesktopEntryOnlyWhenChanged)
 {
     QTemporaryDir home;
     const auto first = RegisterFileType("/opt/orvalle/bin/orvalle", home.path(), false);
-    EXPECT_TRUE(first.ok);
-    EXPECT_TRUE(first.changed);
-    EXPECT_TRUE(ReadFile(first.mimePackage).contains("<glob pattern=\"*.orv\"/>"));
-    const QByteArray desktop = ReadFile(first.desktopEntry);
+    EXPECT_TRUE(first.Ok);
+    EXPECT_TRUE(first.Changed);
+    EXPECT_TRUE(ReadFile(first.MimePackage).contains("<glob pattern=\"*.orv\"/>"));
+    const QByteArray desktop = ReadFile(first.DesktopEntry);
     EXPECT_TRUE(desktop.contains("Exec=/opt/orvalle/bin/orvalle %f\n"));
     EXPECT_TRUE(desktop.contains("MimeType=application/x-orvalle-survey;"));
 
-    EXPECT_FALSE(RegisterFileType("/opt/orvalle/bin/orvalle", home.path(), false).changed);
+    EXPECT_FALSE(RegisterFileType("/opt/orvalle/bin/orvalle", home.path(), false).Changed);
     const auto moved = RegisterFileType("/home/ann/my apps/orvalle", home.path(), false);
-    EXPECT_TRUE(moved.changed);
-    EXPECT_TRUE(ReadFile(moved.desktopEntry).contains("Exec=\"/home/ann/my apps/orvalle\" %f\n"));
+    EXPECT_TRUE(moved.Changed);
+    EXPECT_TRUE(ReadFile(moved.DesktopEntry).contains("Exec=\"/home/ann/my apps/orvalle\" %f\n"));
 }

@@ -14,11 +14,11 @@ namespace {
 struct TRecorder {
     explicit TRecorder(TSurvey& survey)
         : survey_(survey)
-        , key_(survey.Changes().AddListener([this](TSurveyChanges c) { told.push_back(c); }))
+        , key_(survey.Changes().AddListener([this](TSurveyChanges c) { Told.push_back(c); }))
     {
     }
     ~TRecorder() { survey_.Changes().RemoveListener(key_); }
-    std::vector<TSurveyChanges> told;
+    std::vector<TSurveyChanges> Told;
 
 private:
     TSurvey& survey_;
@@ -31,9 +31,9 @@ int AddPlain(TSurvey& s, const QString& text)
 }
 
 struct TChangeCase {
-    const char* name;
+    const char* Name;
     std::function<void(TSurvey&)> operation;
-    TSurveyChanges expected;
+    TSurveyChanges Expected;
 };
 
 } // namespace
@@ -68,8 +68,8 @@ TEST(SurveyChanges, EachOperationAnnouncesWhatItChanged)
         AddPlain(survey, "two");
         TRecorder recorder(survey);
         c.operation(survey);
-        ASSERT_EQ(recorder.told.size(), 1u) << c.name;
-        EXPECT_EQ(recorder.told[0], c.expected) << c.name;
+        ASSERT_EQ(recorder.Told.size(), 1u) << c.Name;
+        EXPECT_EQ(recorder.Told[0], c.Expected) << c.Name;
     }
 }
 
@@ -85,16 +85,16 @@ TEST(SurveyChanges, ANewSurveyOrAFileLoadIsOneAnnouncement)
     TRecorder recorder(survey);
     survey.NewSurvey();
     survey.Load(dir.filePath("full.orv"));
-    ASSERT_EQ(recorder.told.size(), 2u);
-    EXPECT_TRUE(recorder.told[1].testFlag(TSurveyChange::Items));
-    EXPECT_TRUE(recorder.told[1].testFlag(TSurveyChange::Responses));
+    ASSERT_EQ(recorder.Told.size(), 2u);
+    EXPECT_TRUE(recorder.Told[1].testFlag(TSurveyChange::Items));
+    EXPECT_TRUE(recorder.Told[1].testFlag(TSurveyChange::Responses));
 
     // A load that fails half-way still tells what it changed.
     WriteBytes(dir.filePath("bad.orv"), MinimalSurveyFile(2, "[Question 1]\r\nID=1\r\n"));
-    recorder.told.clear();
+    recorder.Told.clear();
     survey.NewSurvey();
     EXPECT_THROW(survey.Load(dir.filePath("bad.orv")), ESurveyException);
-    EXPECT_EQ(recorder.told.size(), 2u);
+    EXPECT_EQ(recorder.Told.size(), 2u);
 }
 
 TEST(SurveyChanges, BatchesAndRemovedListeners)
@@ -109,10 +109,10 @@ TEST(SurveyChanges, BatchesAndRemovedListeners)
             const TSurveyChangeBatch inner(survey.Changes());
             survey.SetName("b");
         }
-        EXPECT_TRUE(recorder.told.empty());
+        EXPECT_TRUE(recorder.Told.empty());
     }
-    ASSERT_EQ(recorder.told.size(), 1u);
-    EXPECT_EQ(recorder.told[0], TSurveyChange::Items | TSurveyChange::Properties | TSurveyChange::Modified);
+    ASSERT_EQ(recorder.Told.size(), 1u);
+    EXPECT_EQ(recorder.Told[0], TSurveyChange::Items | TSurveyChange::Properties | TSurveyChange::Modified);
 
     int other = 0;
     const int key = survey.Changes().AddListener([&other](TSurveyChanges) { ++other; });

@@ -128,8 +128,8 @@ TEST_F(SurveyFile, LayoutOfANewFile)
 TEST_F(SurveyFile, ReadingRules)
 {
     struct Case {
-        const char* what;
-        QByteArray question; // lines of section [Question 1]
+        const char* What;
+        QByteArray Question; // lines of section [Question 1]
         std::function<void(const TQuestion&)> check;
     } cases[] = {
         {"no final bar", "Options=Yes|No",
@@ -159,10 +159,10 @@ TEST_F(SurveyFile, ReadingRules)
     for (const Case& c : cases) {
         TSurvey s;
         const QString error = LoadBytes(
-            s, Path("r.orv"), MinimalSurveyFile(1, "[Question 1]\r\nID=5\r\n" + c.question + "\r\n"));
-        ASSERT_TRUE(error.isEmpty()) << c.what << ": " << error.toStdString();
-        ASSERT_EQ(s.QuestionCount(), 1) << c.what;
-        EXPECT_EQ(s.GetQuestion(0).ID, 5) << c.what;
+            s, Path("r.orv"), MinimalSurveyFile(1, "[Question 1]\r\nID=5\r\n" + c.Question + "\r\n"));
+        ASSERT_TRUE(error.isEmpty()) << c.What << ": " << error.toStdString();
+        ASSERT_EQ(s.QuestionCount(), 1) << c.What;
+        EXPECT_EQ(s.GetQuestion(0).ID, 5) << c.What;
         c.check(s.GetQuestion(0));
     }
 }
@@ -197,9 +197,9 @@ TEST_F(SurveyFile, DetailsReadingRules)
 TEST_F(SurveyFile, DateFailuresKeepWhatWasReadBefore)
 {
     struct Case {
-        const char* what;
-        QByteArray dates;
-        QDateTime html, download, reg;
+        const char* What;
+        QByteArray Dates;
+        QDateTime html, download, Reg;
     } cases[] = {
         {"all good", "HTMLLastUpdate=12/1/2026 1:00:00 PM\nSRServerUpdate=12/2/2026\nRegDate=12/3/2026\n",
             QDateTime(QDate(2026, 12, 1), QTime(13, 0)), QDateTime(QDate(2026, 12, 2), QTime(0, 0)),
@@ -217,11 +217,11 @@ TEST_F(SurveyFile, DateFailuresKeepWhatWasReadBefore)
     };
     for (const Case& c : cases) {
         TSurvey s;
-        ASSERT_EQ(LoadBytes(s, Path("t.orv"), "[Details]\nLastUpdated=1/1/2020\n" + c.dates), "") << c.what;
-        EXPECT_EQ(s.HTMLLastUpdate(), c.html) << c.what;
-        EXPECT_EQ(s.SRServerUpdate(), c.download) << c.what;
-        EXPECT_EQ(s.RegDate(), c.reg) << c.what;
-        EXPECT_EQ(s.LastUpdated(), kT0) << c.what;
+        ASSERT_EQ(LoadBytes(s, Path("t.orv"), "[Details]\nLastUpdated=1/1/2020\n" + c.Dates), "") << c.What;
+        EXPECT_EQ(s.HTMLLastUpdate(), c.html) << c.What;
+        EXPECT_EQ(s.SRServerUpdate(), c.download) << c.What;
+        EXPECT_EQ(s.RegDate(), c.Reg) << c.What;
+        EXPECT_EQ(s.LastUpdated(), kT0) << c.What;
     }
 }
 

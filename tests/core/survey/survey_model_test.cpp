@@ -80,10 +80,10 @@ TEST_F(SurveyModel, SettersStampTheSurveyUnlessDirect)
 {
     TSurvey s;
     struct Case {
-        const char* name;
+        const char* Name;
         std::function<void(TSurvey&)> change;
-        bool stamps;
-        bool modifies;
+        bool Stamps;
+        bool Modifies;
     } cases[] = {
         {"SetName", [](TSurvey& x) { x.SetName("n"); }, true, true},
         {"SetSamplingPercent", [](TSurvey& x) { x.SetSamplingPercent(5); }, true, true},
@@ -100,8 +100,8 @@ TEST_F(SurveyModel, SettersStampTheSurveyUnlessDirect)
         const QDateTime before = s.LastUpdated();
         now_ = now_.addSecs(1);
         c.change(s);
-        EXPECT_EQ(s.LastUpdated() != before, c.stamps) << c.name;
-        EXPECT_EQ(s.Modified(), c.modifies) << c.name;
+        EXPECT_EQ(s.LastUpdated() != before, c.Stamps) << c.Name;
+        EXPECT_EQ(s.Modified(), c.Modifies) << c.Name;
     }
 }
 

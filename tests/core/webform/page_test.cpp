@@ -87,12 +87,12 @@ TEST(BuildPage, TemplateWithoutPlaceholdersGetsOnlyTheCommentAndCredit)
 TEST(BuildPage, ReplacementsAreScannedOnlyForLaterPlaceholders)
 {
     struct Case {
-        const char* what;
-        const char* name;
-        const char* question;
-        const char* resultURL;
-        const char* account;
-        const char* expectedInPage;
+        const char* What;
+        const char* Name;
+        const char* Question;
+        const char* ResultURL;
+        const char* Account;
+        const char* ExpectedInPage;
     };
     const Case cases[] = {
         {"a question text gets the result address", "T", "see <!--ORVRESULTURL-->", "R", "A", "see R"},
@@ -106,14 +106,14 @@ TEST(BuildPage, ReplacementsAreScannedOnlyForLaterPlaceholders)
     for (const Case& c : cases) {
         TSurvey survey;
         survey.NewSurvey();
-        AddItem(survey, {QString::fromUtf8(c.question), qsNumericValue, ""}, 1);
-        survey.SetName(QString::fromUtf8(c.name));
-        survey.SetResultURL(QString::fromUtf8(c.resultURL));
+        AddItem(survey, {QString::fromUtf8(c.Question), qsNumericValue, ""}, 1);
+        survey.SetName(QString::fromUtf8(c.Name));
+        survey.SetResultURL(QString::fromUtf8(c.ResultURL));
         survey.SetProcessResponses(1);
-        survey.SetAccountID(QString::fromUtf8(c.account));
+        survey.SetAccountID(QString::fromUtf8(c.Account));
         const QString page = BuildPage(survey,
             QStringLiteral("[<!--ORVTITLE-->]<!--ORVQUESTIONS-->|<!--ORVRESULTURL-->|{<!--ORVACCOUNTID-->}"));
-        EXPECT_TRUE(page.contains(QString::fromUtf8(c.expectedInPage))) << c.what << "\n" << qPrintable(page);
+        EXPECT_TRUE(page.contains(QString::fromUtf8(c.ExpectedInPage))) << c.What << "\n" << qPrintable(page);
     }
 }
 
@@ -123,8 +123,8 @@ TEST(BuildPage, CreditLineFollowsTheBodyEndTagAndNoticeComments)
     survey.NewSurvey();
     const QString credit = CreditLine();
     struct Case {
-        const char* templateText;
-        int credits;
+        const char* TemplateText;
+        int Credits;
     };
     const Case cases[] = {
         {"<body>text</body>", 0}, // lower case: no credit line
@@ -133,8 +133,8 @@ TEST(BuildPage, CreditLineFollowsTheBodyEndTagAndNoticeComments)
         {"<!--NOTICE-->\n</BODY>", 2},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(BuildPage(survey, QString::fromUtf8(c.templateText)).count(credit), c.credits)
-            << c.templateText;
+        EXPECT_EQ(BuildPage(survey, QString::fromUtf8(c.TemplateText)).count(credit), c.Credits)
+            << c.TemplateText;
 }
 
 TEST(BuildPage, EMailFieldAccountAndFormAction)
@@ -257,8 +257,8 @@ TEST_F(GeneratePageTest, TemplateProblemsChangeNothing)
     QFile::copy(kDataDir + QStringLiteral("page.ovg"), data.filePath(QStringLiteral("page.ovg")));
     QFile::copy(kDataDir + QStringLiteral("page.ovg"), out.filePath(QStringLiteral("outside.ovg")));
     struct Case {
-        const char* templateName;
-        TPageError error;
+        const char* TemplateName;
+        TPageError Error;
     };
     const Case cases[] = {
         {"missing.ovg", TPageError::TemplateMissing},
@@ -268,13 +268,13 @@ TEST_F(GeneratePageTest, TemplateProblemsChangeNothing)
         {"../outside.ovg", TPageError::TemplateMissing},
     };
     for (const Case& c : cases) {
-        survey->SetDisplayTemplate(QString::fromUtf8(c.templateName));
+        survey->SetDisplayTemplate(QString::fromUtf8(c.TemplateName));
         survey->SetModified(false);
         const QString path = out.filePath(QStringLiteral("page.htm"));
         const TPageResult result = GeneratePage(*survey, path, data.path() + QLatin1Char('/'));
-        EXPECT_EQ(result.Error, c.error) << c.templateName;
-        EXPECT_FALSE(QFile::exists(path)) << c.templateName;
-        EXPECT_FALSE(survey->Modified()) << c.templateName;
+        EXPECT_EQ(result.Error, c.Error) << c.TemplateName;
+        EXPECT_FALSE(QFile::exists(path)) << c.TemplateName;
+        EXPECT_FALSE(survey->Modified()) << c.TemplateName;
         EXPECT_EQ(survey->HTMLStatus(), QLatin1String(kHTMLNotGenerated));
     }
 }

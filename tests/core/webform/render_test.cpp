@@ -34,11 +34,11 @@ QString RenderAll(const TSurvey& survey, const TPageLayout& layout)
 TEST(RenderQuestionHTML, FragmentsOfSingleItems)
 {
     struct Case {
-        const char* what;
-        TItemSpec item;
-        TLayout layout;
-        bool last; // a second question follows unless set
-        const char* expected;
+        const char* What;
+        TItemSpec Item;
+        TLayout Layout;
+        bool Last; // a second question follows unless set
+        const char* Expected;
     };
     const Case cases[] = {
         {"single select, each option on its own line", {"Agree?", qsSingleSelect, "Yes,No"},
@@ -126,16 +126,16 @@ TEST(RenderQuestionHTML, FragmentsOfSingleItems)
     for (const Case& c : cases) {
         TSurvey survey;
         survey.NewSurvey();
-        AddItem(survey, c.item, 12);
-        if (!c.last)
+        AddItem(survey, c.Item, 12);
+        if (!c.Last)
             AddItem(survey, {"Next", qsNumericValue, ""}, 13);
         survey.Renumber();
-        const int ordinal = c.item.Style >= 1 && c.item.Style <= 6 ? 1 : 0;
-        QString expected = QString::fromUtf8(c.expected);
+        const int ordinal = c.Item.Style >= 1 && c.Item.Style <= 6 ? 1 : 0;
+        QString expected = QString::fromUtf8(c.Expected);
         // The jump cases end with the blank space and, unless last, the next anchor.
-        if (c.layout.Gotos && !c.layout.Style2 && c.item.Style >= 1 && c.item.Style <= 6)
-            expected += P + (c.last ? QString() : QStringLiteral("<A NAME=\"Question2\"></A>"));
-        EXPECT_EQ(RenderQuestionHTML(survey, 0, ordinal, PageLayoutOf(c.layout)), expected) << c.what;
+        if (c.Layout.Gotos && !c.Layout.Style2 && c.Item.Style >= 1 && c.Item.Style <= 6)
+            expected += P + (c.Last ? QString() : QStringLiteral("<A NAME=\"Question2\"></A>"));
+        EXPECT_EQ(RenderQuestionHTML(survey, 0, ordinal, PageLayoutOf(c.Layout)), expected) << c.What;
     }
 }
 
@@ -218,8 +218,8 @@ TEST(RenderQuestionHTML, GoldenFragmentsForEveryLayout)
 TEST(RenderQuestionText, BlocksByStyle)
 {
     struct Case {
-        TItemSpec item;
-        const char* expected;
+        TItemSpec Item;
+        const char* Expected;
     };
     const Case cases[] = {
         {{"Part two", qsHeader, ""}, "---[ Part two]---\r\n\r\n"},
@@ -236,8 +236,8 @@ TEST(RenderQuestionText, BlocksByStyle)
     for (const Case& c : cases) {
         TSurvey survey;
         survey.NewSurvey();
-        AddItem(survey, c.item, 1);
-        EXPECT_EQ(RenderQuestionText(survey, 0), QString::fromUtf8(c.expected)) << c.item.Text.toStdString();
+        AddItem(survey, c.Item, 1);
+        EXPECT_EQ(RenderQuestionText(survey, 0), QString::fromUtf8(c.Expected)) << c.Item.Text.toStdString();
     }
 }
 

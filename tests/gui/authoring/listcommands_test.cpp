@@ -231,7 +231,7 @@ private Q_SLOTS:
         Select({0});
         form_->Command(cmd::MoveDown)->trigger(); // unscripted: No
         QCOMPARE(Texts(S()).first(), QStringLiteral("Q1"));
-        QCOMPARE(seams_->messages->shown.back().text,
+        QCOMPARE(seams_->messages->shown.back().Text,
             QStringLiteral(
                 "You are about to move questions in a Skip Group. This may corrupt the survey - are you "
                 "sure you want to do this?"));
@@ -332,7 +332,7 @@ private Q_SLOTS:
         QCOMPARE(mgr.cmbTypeList->currentText(), QStringLiteral("Response Templates"));
         int agree = -1;
         for (int i = 0; i < int(mgr.Entries().size()); ++i)
-            if (mgr.Entries()[i].caption == "Agree / Disagree")
+            if (mgr.Entries()[i].Caption == "Agree / Disagree")
                 agree = i;
         QVERIFY(agree >= 0);
         mgr.cmbTemplate->setCurrentIndex(agree);
@@ -355,7 +355,7 @@ private Q_SLOTS:
 
         int first = -1;
         for (int i = 0; i < int(mgr.Entries().size()); ++i)
-            if (mgr.Entries()[i].path.endsWith("rtemp0.ovt"))
+            if (mgr.Entries()[i].Path.endsWith("rtemp0.ovt"))
                 first = i;
         mgr.cmbTemplate->setCurrentIndex(first);
         seams_->messages->Script(TAnswer::Yes);
@@ -367,11 +367,11 @@ private Q_SLOTS:
 
         mgr.cmbTypeList->setCurrentIndex(1);
         QVERIFY(!mgr.Entries().empty());
-        QCOMPARE(mgr.cmbTemplate->currentText(), mgr.Entries()[0].caption);
+        QCOMPARE(mgr.cmbTemplate->currentText(), mgr.Entries()[0].Caption);
         seams_->files->Script(DataDir() + "mine");
         mgr.NewTemplate();
         QVERIFY(QFile::exists(DataDir() + "mine.ovg"));
-        QCOMPARE(seams_->files->requests.back().title, QStringLiteral("Create New Display Template"));
+        QCOMPARE(seams_->files->requests.back().Title, QStringLiteral("Create New Display Template"));
         mgr.mContents->setPlainText(QStringLiteral("<html>\n<!-- ORV:QUESTIONS -->\n</html>"));
         seams_->files->Script(DataDir() + "mine");
         mgr.NewTemplate();
@@ -384,13 +384,13 @@ private Q_SLOTS:
     void templateManagerOnVanishedFiles()
     {
         TORVTemplateMgr mgr(DataDir());
-        QFile::remove(mgr.Entries()[0].path);
+        QFile::remove(mgr.Entries()[0].Path);
         mgr.mContents->setPlainText(QStringLiteral("x"));
         mgr.cmbTypeList->setCurrentIndex(1); // writes the edit back: the file comes back whole
         mgr.cmbTypeList->setCurrentIndex(0);
         QFile::remove(DataDir() + "default.ovg");
         for (const TTemplateEntry& e : mgr.Entries())
-            QFile::remove(e.path);
+            QFile::remove(e.Path);
         mgr.cmbTypeList->setCurrentIndex(1);
         mgr.cmbTypeList->setCurrentIndex(0);
         QVERIFY(mgr.Entries().empty());

@@ -279,8 +279,8 @@ private Q_SLOTS:
         QTest::mouseClick(d->btnSelectFile, Qt::LeftButton);
         QCOMPARE(d->eListFileName->text(), QStringLiteral("/srv/lists/staff.eml"));
         const TFileDialogRequest& r = seams_->files->requests.back();
-        QCOMPARE(r.title, QStringLiteral("Select an Email List"));
-        QCOMPARE(r.directory, QStringLiteral("/srv/lists"));
+        QCOMPARE(r.Title, QStringLiteral("Select an Email List"));
+        QCOMPARE(r.Directory, QStringLiteral("/srv/lists"));
     }
 
     void cancelWritesNothingAndThePositionIsKept()

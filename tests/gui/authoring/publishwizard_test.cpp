@@ -27,13 +27,13 @@ private:
     static TWizardSetup Setup(QStringList libraries, QStringList templates)
     {
         TWizardSetup setup;
-        setup.instructions = QStringLiteral("Please take a few moments to complete our survey.");
-        setup.finalComments = QStringLiteral("Thank you for taking our survey!");
-        setup.libraryNames = libraries;
+        setup.Instructions = QStringLiteral("Please take a few moments to complete our survey.");
+        setup.FinalComments = QStringLiteral("Thank you for taking our survey!");
+        setup.LibraryNames = libraries;
         for (const QString& name : libraries)
-            setup.libraryPaths.append(QStringLiteral("/nowhere/") + name + QStringLiteral(".ovl"));
-        setup.displayTemplates = templates;
-        setup.chosenTemplate = templates.indexOf(QStringLiteral("default.ovg"));
+            setup.LibraryPaths.append(QStringLiteral("/nowhere/") + name + QStringLiteral(".ovl"));
+        setup.DisplayTemplates = templates;
+        setup.ChosenTemplate = templates.indexOf(QStringLiteral("default.ovg"));
         return setup;
     }
 
@@ -105,7 +105,7 @@ private Q_SLOTS:
         QVERIFY(!wizard.btnNext->isEnabled());
         wizard.cmbSampleQuestionType->setCurrentIndex(0);
         QVERIFY(wizard.btnNext->isEnabled());
-        QCOMPARE(wizard.Choices().libraryPath, QStringLiteral("/nowhere/Staff.ovl"));
+        QCOMPARE(wizard.Choices().LibraryPath, QStringLiteral("/nowhere/Staff.ovl"));
     }
 
     void noTemplateStopsAtTheAppearancePage()
@@ -213,7 +213,7 @@ private Q_SLOTS:
             QSKIP("ORVALLE_SCREENSHOT_DIR not set");
         const QString data = QStringLiteral(ORVALLE_SOURCE_DIR "/data/");
         TWizardSetup setup = ReadWizardSetup(AppSettings(), data);
-        setup.author = QStringLiteral("Mara Ellison");
+        setup.Author = QStringLiteral("Mara Ellison");
         TORVPublishWizard wizard(setup, data);
         wizard.show();
         QVERIFY(QTest::qWaitForWindowExposed(&wizard));

@@ -182,7 +182,7 @@ private Q_SLOTS:
         ql.ChooseLibrary(ql.cmbLibraryName->currentIndex());
         ql.DeleteLibrary(); // unscripted: No
         QVERIFY(QFile::exists(DataDir() + QStringLiteral("ql0.ovl")));
-        QCOMPARE(seams_->messages->shown.back().caption, QStringLiteral("Confirm Library Delete"));
+        QCOMPARE(seams_->messages->shown.back().Caption, QStringLiteral("Confirm Library Delete"));
         seams_->messages->Script(TAnswer::Yes);
         ql.DeleteLibrary();
         QVERIFY(!QFile::exists(DataDir() + QStringLiteral("ql0.ovl")));
@@ -206,9 +206,9 @@ private Q_SLOTS:
         QTest::mouseClick(ql.btnInsert, Qt::LeftButton);
         QVERIFY(ql.isVisible());
         QCOMPARE(w.Survey().QuestionCount(), 0);
-        QCOMPARE(seams_->messages->shown.back().kind, QStringLiteral("Warn"));
+        QCOMPARE(seams_->messages->shown.back().Kind, QStringLiteral("Warn"));
         QVERIFY(
-            seams_->messages->shown.back().text.startsWith(QStringLiteral("This survey has potentially")));
+            seams_->messages->shown.back().Text.startsWith(QStringLiteral("This survey has potentially")));
         seams_->messages->Script(TAnswer::Yes);
         QTest::mouseClick(ql.btnInsert, Qt::LeftButton);
         QVERIFY(!ql.isVisible());
@@ -250,8 +250,8 @@ private Q_SLOTS:
         ql.lbQuestions->selectAll();
         seams_->messages->Script(TAnswer::Yes);
         QTest::mouseClick(ql.btnDeleteItem, Qt::LeftButton);
-        QCOMPARE(seams_->messages->shown.back().caption, QStringLiteral("Confirm Delete"));
-        QCOMPARE(seams_->messages->shown.back().text,
+        QCOMPARE(seams_->messages->shown.back().Caption, QStringLiteral("Confirm Delete"));
+        QCOMPARE(seams_->messages->shown.back().Text,
             QStringLiteral("Are you sure you want to delete the 3 items you have selected?"));
         TSurvey emptied;
         emptied.NewSurvey();

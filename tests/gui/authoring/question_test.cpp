@@ -97,10 +97,10 @@ private Q_SLOTS:
     {
         TORVQuestion editor(Dir());
         TEditorValues v;
-        v.style = qsNumericValue;
-        v.minValue = QStringLiteral("1");
-        v.maxValue = QStringLiteral("100");
-        v.stepValue = QStringLiteral("25");
+        v.Style = qsNumericValue;
+        v.MinValue = QStringLiteral("1");
+        v.MaxValue = QStringLiteral("100");
+        v.StepValue = QStringLiteral("25");
         editor.Fill(v);
         QCOMPARE(editor.eStepValue->text(), QStringLiteral("25"));
         QCOMPARE(editor.lblStepGroup->text(), QStringLiteral("(Results will be groups of 4)"));
@@ -108,9 +108,9 @@ private Q_SLOTS:
         editor.eStepValue->setText(QString()); // an empty step counts as 10
         QCOMPARE(editor.lblStepGroup->text(), QStringLiteral("(Results will be groups of 10)"));
 
-        v.style = qsFreeFormText;
-        v.limited = false;
-        v.length = QStringLiteral("80");
+        v.Style = qsFreeFormText;
+        v.Limited = false;
+        v.Length = QStringLiteral("80");
         editor.Fill(v);
         QVERIFY(editor.rbVerbose->isChecked());
         QVERIFY(editor.eLengthOfResponse->text().isEmpty());
@@ -122,13 +122,13 @@ private Q_SLOTS:
     {
         TORVQuestion editor(Dir());
         TEditorValues v;
-        v.text = QStringLiteral("Old");
-        v.style = qsPullDownList;
-        v.responses = QStringLiteral("a\nb");
-        v.includeOther = true;
-        v.includeComment = true;
-        v.commentLength = QStringLiteral("77");
-        v.minValue = QStringLiteral("3");
+        v.Text = QStringLiteral("Old");
+        v.Style = qsPullDownList;
+        v.Responses = QStringLiteral("a\nb");
+        v.IncludeOther = true;
+        v.IncludeComment = true;
+        v.CommentLength = QStringLiteral("77");
+        v.MinValue = QStringLiteral("3");
         editor.Fill(v);
         editor.ResetEditor();
         QVERIFY(editor.memoText->toPlainText().isEmpty());
@@ -312,30 +312,30 @@ private Q_SLOTS:
             QSKIP("ORVALLE_SCREENSHOT_DIR not set");
         TORVQuestion editor(Dir());
         TEditorValues v;
-        v.text = QStringLiteral("How satisfied are you with our service?");
-        v.responses = QStringLiteral("Very satisfied\nSatisfied\nNeutral\nDissatisfied\nVery dissatisfied");
-        v.includeComment = true;
+        v.Text = QStringLiteral("How satisfied are you with our service?");
+        v.Responses = QStringLiteral("Very satisfied\nSatisfied\nNeutral\nDissatisfied\nVery dissatisfied");
+        v.IncludeComment = true;
         editor.Fill(v);
         editor.show();
         QVERIFY(QTest::qWaitForWindowExposed(&editor));
         const struct {
-            int style;
-            const char* text;
-            const char* file;
+            int Style;
+            const char* Text;
+            const char* File;
         } pages[] = {
             {qsSingleSelect, "How satisfied are you with our service?", "question-editor-responses.png"},
             {qsFreeFormText, "What could we do better?", "question-editor-fulltext.png"},
             {qsNumericValue, "How many times did you visit us this year?", "question-editor-numeric.png"},
         };
         for (const auto& p : pages) {
-            editor.memoText->setPlainText(QString::fromLatin1(p.text));
-            editor.cmbStyle->setCurrentIndex(p.style - 1);
-            if (p.style == qsNumericValue) {
+            editor.memoText->setPlainText(QString::fromLatin1(p.Text));
+            editor.cmbStyle->setCurrentIndex(p.Style - 1);
+            if (p.Style == qsNumericValue) {
                 editor.eMinValue->setText(QStringLiteral("0"));
                 editor.eMaxValue->setText(QStringLiteral("50"));
             }
             QTest::qWait(200);
-            QVERIFY(editor.grab().save(target + QLatin1Char('/') + QLatin1String(p.file)));
+            QVERIFY(editor.grab().save(target + QLatin1Char('/') + QLatin1String(p.File)));
         }
     }
 };

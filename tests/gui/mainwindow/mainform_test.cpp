@@ -257,8 +257,8 @@ private Q_SLOTS:
         seams_->messages->Script(TAnswer::Cancel);
         QVERIFY(!w.FileNew());
         QCOMPARE(w.Survey().QuestionCount(), 1);
-        QCOMPARE(seams_->messages->shown.back().caption, QStringLiteral("Confirm Save"));
-        QCOMPARE(seams_->messages->shown.back().text,
+        QCOMPARE(seams_->messages->shown.back().Caption, QStringLiteral("Confirm Save"));
+        QCOMPARE(seams_->messages->shown.back().Text,
             QStringLiteral("Your survey has not been saved. Would you like to save it now?"));
 
         seams_->messages->Script(TAnswer::Cancel);
@@ -268,7 +268,7 @@ private Q_SLOTS:
         seams_->messages->Script(TAnswer::Yes);
         seams_->files->ScriptCancel();
         QVERIFY(!w.FileNew());
-        QCOMPARE(seams_->files->requests.back().title, QStringLiteral("Save Survey"));
+        QCOMPARE(seams_->files->requests.back().Title, QStringLiteral("Save Survey"));
 
         seams_->messages->Script(TAnswer::Yes);
         seams_->files->Script(Home("kept"));
@@ -442,7 +442,7 @@ private Q_SLOTS:
         QVERIFY(w.Command(cmd::UpdateNow)->isEnabled());
         seams_->messages->Script(TAnswer::No);
         QVERIFY(!w.ConfirmChangesToPublished());
-        QCOMPARE(seams_->messages->shown.back().kind, QStringLiteral("Warn"));
+        QCOMPARE(seams_->messages->shown.back().Kind, QStringLiteral("Warn"));
         AppSettings().WriteBool(settings::DisabledWarnings, settings::ChangesToPublishedSurvey, true);
         QVERIFY(w.ConfirmChangesToPublished());
     }

@@ -155,14 +155,19 @@ private Q_SLOTS:
         w->SortByColumn(0);
         QCOMPARE(Cell(w, 8, 0), QStringLiteral("FNAME"));
         QCOMPARE(Cell(w, 8, 1), QStringLiteral("LNAME"));
-        QCOMPARE(seams_->files->requests.at(0).title, QStringLiteral("Export the current EMail List"));
+        QCOMPARE(seams_->files->requests.at(0).Title, QStringLiteral("Export the current EMail List"));
         w->close();
     }
 
+    // The filter picked decides the layout: a bare name under "ASCII Text" is padded text in
+    // name.txt, and a ".txt" name under the CSV filter is still CSV, in name.txt.csv.
     void textExportPadsTheColumns()
     {
         QPointer<TORVEList> w = Manager();
-        seams_->files->Script(Path("plain.txt"));
+        seams_->files->Script(Path("listed.txt"), QStringLiteral("Comma seperated values (*.csv)"));
+        w->ExportText();
+        QVERIFY(QFile::exists(Path("listed.txt.csv")));
+        seams_->files->Script(Path("plain"), QStringLiteral("ASCII Text (*.txt)"));
         w->ExportText();
         QFile f(Path("plain.txt"));
         QVERIFY(f.open(QIODevice::ReadOnly));

@@ -83,9 +83,9 @@ private Q_SLOTS:
     {
         const auto advance = [](const QString& s) { return double(s.size()); };
         struct Case {
-            QString text;
-            double width;
-            QStringList lines;
+            QString Text;
+            double Width;
+            QStringList Lines;
         };
         const Case cases[] = {
             {"12) abc def ghi", 12, {"12) abc def ", " ghi"}},
@@ -94,7 +94,7 @@ private Q_SLOTS:
             {"aaaa bbbb cccc", 7, {"aaaa ", " bbbb ", " cccc"}},
         };
         for (const Case& c : cases)
-            QCOMPARE(WrapLines(c.text, c.width, advance), c.lines);
+            QCOMPARE(WrapLines(c.Text, c.Width, advance), c.Lines);
     }
 
     void questionnaireShowsEveryItemWithItsMarks()

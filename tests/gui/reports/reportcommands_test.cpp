@@ -130,8 +130,8 @@ private Q_SLOTS:
         seams_->files->Script(Home("surveys/results"));
         w.Command(cmd::ExportCSV)->trigger();
         const TFileDialogRequest& asked = seams_->files->requests.at(0);
-        QCOMPARE(asked.title, QString("Export Responses"));
-        QCOMPARE(asked.fileName, QString("poll.csv"));
+        QCOMPARE(asked.Title, QString("Export Responses"));
+        QCOMPARE(asked.FileName, QString("poll.csv"));
         QCOMPARE(seams_->messages->Texts(),
             (QStringList{
                 "Please note that Verbose Text Response Questions are not included when using CSV files "
@@ -173,7 +173,7 @@ private Q_SLOTS:
             dialog->accept();
         });
         w.Command(cmd::ImportQuestions)->trigger();
-        QCOMPARE(seams_->files->requests.at(0).title, QString("Select File to Import"));
+        QCOMPARE(seams_->files->requests.at(0).Title, QString("Select File to Import"));
         QCOMPARE(seams_->messages->Texts(), QStringList{"Import complete!"});
         QCOMPARE(w.Survey().QuestionCount(), 3);
         QCOMPARE(w.Survey().GetQuestion(0).Style, int(qsPullDownList));

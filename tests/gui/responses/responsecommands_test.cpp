@@ -82,10 +82,10 @@ private Q_SLOTS:
 
         QCOMPARE(seams_->files->requests.size(), size_t(1));
         const TFileDialogRequest& asked = seams_->files->requests[0];
-        QCOMPARE(asked.kind, QStringLiteral("Open"));
-        QCOMPARE(asked.title, QStringLiteral("Import Server Data File"));
-        QCOMPARE(asked.filter, QStringLiteral("Orvalle Server Data File (S260101120000.dat)"));
-        QVERIFY(asked.directory.endsWith(QStringLiteral("/S260101120000.dat")));
+        QCOMPARE(asked.Kind, QStringLiteral("Open"));
+        QCOMPARE(asked.Title, QStringLiteral("Import Server Data File"));
+        QCOMPARE(asked.Filter, QStringLiteral("Orvalle Server Data File (S260101120000.dat)"));
+        QVERIFY(asked.Directory.endsWith(QStringLiteral("/S260101120000.dat")));
         QCOMPARE(seams_->messages->Captions(), QStringList{QStringLiteral("Information")});
         QCOMPARE(seams_->messages->Texts().value(0),
             QStringLiteral("Results incorporated.\r\nNew responses: 2\r\nResponses eliminated: 1\r\n"

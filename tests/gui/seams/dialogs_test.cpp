@@ -13,7 +13,7 @@
 #include "gui/help/about.h"
 #include "gui/help/help.h"
 #include "gui/help/tipofday.h"
-#include "gui/seams/messages.h"
+#include "core/interaction/messages.h"
 #include "gui/seams/warning.h"
 #include "gui/settings/prefs.h"
 #include "gui/settings/seldir.h"
@@ -96,8 +96,8 @@ private Q_SLOTS:
         QCOMPARE(AskYesNoCancel(QStringLiteral("Confirm Save"), QStringLiteral("s")), TAnswer::Cancel);
         QCOMPARE(seams.messages->Captions(),
             QStringList({"Error", "Warning", "Information", "Warning", "Warning", "Confirm Save"}));
-        QCOMPARE(seams.messages->shown[0].icon, TMessageBoxes::Icon::Error);
-        QCOMPARE(seams.messages->shown[1].icon, TMessageBoxes::Icon::Information);
+        QCOMPARE(seams.messages->shown[0].Icon, TMessageBoxes::Icon::Error);
+        QCOMPARE(seams.messages->shown[1].Icon, TMessageBoxes::Icon::Information);
     }
 
     void warningDialogReturnsTheButtonAndTheTick()

@@ -1,11 +1,11 @@
 #include "core/base/inisettings.h"
 #include "core/base/settingstable.h"
+#include "core/interaction/messages.h"
 #include "core/publishing/mailsettings.h"
 #include "core/survey/survey.h"
 #include "gui/mainwindow/commandids.h"
 #include "gui/mainwindow/mainform.h"
 #include "gui/publishing/mailsecuritybox.h"
-#include "gui/seams/messages.h"
 #include "gui/settings/prefs.h"
 #include "gui/settings/prefscommand.h"
 #include "gui/settings/seldir.h"
@@ -181,6 +181,22 @@ private Q_SLOTS:
             QStringLiteral("Only here"));
     }
 
+    // An empty directory is furnished like a first start's: the response templates are there at
+    // once, not only after the next start.
+    void anEmptyNewDataDirectoryGetsTheStockFiles()
+    {
+        TORVMainForm w;
+        const QString empty = Home(QStringLiteral("empty"));
+        QVERIFY(QDir().mkpath(empty));
+        RunWithOK(w, [empty](TORVPrefs& p) {
+            p.ChooseDirectory = [empty](const QString&) { return std::optional<QString>(empty); };
+            p.btnBrowseDataDir->click();
+        });
+        QCOMPARE(w.DataDirectory(), empty + QLatin1Char('/'));
+        QVERIFY(!QDir(empty).entryList({QStringLiteral("*.ovt")}, QDir::Files).isEmpty());
+        QVERIFY(!w.CommandMenu(cmd::ApplyResponseTemplate)->actions().isEmpty());
+    }
+
     void directoryChooserCreatesWhatIsMissing()
     {
         const QString wanted = Home(QStringLiteral("new/deeper"));
@@ -190,8 +206,8 @@ private Q_SLOTS:
         chooser.eDirectory->setText(wanted);
         QTest::mouseClick(chooser.btnOK, Qt::LeftButton); // unscripted: No, stays open
         QVERIFY(chooser.isVisible());
-        QCOMPARE(seams_->messages->shown.back().caption, QStringLiteral("Confirm Create"));
-        QCOMPARE(seams_->messages->shown.back().text,
+        QCOMPARE(seams_->messages->shown.back().Caption, QStringLiteral("Confirm Create"));
+        QCOMPARE(seams_->messages->shown.back().Text,
             QStringLiteral("The directory named ") + wanted
                 + QStringLiteral(" does not exists.  Create it?"));
         QVERIFY(!QDir(wanted).exists());
@@ -214,8 +230,8 @@ private Q_SLOTS:
         seams_->messages->Script(TAnswer::Yes);
         QTest::mouseClick(chooser.btnOK, Qt::LeftButton);
         QVERIFY(chooser.isVisible());
-        QCOMPARE(seams_->messages->shown.back().caption, QStringLiteral("Directory Error"));
-        QCOMPARE(seams_->messages->shown.back().text,
+        QCOMPARE(seams_->messages->shown.back().Caption, QStringLiteral("Directory Error"));
+        QCOMPARE(seams_->messages->shown.back().Text,
             QStringLiteral("Error creating directory ") + wanted
                 + QStringLiteral(".  Please try another name."));
     }
@@ -226,10 +242,10 @@ private Q_SLOTS:
         if (target.isEmpty())
             QSKIP("ORVALLE_SCREENSHOT_DIR not set");
         TPreferenceValues v = ReadPreferences(AppSettings(), {});
-        v.dataDirectory = QStringLiteral("/home/mara/.local/share/orvalle/");
-        v.smtpServerAddress = QStringLiteral("mail.example.org");
-        v.displayName = QStringLiteral("Mara Ellison");
-        v.replyAddress = QStringLiteral("mara@example.org");
+        v.DataDirectory = QStringLiteral("/home/mara/.local/share/orvalle/");
+        v.SmtpServerAddress = QStringLiteral("mail.example.org");
+        v.DisplayName = QStringLiteral("Mara Ellison");
+        v.ReplyAddress = QStringLiteral("mara@example.org");
         TORVPrefs prefs(v);
         prefs.show();
         QVERIFY(QTest::qWaitForWindowExposed(&prefs));

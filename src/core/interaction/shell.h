@@ -5,7 +5,7 @@
 #include <memory>
 
 // Hands a file or a web address to the desktop's default program. Tests install TScriptedShell
-// (scriptedseams.h), which records what would have been opened.
+// (tests/support/scriptedseams.h), which records what would have been opened.
 class TShell {
 public:
     virtual ~TShell() = default;
@@ -19,4 +19,4 @@ std::unique_ptr<TShell> SetShell(std::unique_ptr<TShell> shell);
 // the outcome is not examined.
 void OpenWithShell(const QString& pathOrUrl);
 
-// The clock seam is platform/clock.h (Now, SetClock, TScopedClock).
+// The clock seam is core/base/clock.h (Now, SetClock, TScopedClock).

@@ -8,8 +8,8 @@
 enum class TAnswer { Yes, No, Cancel };
 
 // Everything that stops the program to ask or tell the user something goes through this seam.
-// The program installs boxes that really show; widget tests install TScriptedMessages
-// (scriptedseams.h), which records what would have been shown and returns scripted answers.
+// The program installs boxes that really show (gui/seams); widget tests install TScriptedMessages
+// (tests/support/scriptedseams.h), which records what would have been shown and returns scripted answers.
 class TMessageBoxes {
 public:
     enum class Icon { Error, Information, Question };

@@ -1,0 +1,8 @@
+#include "gui/seams/qtseams.h"
+
+void InstallQtSeams()
+{
+    SetMessageBoxes(MakeQtMessageBoxes());
+    SetFileDialogs(MakeQtFileDialogs());
+    SetShell(MakeDesktopShell());
+}
