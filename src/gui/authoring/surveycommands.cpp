@@ -32,7 +32,6 @@ void TORVSurveyCommands::Properties()
         if (dialog.exec() == QDialog::Accepted)
             form_.RefreshQuestionList();
     }
-    form_.CheckForButtons();
 }
 
 void TORVSurveyCommands::QuestionLibrary()
@@ -42,7 +41,6 @@ void TORVSurveyCommands::QuestionLibrary()
         dialog.exec();
     }
     form_.RefreshQuestionList();
-    form_.CheckForButtons();
 }
 
 void TORVSurveyCommands::SurveyBuilderWizard()
@@ -58,7 +56,6 @@ void TORVSurveyCommands::SurveyBuilderWizard()
     if (failure)
         ShowError(*failure);
     form_.RefreshQuestionList();
-    form_.CheckForButtons();
     if (wizard.PreviewWanted())
         form_.Preview();
 }

@@ -21,7 +21,6 @@ void PublishSurveyCommand(TORVMainForm& form)
         TORVPublishSurvey dialog(form.Survey(), context, &form);
         dialog.exec();
     }
-    form.CheckForButtons();
 }
 
 void EmailListManagerCommand(TORVMainForm& form)

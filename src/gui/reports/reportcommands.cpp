@@ -225,7 +225,6 @@ void ImportQuestionsCommand(TORVMainForm& form)
     else
         ShowError(error);
     form.RefreshQuestionList();
-    form.CheckForButtons();
 }
 
 void ExportResponsesCommand(TORVMainForm& form, TSurveyResponseTable& responses, TExportFormat format)

@@ -34,5 +34,4 @@ void RunPreferences(TORVMainForm& form)
             + error);
     form.SetHtmlExtension(HtmlExtensionFor(values.DefaultHTML));
     form.SetDataDirectory(WithTrailingSlash(values.DataDirectory));
-    form.CheckForButtons();
 }
