@@ -64,7 +64,7 @@ public:
     {
         answers.push_back({true, chosen, filter});
     }
-    void ScriptCancel() { answers.push_back({false, {}}); }
+    void ScriptCancel() { answers.push_back({false, {}, {}}); }
 
     struct Answer {
         bool Chosen = false;
