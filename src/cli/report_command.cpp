@@ -27,7 +27,7 @@ struct TReportArgs {
     QString Html;
     QString Pdf;
     QString Filter;
-    bool Questionnaire = false; // the paper Questionnaire instead of the analysis
+    bool Questionnaire = false; // the paper questionnaire instead of the analysis
 };
 
 int Usage()
