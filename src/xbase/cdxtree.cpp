@@ -115,29 +115,7 @@ TStatus TCdxTree::Next(TCdxCursor* cursor)
     if (!cursor->Leaf)
         return TStatus::Ok();
     ++cursor->Index;
-    // Empty leaves are passed over; the chain is followed at most once round the file.
-    for (qint64 guard = -1; cursor->Index >= int(cursor->Leaf->Entries.size());) {
-        const quint32 right = cursor->Leaf->Right;
-        if (right == kCdxNone) {
-            cursor->Leaf.reset();
-            return TStatus::Ok();
-        }
-        if (guard < 0)
-            guard = m_store.FileSize() / kCdxPage + 1;
-        if (--guard < 0) {
-            cursor->Leaf.reset();
-            return TStatus::Error(Damaged(QStringLiteral("sibling chain runs in a circle")));
-        }
-        TStatus st = m_store.Node(right, m_keyLength, m_fill, &cursor->Leaf);
-        if (st.ok() && !cursor->Leaf->Leaf)
-            st = TStatus::Error(Damaged(QStringLiteral("sibling %1 of a leaf is not a leaf").arg(right)));
-        if (!st.ok()) {
-            cursor->Leaf.reset();
-            return st;
-        }
-        cursor->Index = 0;
-    }
-    return TStatus::Ok();
+    return Settle(cursor, true);
 }
 
 TStatus TCdxTree::Prev(TCdxCursor* cursor)
@@ -145,9 +123,19 @@ TStatus TCdxTree::Prev(TCdxCursor* cursor)
     if (!cursor->Leaf)
         return TStatus::Ok();
     --cursor->Index;
-    for (qint64 guard = -1; cursor->Index < 0;) {
-        const quint32 left = cursor->Leaf->Left;
-        if (left == kCdxNone) {
+    return Settle(cursor, false);
+}
+
+// Moves a cursor that stepped off its leaf along the sibling chain until it stands on an entry,
+// or off the end. Empty leaves are passed over; the chain is followed at most once round the file.
+TStatus TCdxTree::Settle(TCdxCursor* cursor, bool forward)
+{
+    const auto offLeaf = [cursor, forward] {
+        return forward ? cursor->Index >= int(cursor->Leaf->Entries.size()) : cursor->Index < 0;
+    };
+    for (qint64 guard = -1; offLeaf();) {
+        const quint32 sibling = forward ? cursor->Leaf->Right : cursor->Leaf->Left;
+        if (sibling == kCdxNone) {
             cursor->Leaf.reset();
             return TStatus::Ok();
         }
@@ -157,14 +145,14 @@ TStatus TCdxTree::Prev(TCdxCursor* cursor)
             cursor->Leaf.reset();
             return TStatus::Error(Damaged(QStringLiteral("sibling chain runs in a circle")));
         }
-        TStatus st = m_store.Node(left, m_keyLength, m_fill, &cursor->Leaf);
+        TStatus st = m_store.Node(sibling, m_keyLength, m_fill, &cursor->Leaf);
         if (st.ok() && !cursor->Leaf->Leaf)
-            st = TStatus::Error(Damaged(QStringLiteral("sibling %1 of a leaf is not a leaf").arg(left)));
+            st = TStatus::Error(Damaged(QStringLiteral("sibling %1 of a leaf is not a leaf").arg(sibling)));
         if (!st.ok()) {
             cursor->Leaf.reset();
             return st;
         }
-        cursor->Index = int(cursor->Leaf->Entries.size()) - 1;
+        cursor->Index = forward ? 0 : int(cursor->Leaf->Entries.size()) - 1;
     }
     return TStatus::Ok();
 }

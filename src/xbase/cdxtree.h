@@ -38,6 +38,7 @@ public:
     TStatus All(std::vector<TCdxEntry>* entries, size_t limit);
 
 private:
+    TStatus Settle(TCdxCursor* cursor, bool forward);
     struct TLevel {
         TCdxNode node;
         size_t index = 0; // of this node in its parent
