@@ -4,6 +4,7 @@
 // of docs/screenshots.
 #include "support/questionfields.h"
 #include "support/scriptedseams.h"
+#include "support/testhome.h"
 #include "gui/mainwindow/commandids.h"
 #include "gui/mainwindow/mainform.h"
 #include "gui/analysis/analysisview.h"
@@ -98,12 +99,7 @@ private Q_SLOTS:
     void init()
     {
         home_ = std::make_unique<QTemporaryDir>();
-        qputenv("HOME", home_->path().toUtf8());
-        qputenv("XDG_CONFIG_HOME", Home(QStringLiteral("config")).toUtf8());
-        qputenv("XDG_DATA_HOME", Home(QStringLiteral("data")).toUtf8());
-        SetAppSettings(nullptr);
-        SetAppSettings(std::make_unique<TIniSettings>(DefaultSettingsFileName()));
-        AppSettings().WriteBool(settings::Preferences, settings::TipAtStartup, false);
+        UseAsHome(home_->path());
         seams_ = std::make_unique<TScriptedSeams>();
     }
     void cleanup()

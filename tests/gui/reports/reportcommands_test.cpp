@@ -13,6 +13,7 @@
 #include "gui/responses/responsecommands.h"
 #include "support/modaldriver.h"
 #include "support/scriptedseams.h"
+#include "support/testhome.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -103,12 +104,7 @@ private Q_SLOTS:
     void init()
     {
         home_ = std::make_unique<QTemporaryDir>();
-        qputenv("HOME", home_->path().toUtf8());
-        qputenv("XDG_CONFIG_HOME", Home("config").toUtf8());
-        qputenv("XDG_DATA_HOME", Home("data").toUtf8());
-        SetAppSettings(nullptr);
-        SetAppSettings(std::make_unique<TIniSettings>(DefaultSettingsFileName()));
-        AppSettings().WriteBool(settings::Preferences, settings::TipAtStartup, false);
+        UseAsHome(home_->path());
         seams_ = std::make_unique<TScriptedSeams>();
     }
 

@@ -14,6 +14,7 @@
 #include "gui/responses/updateresponses.h"
 #include "localserver.h"
 #include "support/scriptedseams.h"
+#include "support/testhome.h"
 
 #include <QTabWidget>
 #include <QAction>
@@ -119,12 +120,7 @@ private Q_SLOTS:
     void init()
     {
         home_ = std::make_unique<QTemporaryDir>();
-        qputenv("HOME", home_->path().toUtf8());
-        qputenv("XDG_CONFIG_HOME", Home(QStringLiteral("config")).toUtf8());
-        qputenv("XDG_DATA_HOME", Home(QStringLiteral("data")).toUtf8());
-        SetAppSettings(nullptr);
-        SetAppSettings(std::make_unique<TIniSettings>(DefaultSettingsFileName()));
-        AppSettings().WriteBool(settings::Preferences, settings::TipAtStartup, false);
+        UseAsHome(home_->path());
         seams_ = std::make_unique<TScriptedSeams>();
         server_ = std::make_unique<LocalServer>(Home(QStringLiteral("responses.sqlite")));
         QVERIFY(!server_->Url().isEmpty());
