@@ -1,5 +1,7 @@
 #include "xbase/cdxfile.h"
 
+#include "xbase/cdxkeylist.h"
+
 #include <algorithm>
 #include <array>
 #include <bit>
@@ -188,9 +190,10 @@ QString PoolText(const char* header, int position, int length)
 // ---- Writing -----------------------------------------------------------------------------------
 
 struct TItem {
-    const std::string* key;
+    const char* key; // `length` bytes; the rest of the key length is fill
     quint32 recno;
     quint32 child; // interior levels
+    quint8 length;
 };
 
 class TTreeWriter {
@@ -218,20 +221,6 @@ private:
         m_out.resize(offset + kPage);
         std::memset(m_out.data() + offset, 0, size_t(kPage));
         return quint32(offset);
-    }
-    int Trail(const std::string& key) const
-    {
-        // Keys are mostly fill at the end (long character keys hold short values): compare a
-        // word at a time before the last few bytes.
-        const char* k = key.data();
-        char fill8[8];
-        std::memset(fill8, m_fill, sizeof fill8);
-        int n = m_keyLength;
-        while (n >= 8 && std::memcmp(k + n - 8, fill8, 8) == 0)
-            n -= 8;
-        while (n > 0 && k[n - 1] == m_fill)
-            --n;
-        return m_keyLength - n;
     }
     const TLayout& LayoutFor(quint32 maxRecno) const { return m_layouts[size_t(std::bit_width(maxRecno))]; }
     // Trailing fill and the prefix shared with the previous item, worked out once per item:
@@ -280,10 +269,10 @@ void TTreeWriter::Measure(const std::vector<TItem>& items)
     m_trail.resize(items.size());
     m_dup.assign(items.size(), 0);
     for (size_t i = 0; i < items.size(); ++i)
-        m_trail[i] = quint8(Trail(*items[i].key));
+        m_trail[i] = quint8(m_keyLength - items[i].length);
     for (size_t i = 1; i < items.size(); ++i) {
-        const char* prev = items[i - 1].key->data();
-        const char* key = items[i].key->data();
+        const char* prev = items[i - 1].key;
+        const char* key = items[i].key;
         const int cap = m_keyLength - std::max(m_trail[i - 1], m_trail[i]);
         int dup = 0;
         while (dup < cap && prev[dup] == key[dup])
@@ -316,9 +305,9 @@ std::vector<TItem> TTreeWriter::Leaves(const std::vector<TItem>& items)
         const quint32 offset = NewPage();
         WriteLeaf(offset, items, start, end);
         if (end > start)
-            parents.push_back({items[end - 1].key, items[end - 1].recno, offset});
+            parents.push_back({items[end - 1].key, items[end - 1].recno, offset, items[end - 1].length});
         else
-            parents.push_back({nullptr, 0, offset});
+            parents.push_back({nullptr, 0, offset, 0});
         start = end;
         if (items.empty())
             break;
@@ -348,12 +337,11 @@ void TTreeWriter::WriteLeaf(quint32 offset, const std::vector<TItem>& items, siz
     int pos = kPage;
     int stored = 0;
     for (size_t i = from; i < to; ++i) {
-        const std::string& key = *items[i].key;
         const int trail = m_trail[i];
         const int dup = i > from ? m_dup[i] : 0;
         const int len = m_keyLength - dup - trail;
         pos -= len;
-        std::memcpy(p + pos, key.data() + dup, size_t(len));
+        std::memcpy(p + pos, items[i].key + dup, size_t(len));
         stored += len;
         const quint64 value = quint64(items[i].recno) | quint64(dup) << r | quint64(trail) << (r + d);
         for (int b = 0; b < e; ++b)
@@ -379,11 +367,12 @@ std::vector<TItem> TTreeWriter::Interiors(const std::vector<TItem>& children)
         PutLe32(p + 8, kNone);
         for (size_t c = start; c < end; ++c) {
             char* e = p + 12 + int(c - start) * (m_keyLength + 8);
-            std::memcpy(e, children[c].key->data(), size_t(m_keyLength));
+            std::memcpy(e, children[c].key, children[c].length);
+            std::memset(e + children[c].length, m_fill, size_t(m_keyLength - children[c].length));
             PutBe32(e + m_keyLength, children[c].recno);
             PutBe32(e + m_keyLength + 4, children[c].child);
         }
-        parents.push_back({children[end - 1].key, children[end - 1].recno, offset});
+        parents.push_back({children[end - 1].key, children[end - 1].recno, offset, children[end - 1].length});
         start = end;
     }
     return parents;
@@ -516,6 +505,47 @@ TStatus ReadCdxEntries(
     return TStatus::Ok();
 }
 
+namespace {
+
+TItem Item(const std::string& key, quint32 recno, char fill)
+{
+    size_t n = key.size();
+    while (n > 0 && key[n - 1] == fill)
+        --n;
+    return {key.data(), recno, 0, quint8(n)};
+}
+
+// The entries of a tag in order: its entry vector, or its sorted runs merged.
+std::vector<TItem> Items(const TCdxTagData& tag)
+{
+    std::vector<TItem> items;
+    if (tag.Entries) {
+        items.reserve(tag.Entries->size());
+        for (const TCdxEntry& e : *tag.Entries)
+            items.push_back(Item(e.key, e.recno, tag.Fill));
+        return items;
+    }
+    size_t total = 0;
+    for (const TCdxKeyList* run : tag.Runs)
+        total += run->Size();
+    items.reserve(total);
+    std::vector<size_t> next(tag.Runs.size(), 0);
+    while (items.size() < total) {
+        size_t best = tag.Runs.size();
+        for (size_t r = 0; r < tag.Runs.size(); ++r)
+            if (next[r] < tag.Runs[r]->Size()
+                && (best == tag.Runs.size() || tag.Runs[r]->Less(next[r], *tag.Runs[best], next[best])))
+                best = r;
+        const TCdxKeyList& run = *tag.Runs[best];
+        const std::string_view key = run.Key(next[best]);
+        items.push_back({key.data(), run.Recno(next[best]), 0, quint8(key.size())});
+        ++next[best];
+    }
+    return items;
+}
+
+} // namespace
+
 QByteArray BuildCdx(const std::vector<TCdxTagData>& tags, quint32 changeCounter)
 {
     QByteArray out(2 * kPage, '\0');
@@ -523,12 +553,8 @@ QByteArray BuildCdx(const std::vector<TCdxTagData>& tags, quint32 changeCounter)
     for (const TCdxTagData& tag : tags) {
         const quint32 headerOffset = quint32(out.size());
         out.append(QByteArray(2 * kPage, '\0'));
-        std::vector<TItem> items;
-        items.reserve(tag.Entries->size());
-        for (const TCdxEntry& e : *tag.Entries)
-            items.push_back({&e.key, e.recno, 0});
         TTreeWriter writer(out, tag.Header.KeyLength, tag.Fill);
-        const quint32 root = writer.Build(items);
+        const quint32 root = writer.Build(Items(tag));
         quint8 options = 0x60;
         if (!tag.Header.ForExpression.isEmpty())
             options |= 0x08;
@@ -543,7 +569,7 @@ QByteArray BuildCdx(const std::vector<TCdxTagData>& tags, quint32 changeCounter)
     std::sort(directory.begin(), directory.end());
     std::vector<TItem> items;
     for (const auto& [name, offset] : directory)
-        items.push_back({&name, offset, 0});
+        items.push_back(Item(name, offset, ' '));
     TTreeWriter writer(out, 10, ' ');
     const quint32 root = writer.Build(items);
     char* h = out.data();

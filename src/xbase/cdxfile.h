@@ -56,10 +56,14 @@ TStatus ReadCdxTags(const QByteArray& file, std::vector<TCdxTagHeader>* tags);
 TStatus ReadCdxEntries(const QByteArray& file, const TCdxTagHeader& tag, char fill,
     std::vector<TCdxEntry>* entries, bool strict = false);
 
+class TCdxKeyList;
+
 struct TCdxTagData {
     TCdxTagHeader Header;
     char Fill = ' ';
     const std::vector<TCdxEntry>* Entries = nullptr; // sorted ascending
+    // Instead of Entries: sorted lists of keys, merged as the tag is written.
+    std::vector<const TCdxKeyList*> Runs;
 };
 // Builds a complete index file; `changeCounter` goes to the file header.
 QByteArray BuildCdx(const std::vector<TCdxTagData>& tags, quint32 changeCounter);

@@ -101,9 +101,13 @@ TTable::TTable(std::shared_ptr<TFileSystem> fileSystem)
     d->fs = std::move(fileSystem);
 }
 
+// A destructor cannot return what failed: pending changes that could not be stored are at least
+// reported, never dropped without a word.
 TTable::~TTable()
 {
-    (void)Close();
+    const TStatus st = Close();
+    if (!st.ok())
+        qWarning("Changes to a table were lost when it was closed: %s", qPrintable(st.Message()));
 }
 
 // ---- Create, open, close -------------------------------------------------------------------------
@@ -274,6 +278,8 @@ void TTable::TImpl::CloseFiles()
     indexStale = false;
     dbf.reset(); // closing the file also drops its lock
     lockDepth = 0;
+    readBatch = 0;
+    readBatchSynced = false;
     memo = TMemoFile();
     memoFile = nullptr;
     tags.clear();
@@ -423,6 +429,9 @@ TRecordContext TTable::TImpl::Context(const char** recordHolder)
 
 TStatus TTable::TImpl::LockTable(bool exclusive)
 {
+    if (exclusive && readBatch > 0)
+        return TStatus::Error(
+            QStringLiteral("The table %1 cannot be changed while a read batch is open").arg(path));
     if (lockDepth > 0) {
         ++lockDepth;
         return TStatus::Ok();
@@ -447,6 +456,9 @@ TStatus TTable::TImpl::Sync(bool beforeWrite)
 {
     if (!IsOpen())
         return TStatus::Error(QStringLiteral("No table is open"));
+    // Inside a read batch nobody else can commit: one look at its start is enough.
+    if (readBatch > 0 && readBatchSynced && !beforeWrite)
+        return TStatus::Ok();
     TStatus st = LockTable(false);
     if (!st.ok())
         return st;
@@ -477,6 +489,7 @@ TStatus TTable::TImpl::Sync(bool beforeWrite)
             st = ReadHeaderAgain();
     }
     UnlockTable();
+    readBatchSynced = readBatch > 0 && st.ok();
     return st;
 }
 
@@ -527,7 +540,10 @@ TStatus TTable::TImpl::Recover()
         dbf->Unlock();
         TStatus st = dbf->Lock(true);
         if (!st.ok()) {
-            (void)dbf->Lock(false);
+            const TStatus relock = dbf->Lock(false);
+            if (!relock.ok())
+                return TStatus::Error(QStringLiteral("%1; the shared lock could not be taken back either: %2")
+                                          .arg(st.Message(), relock.Message()));
             return st;
         }
     }

@@ -123,6 +123,15 @@ public:
     // modes: it never matches "everything".
     bool Seek(const QString& key, TSeekMode mode = TSeekMode::Partial);
 
+    // A read batch holds the table's shared lock from BeginReadBatch() to EndReadBatch(), so
+    // that a run of seeks and reads (the duplicate checks of a merge, say) neither takes the
+    // lock nor looks for other writers' commits at every call: it sees the table as it was when
+    // the batch began. Pending changes are committed first. Other handles and processes wait to
+    // commit until the batch ends, and changes on this handle are refused until then. Batches
+    // nest; Close() ends them.
+    TStatus BeginReadBatch();
+    void EndReadBatch();
+
     // --- Filter ---------------------------------------------------------------------------------
 
     // Navigation and VisibleCount() then see only records for which the expression is true.

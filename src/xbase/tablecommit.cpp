@@ -1,5 +1,7 @@
 #include "xbase/tablecommit.h"
 
+#include "xbase/cdxkeylist.h"
+
 #include <algorithm>
 #include <iterator>
 
@@ -172,25 +174,57 @@ void TTableCommit::AppendedKeys(TTag& tag, std::vector<TCdxEntry>* keys)
 }
 
 // The appended records come after every stored one, so their keys merge with the stored keys
-// without reading a stored record again.
+// without reading a stored record again. Both are held packed (TCdxKeyList): a few bytes beyond
+// each key's own.
 TStatus TTableCommit::BuildTagsWhole()
 {
-    std::vector<std::vector<TCdxEntry>> keys(d_.tags.size());
+    std::vector<TCdxKeyList> stored, added;
+    stored.reserve(d_.tags.size());
+    added.reserve(d_.tags.size());
     std::vector<TCdxTagData> data;
-    for (size_t i = 0; i < d_.tags.size(); ++i) {
-        TTag& tag = *d_.tags[i];
-        std::vector<TCdxEntry> stored, added;
-        TStatus st = d_.Tree(tag).All(&stored, size_t(d_.store->FileSize() / 3 + 16));
+    for (const auto& tag : d_.tags) {
+        stored.emplace_back(tag->Header.KeyLength, tag->Fill);
+        added.emplace_back(tag->Header.KeyLength, tag->Fill);
+        TStatus st = StoredKeys(*tag, &stored.back());
         if (!st.ok())
             return st;
-        AppendedKeys(tag, &added);
-        keys[i].reserve(stored.size() + added.size());
-        std::merge(std::make_move_iterator(stored.begin()), std::make_move_iterator(stored.end()),
-            std::make_move_iterator(added.begin()), std::make_move_iterator(added.end()),
-            std::back_inserter(keys[i]));
-        data.push_back({tag.Header, tag.Fill, &keys[i]});
+        AppendedKeys(*tag, &added.back());
     }
+    for (size_t i = 0; i < d_.tags.size(); ++i)
+        data.push_back({d_.tags[i]->Header, d_.tags[i]->Fill, nullptr, {&stored[i], &added[i]}});
     return d_.WriteWholeIndex(data);
+}
+
+TStatus TTableCommit::StoredKeys(TTag& tag, TCdxKeyList* keys)
+{
+    const size_t limit = size_t(d_.store->FileSize() / 3 + 16); // a guard against damaged chains
+    TCdxTree tree = d_.Tree(tag);
+    TCdxCursor cursor;
+    TStatus st = tree.First(&cursor);
+    keys->Reserve(oldCount_, size_t(oldCount_) * 16);
+    while (st.ok() && cursor.Valid()) {
+        if (keys->Size() >= limit)
+            return TStatus::Error(
+                QStringLiteral("The index file is damaged (more keys than the file can hold)"));
+        keys->Add(cursor.Entry().key.data(), cursor.Entry().recno);
+        st = tree.Next(&cursor);
+    }
+    return st;
+}
+
+void TTableCommit::AppendedKeys(TTag& tag, TCdxKeyList* keys)
+{
+    const char* record = nullptr;
+    TRecordContext ctx = d_.Context(&record);
+    std::string key;
+    keys->Reserve(d_.appends.size(), d_.appends.size() * 16);
+    for (size_t i = 0; i < d_.appends.size(); ++i) {
+        record = d_.appends[i].record.constData();
+        ctx.Record = std::string_view(record, size_t(d_.header.Layout.RecordLength));
+        if (tag.KeyOf(ctx, &key))
+            keys->Add(key.data(), oldCount_ + 1 + quint32(i));
+    }
+    keys->Sort();
 }
 
 TStatus TTableCommit::WriteHeader()

@@ -10,6 +10,8 @@
 
 namespace xbase {
 
+class TCdxKeyList;
+
 class TTableCommit {
 public:
     // The caller holds the table's exclusive lock and has read its headers under it.
@@ -25,6 +27,8 @@ private:
     TStatus ApplyEditKeys();
     TStatus AddAppendedKeys();
     void AppendedKeys(TTag& tag, std::vector<TCdxEntry>* keys);
+    void AppendedKeys(TTag& tag, TCdxKeyList* keys);
+    TStatus StoredKeys(TTag& tag, TCdxKeyList* keys);
     TStatus BuildTagsWhole();
     TStatus WriteHeader();
     void ForgetPending();

@@ -189,7 +189,7 @@ TStatus TTable::CopyTable(const QString& targetPath)
         std::vector<TCdxTagData> data;
         for (size_t t = 0; t < tags.size(); ++t) {
             SortTagEntries(&keys[t], tags[t]->Header.Unique());
-            data.push_back({tags[t]->Header, tags[t]->Fill, &keys[t]});
+            data.push_back({tags[t]->Header, tags[t]->Fill, &keys[t], {}});
         }
         st = d->fs->ReplaceWhole(base + QStringLiteral(".cdx"), BuildCdx(data, 1));
         raw[28] = char(raw[28] | 0x01);

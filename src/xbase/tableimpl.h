@@ -103,6 +103,8 @@ struct TTable::TImpl {
 
     int lockDepth = 0;
     bool lockExclusive = false;
+    int readBatch = 0; // open read batches (BeginReadBatch)
+    bool readBatchSynced = false; // the batch has looked for other writers' commits once
     // Nested locks of the table file; a shared lock inside an exclusive one stays exclusive.
     TStatus LockTable(bool exclusive);
     void UnlockTable();

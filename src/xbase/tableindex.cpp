@@ -138,7 +138,7 @@ TStatus TTable::TImpl::UseRebuiltIndexInMemory()
         return st;
     std::vector<TCdxTagData> data;
     for (size_t i = 0; i < all.size(); ++i)
-        data.push_back({all[i]->Header, all[i]->Fill, &keys[i]});
+        data.push_back({all[i]->Header, all[i]->Fill, &keys[i], {}});
     rebuiltIndex = std::make_shared<TMemoryFileSystem>();
     rebuiltIndex->SetContent(QStringLiteral("/index"), BuildCdx(data, cdxCounter));
     QString error;
@@ -173,16 +173,15 @@ TStatus TTable::TImpl::RebuildIndexFile()
         return st;
     size_t e = 0, s = 0;
     for (auto& t : tags)
-        data.push_back({t->Header, t->Fill, t->Evaluable() ? &keys[e++] : &stored[s++]});
+        data.push_back({t->Header, t->Fill, t->Evaluable() ? &keys[e++] : &stored[s++], {}});
     return WriteWholeIndex(data);
 }
 
 TStatus TTable::TImpl::WriteWholeIndex(const std::vector<TCdxTagData>& data)
 {
-    const QByteArray bytes = BuildCdx(data, cdxCounter + 1);
     TStatus st = cdx->Truncate(0);
     if (st.ok())
-        st = cdx->WriteAt(0, bytes.constData(), bytes.size());
+        st = cdx->WriteWhole(0, BuildCdx(data, cdxCounter + 1));
     if (!st.ok())
         return st;
     rebuiltIndex.reset();

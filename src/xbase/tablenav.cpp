@@ -340,6 +340,29 @@ bool TTable::Seek(const QString& key, TSeekMode mode)
     return false;
 }
 
+TStatus TTable::BeginReadBatch()
+{
+    TStatus st = d->Flush();
+    if (st.ok())
+        st = d->LockTable(false);
+    if (!st.ok())
+        return d->Track(st);
+    ++d->readBatch;
+    st = d->Sync();
+    if (!st.ok())
+        EndReadBatch();
+    return d->Track(st);
+}
+
+void TTable::EndReadBatch()
+{
+    if (d->readBatch == 0)
+        return;
+    if (--d->readBatch == 0)
+        d->readBatchSynced = false;
+    d->UnlockTable();
+}
+
 // ---- Filter and counts -------------------------------------------------------------------------
 
 TStatus TTable::SetFilter(const QString& expression)

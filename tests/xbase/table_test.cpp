@@ -9,6 +9,10 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <atomic>
+#include <chrono>
+#include <thread>
+
 #include <gtest/gtest.h>
 
 using namespace xbase;
@@ -192,6 +196,50 @@ TEST_F(TableTest, SharedHandlesSeeEachOthersCommits)
     EXPECT_FALSE(b.Seek("b@x"));
     EXPECT_TRUE(b.Seek("z@x"));
     EXPECT_EQ(b.FieldText("FNAME"), QStringLiteral("B"));
+}
+
+// A read batch sees the table as it was when it began; a writer on another handle waits for its
+// end, and changes on the batch's own handle are refused without being lost.
+TEST_F(TableTest, ReadBatchHoldsOffWritersUntilItEnds)
+{
+    TTable a, b;
+    ASSERT_OK(a.CreateTable(Path("r.dbf"), ListFields()));
+    ASSERT_OK(a.CreateIndexTag("EMAIL", "EMAIL"));
+    AddPerson(a, "A", "One", "a@x", 1);
+    ASSERT_OK(b.Open(Path("r.dbf")));
+    ASSERT_OK(a.SetOrder(1));
+    ASSERT_OK(a.BeginReadBatch());
+    ASSERT_OK(a.BeginReadBatch()); // nested
+    EXPECT_TRUE(a.Seek("a@x", TSeekMode::Exact));
+
+    std::atomic<bool> committed{false};
+    std::thread writer([&] {
+        EXPECT_TRUE(b.Append().ok());
+        EXPECT_TRUE(b.AssignField("EMAIL", "b@x").ok());
+        EXPECT_TRUE(b.Commit().ok());
+        committed = true;
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    EXPECT_FALSE(committed);
+    EXPECT_FALSE(a.Seek("b@x", TSeekMode::Exact));
+
+    ASSERT_OK(a.Append());
+    ASSERT_OK(a.AssignField("EMAIL", "c@x"));
+    const TStatus refused = a.Commit();
+    EXPECT_FALSE(refused.ok());
+    EXPECT_TRUE(refused.Message().contains(QStringLiteral("read batch"))) << qPrintable(refused.Message());
+
+    a.EndReadBatch();
+    EXPECT_FALSE(committed); // the outer batch still holds the lock
+    a.EndReadBatch();
+    writer.join();
+    EXPECT_TRUE(committed);
+    ASSERT_OK(a.Commit()); // the refused record was kept
+    EXPECT_TRUE(a.Seek("b@x", TSeekMode::Exact));
+    EXPECT_TRUE(a.Seek("c@x", TSeekMode::Exact));
+    EXPECT_EQ(a.RecordCount(), 3);
+    a.EndReadBatch(); // one end too many does nothing
+    EXPECT_EQ(b.RecordCount(), 3);
 }
 
 TEST_F(TableTest, CopiesTableAndText)

@@ -117,6 +117,36 @@ private:
     std::unordered_set<std::string> emails_;
 };
 
+// The judging of a batch runs inside a read batch of the table: its many seeks then take the
+// table's lock once, not each on its own. It ends before the batch is stored.
+class TJudging {
+public:
+    explicit TJudging(xbase::TTable& table)
+        : table_(table)
+    {
+    }
+    ~TJudging() { End(); }
+    TJudging(const TJudging&) = delete;
+    TJudging& operator=(const TJudging&) = delete;
+
+    // A batch that cannot begin only costs speed: every seek then takes the lock itself.
+    void Begin()
+    {
+        if (!open_ && table_.IsOpen())
+            open_ = table_.BeginReadBatch().ok();
+    }
+    void End()
+    {
+        if (open_)
+            table_.EndReadBatch();
+        open_ = false;
+    }
+
+private:
+    xbase::TTable& table_;
+    bool open_ = false;
+};
+
 class TMerge {
 public:
     TMerge(TSurvey& survey, TResponseTable& table, TAddResponseResult& result, const TIntakeHooks& hooks)
@@ -200,12 +230,15 @@ bool TMerge::ReadResponses(TDataLineReader& reader)
     QByteArray line;
     qint64 lines = 0;
     bool ok = true;
+    TJudging judging(table);
     while (ok && reader.ReadLine(line)) {
-        if (++lines % kProgressEvery == 0 && hooks_.Progress
-            && !hooks_.Progress(reader.Position(), reader.Size())) {
-            result_.Stopped = true;
-            ok = Fail(QStringLiteral("The merge was stopped."));
-            break;
+        if (++lines % kProgressEvery == 0 && hooks_.Progress) {
+            judging.End(); // the hook may use the table
+            if (!hooks_.Progress(reader.Position(), reader.Size())) {
+                result_.Stopped = true;
+                ok = Fail(QStringLiteral("The merge was stopped."));
+                break;
+            }
         }
         if (!reader.LastLineOverlong() && IsEndOfDataLine(line))
             break;
@@ -216,6 +249,7 @@ bool TMerge::ReadResponses(TDataLineReader& reader)
         values.Parse(std::string_view(line.constData(), static_cast<size_t>(line.size())));
         QString addressKey;
         QString emailKey;
+        judging.Begin();
         if (!Admit(writer, values, addressKey, emailKey)) {
             ++result_.EliminatedCount;
             continue;
@@ -225,11 +259,13 @@ bool TMerge::ReadResponses(TDataLineReader& reader)
         batch.push_back(std::move(line));
         line = QByteArray();
         if (static_cast<qsizetype>(batch.size()) >= batchRecords || batchBytes >= kBatchBytes) {
+            judging.End();
             ok = AppendBatch(batch, values, writer);
             batchBytes = 0;
         }
     }
     // What was judged admitted is stored even when the merge stops here.
+    judging.End();
     if (!AppendBatch(batch, values, writer))
         return false;
     if (ok && reader.Failed())
