@@ -204,6 +204,35 @@ bool DecodeCdxNode(const char* bytes, quint32 page, int keyLength, char fill, TC
                       : DecodeInterior(bytes, keyLength, node, error);
 }
 
+bool CdxInteriorChild(const char* bytes, quint32 page, int keyLength, const std::string& key, quint32 recno,
+    quint32* child, QString* error)
+{
+    const int n = CdxLe16(bytes + 2);
+    const int size = keyLength + 8;
+    if (n < 1 || n * size > kInteriorArea)
+        return Fail(error, page, QStringLiteral("interior node holds %1 keys").arg(n));
+    const size_t compared = std::min(key.size(), size_t(keyLength));
+    const bool whole = compared == size_t(keyLength);
+    auto below = [&](int i) {
+        const char* e = bytes + 12 + i * size;
+        const int c = compared == 0 ? 0 : std::memcmp(e, key.data(), compared);
+        return c < 0 || (c == 0 && whole && CdxBe32(e + keyLength) < recno);
+    };
+    int lo = 0, hi = n; // the first entry not below lies in [lo, hi]
+    while (lo < hi) {
+        const int mid = (lo + hi) / 2;
+        if (below(mid))
+            lo = mid + 1;
+        else
+            hi = mid;
+    }
+    const int taken = std::min(lo, n - 1);
+    *child = CdxBe32(bytes + 12 + taken * size + keyLength + 4);
+    if (*child % kCdxPage != 0 || *child < kCdxPage)
+        return Fail(error, page, QStringLiteral("child pointer %1").arg(*child));
+    return true;
+}
+
 bool CdxLeafFits(const std::vector<TCdxEntry>& entries, int keyLength, char fill)
 {
     const TPacked packed = Pack(entries, keyLength, fill);

@@ -30,6 +30,18 @@ struct TCdxNode {
 // Decodes the node at `page` from its 512 bytes; false with `error` set when a rule is broken.
 bool DecodeCdxNode(const char* bytes, quint32 page, int keyLength, char fill, TCdxNode* node, QString* error);
 
+// Whether the 512 bytes of a node are a leaf's.
+inline bool CdxIsLeaf(const char* bytes)
+{
+    return bytes[0] & 2;
+}
+// One step of a search down an interior node's raw bytes, without decoding it: the child of the
+// first entry not below (key, recno), or of the last entry. A key shorter than the key length is
+// a prefix (recno is then ignored). False with `error` set when the entry count or the child
+// pointer breaks a rule.
+bool CdxInteriorChild(const char* bytes, quint32 page, int keyLength, const std::string& key, quint32 recno,
+    quint32* child, QString* error);
+
 // Whether the entries fit one node of the given kind.
 bool CdxLeafFits(const std::vector<TCdxEntry>& entries, int keyLength, char fill);
 int CdxInteriorCapacity(int keyLength);

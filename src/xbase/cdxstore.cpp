@@ -136,6 +136,53 @@ TStatus TCdxStore::Node(quint32 page, int keyLength, char fill, TCdxNodePtr* nod
     return TStatus::Ok();
 }
 
+const TCdxNode* TCdxStore::CachedNode(quint32 page)
+{
+    auto it = m_nodes.find(page);
+    if (it == m_nodes.end())
+        return nullptr;
+    if (it->second.use != m_uses.begin())
+        m_uses.splice(m_uses.begin(), m_uses, it->second.use);
+    return it->second.node.get();
+}
+
+TStatus TCdxStore::RawPage(quint32 page, const char** bytes)
+{
+    auto raw = m_raw.find(page);
+    if (raw != m_raw.end()) {
+        if (raw->second.use != m_rawUses.begin())
+            m_rawUses.splice(m_rawUses.begin(), m_rawUses, raw->second.use);
+        *bytes = raw->second.bytes.data();
+        return TStatus::Ok();
+    }
+    TStatus st = CheckPage(page);
+    char read[kCdxPage];
+    if (st.ok())
+        st = ReadPage(page, read);
+    if (!st.ok())
+        return st;
+    RememberRaw(page, read); // the newest raw page is always kept
+    *bytes = m_raw.find(page)->second.bytes.data();
+    return TStatus::Ok();
+}
+
+TStatus TCdxStore::DecodeUncached(quint32 page, int keyLength, char fill, TCdxNode* node)
+{
+    TStatus st = CheckPage(page);
+    if (!st.ok())
+        return st;
+    char bytes[kCdxPage];
+    auto raw = m_raw.find(page);
+    if (raw != m_raw.end())
+        std::memcpy(bytes, raw->second.bytes.data(), kCdxPage);
+    else
+        st = ReadPage(page, bytes);
+    QString error;
+    if (st.ok() && !DecodeCdxNode(bytes, page, keyLength, fill, node, &error))
+        st = TStatus::Error(error);
+    return st;
+}
+
 void TCdxStore::Forget(quint32 page)
 {
     auto it = m_nodes.find(page);

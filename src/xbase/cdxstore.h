@@ -35,6 +35,14 @@ public:
     TStatus Node(quint32 page, int keyLength, char fill, TCdxNodePtr* node);
     // The same without a share of the node: valid until the store is next used.
     TStatus PeekNode(quint32 page, int keyLength, char fill, const TCdxNode** node);
+    // The node if it is cached decoded, else null; nothing is read.
+    const TCdxNode* CachedNode(quint32 page);
+    // The raw bytes of a page, read into the raw cache when missing: valid until the store is
+    // next used.
+    TStatus RawPage(quint32 page, const char** bytes);
+    // Decodes a node into `node` without keeping it: a walk over every leaf would only push
+    // the cache's other nodes out. `node` may be reused from walk to walk.
+    TStatus DecodeUncached(quint32 page, int keyLength, char fill, TCdxNode* node);
     TStatus WriteNode(const TCdxNode& node, int keyLength, char fill);
     void ClearCache();
     size_t CachedBytes() const { return m_bytes; }

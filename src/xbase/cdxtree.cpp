@@ -51,8 +51,21 @@ TStatus TCdxTree::Seek(const std::string& key, quint32 recno, TCdxCursor* cursor
     for (int depth = 0; st.ok(); ++depth) {
         if (depth > kMaxDepth)
             return TStatus::Error(Damaged(QStringLiteral("tree deeper than %1 levels").arg(kMaxDepth)));
-        const TCdxNode* node = nullptr;
-        st = m_store.PeekNode(page, m_keyLength, m_fill, &node);
+        // Interior nodes not cached decoded are searched in their raw bytes: a seek then decodes
+        // one leaf at most, however deep the tree.
+        const TCdxNode* node = m_store.CachedNode(page);
+        if (!node) {
+            const char* raw = nullptr;
+            st = m_store.RawPage(page, &raw);
+            if (st.ok() && !CdxIsLeaf(raw)) {
+                QString error;
+                if (!CdxInteriorChild(raw, page, m_keyLength, key, recno, &page, &error))
+                    st = TStatus::Error(error);
+                continue;
+            }
+            if (st.ok())
+                st = m_store.PeekNode(page, m_keyLength, m_fill, &node);
+        }
         if (!st.ok())
             break;
         const auto& e = node->Entries;
@@ -177,6 +190,29 @@ TStatus TCdxTree::All(std::vector<TCdxEntry>* entries, size_t limit)
         st = Next(&cursor);
     }
     return st;
+}
+
+TStatus TCdxTree::Walk(const std::function<void(const TCdxEntry&)>& take, size_t limit)
+{
+    TCdxCursor cursor;
+    TStatus st = First(&cursor);
+    if (!st.ok() || !cursor.Valid())
+        return st;
+    TCdxNode leaf;
+    size_t count = 0;
+    for (quint32 page = cursor.Leaf->Page; page != kCdxNone; page = leaf.Right) {
+        st = m_store.DecodeUncached(page, m_keyLength, m_fill, &leaf);
+        if (st.ok() && !leaf.Leaf)
+            st = TStatus::Error(Damaged(QStringLiteral("sibling %1 of a leaf is not a leaf").arg(page)));
+        count += leaf.Entries.size();
+        if (st.ok() && count > limit)
+            st = TStatus::Error(Damaged(QStringLiteral("more keys than the file can hold")));
+        if (!st.ok())
+            return st;
+        for (const TCdxEntry& entry : leaf.Entries)
+            take(entry);
+    }
+    return TStatus::Ok();
 }
 
 // ---- Changing ----------------------------------------------------------------------------------

@@ -8,6 +8,8 @@
 
 #include "xbase/cdxstore.h"
 
+#include <functional>
+
 namespace xbase {
 
 // A position in a tag: an entry of a leaf, or nowhere (before the first or after the last).
@@ -36,6 +38,9 @@ public:
 
     // Every entry in order (at most `limit`: a guard against damaged sibling chains).
     TStatus All(std::vector<TCdxEntry>* entries, size_t limit);
+    // The same handed to `take` one by one, the leaves decoded without being cached: a walk
+    // over every leaf would only push the cache's other nodes out.
+    TStatus Walk(const std::function<void(const TCdxEntry&)>& take, size_t limit);
 
 private:
     TStatus Settle(TCdxCursor* cursor, bool forward);

@@ -197,19 +197,9 @@ TStatus TTableCommit::BuildTagsWhole()
 
 TStatus TTableCommit::StoredKeys(TTag& tag, TCdxKeyList* keys)
 {
-    const size_t limit = size_t(d_.store->FileSize() / 3 + 16); // a guard against damaged chains
-    TCdxTree tree = d_.Tree(tag);
-    TCdxCursor cursor;
-    TStatus st = tree.First(&cursor);
     keys->Reserve(oldCount_, size_t(oldCount_) * 16);
-    while (st.ok() && cursor.Valid()) {
-        if (keys->Size() >= limit)
-            return TStatus::Error(
-                QStringLiteral("The index file is damaged (more keys than the file can hold)"));
-        keys->Add(cursor.Entry().key.data(), cursor.Entry().recno);
-        st = tree.Next(&cursor);
-    }
-    return st;
+    const size_t limit = size_t(d_.store->FileSize() / 3 + 16); // a guard against damaged chains
+    return d_.Tree(tag).Walk([keys](const TCdxEntry& e) { keys->Add(e.key.data(), e.recno); }, limit);
 }
 
 void TTableCommit::AppendedKeys(TTag& tag, TCdxKeyList* keys)

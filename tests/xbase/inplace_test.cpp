@@ -5,6 +5,8 @@
 
 #include "support/assertok.h"
 #include "xbase/cdxfile.h"
+#include "xbase/cdxstore.h"
+#include "xbase/cdxtree.h"
 #include "xbase/dbfheader.h"
 #include "xbase/filesystem.h"
 #include "xbase/journal.h"
@@ -378,3 +380,60 @@ TEST(InPlaceIndexTest, LongKeysGrowInPlaceUnderAWholeBuiltTree)
 }
 
 } // namespace
+
+// Seeks through interior pages read raw (nothing cached decoded) land where seeks through the
+// decoded nodes land, for whole keys, prefixes and keys between and beyond the stored ones.
+TEST(InPlaceIndexTest, SeeksThroughRawInteriorPagesMatchDecodedOnes)
+{
+    constexpr int kLength = 240;
+    std::vector<TCdxEntry> entries;
+    for (quint32 i = 0; i < 3000; ++i) {
+        std::string key = "k" + std::to_string(i * 7919 % 3001 / 3); // runs of equal keys
+        key.resize(kLength, ' ');
+        entries.push_back({key, i + 1});
+    }
+    std::sort(entries.begin(), entries.end());
+    TCdxTagHeader header;
+    header.Name = QStringLiteral("LONG");
+    header.KeyExpression = QStringLiteral("NAME");
+    header.KeyLength = kLength;
+    TMemoryFileSystem fs;
+    fs.SetContent(QStringLiteral("/i.cdx"), BuildCdx({{header, ' ', &entries, {}}}, 1));
+    QString error;
+    auto file = fs.Open(QStringLiteral("/i.cdx"), false, &error);
+    ASSERT_TRUE(file) << qPrintable(error);
+    std::vector<TCdxTagHeader> tags;
+    TCdxStore decoded(file.get(), 64 << 20), raw(file.get(), 0);
+    ASSERT_OK(decoded.ReadTags(&tags));
+    ASSERT_EQ(tags.size(), 1u);
+    TCdxTree warm(decoded, tags[0].HeaderOffset, kLength, ' ');
+    TCdxTree cold(raw, tags[0].HeaderOffset, kLength, ' ');
+    std::vector<TCdxEntry> all;
+    ASSERT_OK(warm.All(&all, 10000)); // every node now cached decoded
+    ASSERT_EQ(all.size(), entries.size());
+    QRandomGenerator rng(7);
+    for (int round = 0; round < 2000; ++round) {
+        const TCdxEntry& near = entries[rng.bounded(quint32(entries.size()))];
+        std::string key = near.key;
+        quint32 recno = near.recno + rng.bounded(3) - 1;
+        switch (round % 4) {
+        case 1: // a prefix
+            key.resize(1 + rng.bounded(5));
+            break;
+        case 2: // between stored keys
+            key[rng.bounded(6)] = char('0' + rng.bounded(10));
+            break;
+        case 3: // beyond the last
+            key = std::string(kLength, '\xFF');
+            recno = 0;
+            break;
+        }
+        TCdxCursor a, b;
+        ASSERT_OK(warm.Seek(key, recno, &a));
+        ASSERT_OK(cold.Seek(key, recno, &b));
+        ASSERT_EQ(a.Valid(), b.Valid()) << key;
+        if (a.Valid()) {
+            EXPECT_EQ(a.Entry(), b.Entry()) << key;
+        }
+    }
+}
