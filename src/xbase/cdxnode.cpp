@@ -233,6 +233,44 @@ bool CdxInteriorChild(const char* bytes, quint32 page, int keyLength, const std:
     return true;
 }
 
+bool CdxLeafLowerBound(const char* p, quint32 page, int keyLength, char fill, const std::string& key,
+    quint32 recno, TCdxEntry* entry, bool* found, QString* error)
+{
+    *found = false;
+    const int n = CdxLe16(p + 2);
+    const quint32 recMask = CdxLe32(p + 14);
+    const int r = quint8(p[20]), d = quint8(p[21]), t = quint8(p[22]), e = quint8(p[23]);
+    if (e < 1 || e > 8 || r + d + t != 8 * e || r > 32 || d > 8 || t > 8 || n * e > kLeafArea)
+        return Fail(error, page, QStringLiteral("bad entry layout"));
+    const size_t compared = std::min(key.size(), size_t(keyLength));
+    const bool whole = compared == size_t(keyLength);
+    std::string& current = entry->key;
+    current.assign(size_t(keyLength), fill);
+    int pos = kCdxPage;
+    for (int i = 0; i < n; ++i) {
+        quint64 value = 0;
+        for (int b = e - 1; b >= 0; --b)
+            value = value << 8 | quint8(p[24 + i * e + b]);
+        const int dup = i == 0 ? 0 : int((value >> r) & quint64((1 << d) - 1));
+        const int trail = int((value >> (r + d)) & quint64((1 << t) - 1));
+        if (dup + trail > keyLength)
+            return Fail(error, page, QStringLiteral("key longer than the key length"));
+        const int len = keyLength - dup - trail;
+        pos -= len;
+        if (pos < 24 + n * e)
+            return Fail(error, page, QStringLiteral("keys overlap the entry table"));
+        std::memcpy(current.data() + dup, p + pos, size_t(len));
+        std::memset(current.data() + dup + len, fill, size_t(trail));
+        entry->recno = quint32(value & recMask);
+        const int c = compared == 0 ? 0 : std::memcmp(current.data(), key.data(), compared);
+        if (!(c < 0 || (c == 0 && whole && entry->recno < recno))) {
+            *found = true;
+            return true;
+        }
+    }
+    return true;
+}
+
 bool CdxLeafFits(const std::vector<TCdxEntry>& entries, int keyLength, char fill)
 {
     const TPacked packed = Pack(entries, keyLength, fill);

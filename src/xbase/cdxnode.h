@@ -42,6 +42,12 @@ inline bool CdxIsLeaf(const char* bytes)
 bool CdxInteriorChild(const char* bytes, quint32 page, int keyLength, const std::string& key, quint32 recno,
     quint32* child, QString* error);
 
+// In the leaf `bytes`, the first entry not below (key, recno) by the same comparison, read
+// without decoding the whole leaf; `found` is false when every entry is below. False with `error`
+// set when a rule is broken on the way.
+bool CdxLeafLowerBound(const char* bytes, quint32 page, int keyLength, char fill, const std::string& key,
+    quint32 recno, TCdxEntry* entry, bool* found, QString* error);
+
 // Whether the entries fit one node of the given kind.
 bool CdxLeafFits(const std::vector<TCdxEntry>& entries, int keyLength, char fill);
 int CdxInteriorCapacity(int keyLength);

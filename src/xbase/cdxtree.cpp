@@ -44,46 +44,84 @@ bool TCdxTree::Fits(const TCdxNode& node) const
 
 // ---- Reading -----------------------------------------------------------------------------------
 
-TStatus TCdxTree::Seek(const std::string& key, quint32 recno, TCdxCursor* cursor)
+// Interior nodes not cached decoded are searched in their raw bytes: a seek then decodes one
+// leaf at most, however deep the tree.
+TStatus TCdxTree::FindLeaf(
+    const std::string& key, quint32 recno, quint32* page, const TCdxNode** node, const char** raw)
 {
-    quint32 page = 0;
-    TStatus st = Root(&page);
+    TStatus st = Root(page);
     for (int depth = 0; st.ok(); ++depth) {
         if (depth > kMaxDepth)
             return TStatus::Error(Damaged(QStringLiteral("tree deeper than %1 levels").arg(kMaxDepth)));
-        // Interior nodes not cached decoded are searched in their raw bytes: a seek then decodes
-        // one leaf at most, however deep the tree.
-        const TCdxNode* node = m_store.CachedNode(page);
-        if (!node) {
-            const char* raw = nullptr;
-            st = m_store.RawPage(page, &raw);
-            if (st.ok() && !CdxIsLeaf(raw)) {
-                QString error;
-                if (!CdxInteriorChild(raw, page, m_keyLength, key, recno, &page, &error))
-                    st = TStatus::Error(error);
-                continue;
-            }
-            if (st.ok())
-                st = m_store.PeekNode(page, m_keyLength, m_fill, &node);
+        *raw = nullptr;
+        *node = m_store.CachedNode(*page);
+        if (*node) {
+            if ((*node)->Leaf)
+                return TStatus::Ok();
+            const auto& e = (*node)->Entries;
+            auto it = std::partition_point(
+                e.begin(), e.end(), [&](const TCdxEntry& x) { return Less(x, key, recno); });
+            *page = (*node)->Children[it == e.end() ? e.size() - 1 : size_t(it - e.begin())];
+            continue;
         }
+        st = m_store.RawPage(*page, raw);
         if (!st.ok())
             break;
+        if (CdxIsLeaf(*raw))
+            return TStatus::Ok();
+        QString error;
+        if (!CdxInteriorChild(*raw, *page, m_keyLength, key, recno, page, &error))
+            st = TStatus::Error(error);
+    }
+    return st;
+}
+
+TStatus TCdxTree::Seek(const std::string& key, quint32 recno, TCdxCursor* cursor)
+{
+    cursor->Leaf.reset();
+    quint32 page = 0;
+    const TCdxNode* node = nullptr;
+    const char* raw = nullptr;
+    TStatus st = FindLeaf(key, recno, &page, &node, &raw);
+    if (st.ok())
+        st = m_store.Node(page, m_keyLength, m_fill, &cursor->Leaf);
+    if (st.ok() && !cursor->Leaf->Leaf)
+        st = TStatus::Error(Damaged(QStringLiteral("node %1 changed from leaf to interior").arg(page)));
+    if (!st.ok()) {
+        cursor->Leaf.reset();
+        return st;
+    }
+    const auto& e = cursor->Leaf->Entries;
+    auto it
+        = std::partition_point(e.begin(), e.end(), [&](const TCdxEntry& x) { return Less(x, key, recno); });
+    cursor->Index = int(it - e.begin());
+    if (cursor->Index < int(e.size()))
+        return TStatus::Ok();
+    cursor->Index = int(e.size()) - 1;
+    return Next(cursor);
+}
+
+TStatus TCdxTree::Probe(const std::string& key, quint32 recno, TCdxEntry* entry, bool* known)
+{
+    *known = false;
+    quint32 page = 0;
+    const TCdxNode* node = nullptr;
+    const char* raw = nullptr;
+    TStatus st = FindLeaf(key, recno, &page, &node, &raw);
+    if (!st.ok())
+        return st;
+    if (node) {
         const auto& e = node->Entries;
         auto it = std::partition_point(
             e.begin(), e.end(), [&](const TCdxEntry& x) { return Less(x, key, recno); });
-        if (node->Leaf) {
-            st = m_store.Node(page, m_keyLength, m_fill, &cursor->Leaf);
-            if (!st.ok())
-                break;
-            cursor->Index = int(it - e.begin());
-            if (cursor->Index < int(e.size()))
-                return TStatus::Ok();
-            cursor->Index = int(e.size()) - 1;
-            return Next(cursor);
-        }
-        page = node->Children[it == e.end() ? e.size() - 1 : size_t(it - e.begin())];
+        *known = it != e.end();
+        if (*known)
+            *entry = *it;
+        return st;
     }
-    cursor->Leaf.reset();
+    QString error;
+    if (!CdxLeafLowerBound(raw, page, m_keyLength, m_fill, key, recno, entry, known, &error))
+        return TStatus::Error(error);
     return st;
 }
 

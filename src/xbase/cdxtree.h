@@ -27,6 +27,10 @@ public:
     // The first entry not below (key, recno). A key shorter than the key length is a prefix:
     // the first entry whose key begins with it or is greater (recno is then ignored).
     TStatus Seek(const std::string& key, quint32 recno, TCdxCursor* cursor);
+    // Like Seek, without a cursor and without decoding a leaf that is not cached: the first
+    // entry not below (key, recno) when it lies in the leaf the search ends in (`known` is
+    // false otherwise, and the caller seeks).
+    TStatus Probe(const std::string& key, quint32 recno, TCdxEntry* entry, bool* known);
     TStatus First(TCdxCursor* cursor);
     TStatus Last(TCdxCursor* cursor);
     TStatus Next(TCdxCursor* cursor);
@@ -51,6 +55,9 @@ private:
         bool shrunk = false;
     };
     TStatus Root(quint32* root);
+    // The leaf a search for (key, recno) ends in: `node` when it is cached decoded, else `raw`.
+    TStatus FindLeaf(
+        const std::string& key, quint32 recno, quint32* page, const TCdxNode** node, const char** raw);
     TStatus Descend(const std::string& key, quint32 recno, bool toLast, std::vector<TLevel>* path);
     TStatus Edge(bool last, TCdxCursor* cursor);
     TStatus Fix(std::vector<TLevel>& path);

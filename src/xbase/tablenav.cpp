@@ -313,6 +313,32 @@ bool TTable::Seek(const QString& key, TSeekMode mode)
     TCdxCursor cursor;
     const bool down = tag->Header.Descending;
     if (!down) {
+        // Most seeks end on their first candidate: found, or nothing begins with the key. Those
+        // need no cursor (a step after them finds its place again from the entry).
+        TCdxEntry first;
+        bool known = false;
+        st = tree.Probe(search, 0, &first, &known);
+        if (st.ok() && known && first.key.compare(0, search.size(), search) != 0) {
+            d->SetEof();
+            (void)d->TakeReadError();
+            return false;
+        }
+        const quint32 r = first.recno;
+        if (st.ok() && known && r >= 1 && r <= d->header.RecordCount && d->Visible(r)) {
+            d->MoveTo(r);
+            d->tagEntry = std::move(first);
+            d->tagEntryKnown = true;
+            d->tagCursor = TCdxCursor();
+            d->tagCursorGeneration = ~0ull;
+            return d->TakeReadError().ok();
+        }
+    }
+    if (!st.ok()) {
+        (void)d->Track(st);
+        d->SetEof();
+        return false;
+    }
+    if (!down) {
         st = tree.Seek(search, 0, &cursor);
     } else {
         const std::string end = PrefixEnd(search);

@@ -381,8 +381,9 @@ TEST(InPlaceIndexTest, LongKeysGrowInPlaceUnderAWholeBuiltTree)
 
 } // namespace
 
-// Seeks through interior pages read raw (nothing cached decoded) land where seeks through the
-// decoded nodes land, for whole keys, prefixes and keys between and beyond the stored ones.
+// Seeks through interior pages read raw (nothing cached decoded), and probes of raw leaves, land
+// where seeks through the decoded nodes land, for whole keys, prefixes and keys between and
+// beyond the stored ones.
 TEST(InPlaceIndexTest, SeeksThroughRawInteriorPagesMatchDecodedOnes)
 {
     constexpr int kLength = 240;
@@ -412,6 +413,7 @@ TEST(InPlaceIndexTest, SeeksThroughRawInteriorPagesMatchDecodedOnes)
     ASSERT_OK(warm.All(&all, 10000)); // every node now cached decoded
     ASSERT_EQ(all.size(), entries.size());
     QRandomGenerator rng(7);
+    int probes = 0;
     for (int round = 0; round < 2000; ++round) {
         const TCdxEntry& near = entries[rng.bounded(quint32(entries.size()))];
         std::string key = near.key;
@@ -435,5 +437,14 @@ TEST(InPlaceIndexTest, SeeksThroughRawInteriorPagesMatchDecodedOnes)
         if (a.Valid()) {
             EXPECT_EQ(a.Entry(), b.Entry()) << key;
         }
+        TCdxEntry probed;
+        bool known = false;
+        ASSERT_OK((round % 8 < 4 ? cold : warm).Probe(key, recno, &probed, &known));
+        if (known) {
+            ASSERT_TRUE(a.Valid()) << key;
+            EXPECT_EQ(probed, a.Entry()) << key;
+        }
+        probes += known;
     }
+    EXPECT_GE(probes, 1400); // all but keys past the last one (and past a leaf's last entry)
 }
