@@ -287,6 +287,7 @@ void TTable::TImpl::CloseFiles()
     filter.reset();
     filterText.clear();
     appends.clear();
+    appendBuffer = QByteArray();
     edit.reset();
     pendingIndex = -1;
     chunk.clear();

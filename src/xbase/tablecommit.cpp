@@ -88,13 +88,18 @@ TStatus TTableCommit::WriteAppends()
         return TStatus::Ok();
     const qint64 length = d_.header.Layout.RecordLength;
     const qint64 offset = d_.header.RecordOffset(oldCount_ + 1);
-    QByteArray records;
-    records.reserve(qsizetype(qint64(d_.appends.size()) * length + 1));
+    const qint64 bytes = qint64(d_.appends.size()) * length + 1;
+    // The buffer of the last commit is filled again: fresh memory of that size costs a page
+    // fault every 4 KB, more than the copy itself. Very large batches get one of their own.
+    QByteArray fresh;
+    QByteArray& records = bytes <= TTable::TImpl::kKeptAppendBytes ? d_.appendBuffer : fresh;
+    records.resize(0); // keeps the capacity
+    records.reserve(qsizetype(bytes));
     for (const TTable::TImpl::TPending& p : d_.appends)
         records.append(p.record);
     records.append('\x1A');
     const qint64 end = offset + records.size();
-    TStatus st = d_.dbf->WriteWhole(offset, std::move(records));
+    TStatus st = d_.dbf->WriteWhole(offset, records); // shared until the commit ends
     if (st.ok() && d_.dbf->Size() > end)
         st = d_.dbf->Truncate(end); // bytes of an append that never finished
     d_.header.RecordCount = d_.header.StoredCount = oldCount_ + quint32(d_.appends.size());

@@ -80,6 +80,9 @@ struct TTable::TImpl {
     int pendingIndex = -1; // the current record is appends[pendingIndex]
 
     std::vector<TPending> appends;
+    // The appended records of the last commit, kept for the next one (up to this size).
+    static constexpr qint64 kKeptAppendBytes = 64 << 20;
+    QByteArray appendBuffer;
     std::unique_ptr<TPending> edit; // change of the current stored record
 
     // Read cache of consecutive records.
