@@ -160,8 +160,11 @@ TStatus TJournalledFile::Before(TFileBefore* before)
 
 TStatus TJournalledFile::Apply(bool sync)
 {
+    // A cut the held writes fill again (an index written whole) is not made first: bytes are
+    // overwritten in place and the end cut after, so that a full disk half-way does not leave
+    // a file shorter than its journal needs room to put back.
     TStatus st;
-    if (m_cut < m_baseSize)
+    if (m_cut < m_baseSize && !Covered(m_cut, std::min(m_size, m_baseSize)))
         st = m_file->Truncate(m_cut);
     // Held writes that touch (pages added one after another, say) go out in one write.
     QByteArray run;
@@ -185,6 +188,16 @@ TStatus TJournalledFile::Apply(bool sync)
     if (st.ok())
         Discard();
     return st;
+}
+
+bool TJournalledFile::Covered(qint64 from, qint64 to) const
+{
+    auto it = m_writes.upper_bound(from);
+    if (it != m_writes.begin())
+        --it;
+    for (; from < to && it != m_writes.end() && it->first <= from; ++it)
+        from = std::max(from, it->first + it->second.size());
+    return from >= to;
 }
 
 void TJournalledFile::Discard()

@@ -49,6 +49,8 @@ public:
     void Discard();
 
 private:
+    bool Covered(qint64 from, qint64 to) const; // held writes hold every byte of [from, to)
+
     std::unique_ptr<TFile> m_file;
     QString m_name;
     bool m_holding = false;

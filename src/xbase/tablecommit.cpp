@@ -139,8 +139,8 @@ TStatus TTableCommit::ApplyEditKeys()
     return TStatus::Ok();
 }
 
-// Keys of the appended records: inserted one by one into their leaves, or, when the batch is a
-// sixteenth of the table or more, merged with the keys the tags hold and every tag written whole:
+// Keys of the appended records: inserted one by one into their leaves, or, when the batch is
+// large, merged with the keys the tags hold and every tag written whole:
 // that reads each tag's pages once, where inserting writes several pages for every key.
 TStatus TTableCommit::AddAppendedKeys()
 {
@@ -148,7 +148,11 @@ TStatus TTableCommit::AddAppendedKeys()
         rebuild_ = rebuild_ || tag->Header.Unique();
     if (rebuild_)
         return TStatus::Ok();
-    if (d_.appends.size() * 16 >= oldCount_)
+    // An insert costs about as much as writing eight pages of a whole new index (it reads and
+    // writes a path of pages, and with long keys trees are deep): batches large beside the
+    // table or its index are merged.
+    const qint64 indexPages = d_.store->FileSize() / kCdxPage;
+    if (d_.appends.size() * 16 >= oldCount_ || qint64(d_.appends.size()) * 8 >= indexPages)
         return BuildTagsWhole();
     for (auto& tag : d_.tags) {
         std::vector<TCdxEntry> added;

@@ -202,10 +202,10 @@ void Restore(TMemoryFileSystem& fs, const TFiles& files)
 // key and a memo, a deletion (which leaves the FOR tag).
 using TChange = TStatus (*)(TTable&);
 
-TStatus AppendTwo(TTable& t)
+TStatus AppendSome(TTable& t, int count)
 {
     TStatus st;
-    for (int i = 0; st.ok() && i < 2; ++i) {
+    for (int i = 0; st.ok() && i < count; ++i) {
         st = t.Append();
         if (st.ok())
             st = t.AssignField("NAME", QStringLiteral("added %1").arg(i));
@@ -213,6 +213,17 @@ TStatus AppendTwo(TTable& t)
             st = t.AssignField("NOTE", QString(100 + 50 * i, QLatin1Char('n')));
     }
     return st.ok() ? t.Commit() : st;
+}
+
+// Two keys go into their leaves; forty make the index be written whole.
+TStatus AppendTwo(TTable& t)
+{
+    return AppendSome(t, 2);
+}
+
+TStatus AppendForty(TTable& t)
+{
+    return AppendSome(t, 40);
 }
 
 TStatus EditOne(TTable& t)
@@ -267,7 +278,7 @@ TEST(InPlaceIndexTest, FullDiskAtAnyByteOfACommitLeavesTheFilesAsBefore)
         ASSERT_OK(t.CreateTable("/m/d.dbf", {{"NAME", 'C', 60, 0}, {"NOTE", 'M', 10, 0}}));
         ASSERT_OK(t.CreateIndexTag("NAME", "NAME"));
         ASSERT_OK(t.CreateIndexTag("LIVE", "NAME", ".NOT. DELETED()"));
-        for (int i = 0; i < 300; ++i) {
+        for (int i = 0; i < 600; ++i) {
             ASSERT_OK(t.Append());
             ASSERT_OK(t.AssignField("NAME", QStringLiteral("name %1").arg(i * 7919 % 1000)));
             ASSERT_OK(t.AssignField("NOTE", QStringLiteral("note %1").arg(i)));
@@ -275,7 +286,10 @@ TEST(InPlaceIndexTest, FullDiskAtAnyByteOfACommitLeavesTheFilesAsBefore)
         ASSERT_OK(t.Commit());
     }
     const TFiles before = Snapshot(fs);
-    for (TChange change : {&AppendTwo, &EditOne, &DeleteOne}) {
+    const std::vector<std::pair<const char*, TChange>> changes = {{"append two", &AppendTwo},
+        {"edit one", &EditOne}, {"delete one", &DeleteOne}, {"append forty", &AppendForty}};
+    for (const auto& [name, change] : changes) {
+        SCOPED_TRACE(name);
         TFiles after;
         {
             Restore(fs, before);
