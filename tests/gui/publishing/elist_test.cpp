@@ -203,6 +203,8 @@ private Q_SLOTS:
         std::vector<TEmailPerson> people;
         for (int i = 0; i < 300; ++i)
             people.push_back({QStringLiteral("F%1").arg(i), "L", "p@x.org"});
+        // Cut at the column's end, not written over the next column or off the page.
+        people[1] = {QString(30, u'W'), QString(30, u'M'), QString(190, u'w') + "@example.org"};
         QPrinter printer(QPrinter::HighResolution);
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(Path("list.pdf"));
