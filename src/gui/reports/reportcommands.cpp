@@ -154,13 +154,20 @@ void PrintedAnalysis(TORVMainForm& form, TSurveyResponseTable& responses)
     printer.setDocName(
         selectionOnly ? QuestionAnalysisTitle(form.Survey(), selected) : AnalysisReportTitle(form.Survey()));
     PrintChooser().Print(printer, [&](QPrinter& p) {
-        if (selectionOnly)
+        if (selectionOnly) {
             PrintQuestionAnalysis(source, selected, p);
-        else
-            PrintAnalysisReport(source, p, [] {
-                QApplication::processEvents();
-                return false;
-            });
+            return;
+        }
+        // Stop ends the report after the question being printed.
+        TProgressWindow progress(
+            QStringLiteral("Print"), QStringLiteral("Printing the analysis report..."), &form);
+        progress.Start(int(AnalysisEntries(form.Survey()).size()));
+        int printed = 0;
+        PrintAnalysisReport(source, p, [&] {
+            progress.Step(printed++);
+            return progress.StopRequested();
+        });
+        progress.Finish();
     });
 }
 
