@@ -127,6 +127,7 @@ void WebReport(TORVMainForm& form, TSurveyResponseTable& responses, const QStrin
     const THtmlReportResult result = range.SelectedOnly()
         ? WriteHtmlQuestionPage(survey, selected, settings, charts)
         : WriteHtmlReport(survey, settings, charts, &progress);
+    progress.Finish();
     QApplication::restoreOverrideCursor();
     if (!result.Error.isEmpty())
         ShowError(result.Error);
@@ -257,6 +258,7 @@ void ExportResponsesCommand(TORVMainForm& form, TSurveyResponseTable& responses,
         QStringLiteral("Writing the responses to %1...").arg(QFileInfo(target).fileName()), &form);
     QApplication::setOverrideCursor(Qt::BusyCursor);
     const TExportResult result = ExportResponses(survey, responses.Table().Path(), format, target, &progress);
+    progress.Finish();
     QApplication::restoreOverrideCursor();
     if (result.Stopped)
         return;
