@@ -1,8 +1,6 @@
 // "&Update Now" through the real dialog against a real orvalle-server, and "&Clear Results
 // From Server..." through the scripted seams.
 
-#include "support/questionfields.h"
-#include "core/base/inisettings.h"
 #include "core/base/settingstable.h"
 #include "core/responses/httpclient.h"
 #include "core/responses/serverexchange.h"
@@ -13,10 +11,11 @@
 #include "gui/responses/responsecommands.h"
 #include "gui/responses/updateresponses.h"
 #include "localserver.h"
+#include "support/questionfields.h"
 #include "support/scriptedseams.h"
 #include "support/testhome.h"
+#include "support/updatenow.h"
 
-#include <QTabWidget>
 #include <QAction>
 #include <QApplication>
 #include <QDateTime>
@@ -25,18 +24,17 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 
 #include <memory>
 
 class UpdateResponsesTest : public QObject {
     Q_OBJECT
 private:
-    std::unique_ptr<QTemporaryDir> home_;
-    std::unique_ptr<TScriptedSeams> seams_;
+    std::unique_ptr<TTestHome> home_;
     std::unique_ptr<LocalServer> server_;
 
     QString Home(const QString& relative) const { return home_->path() + QLatin1Char('/') + relative; }
@@ -52,8 +50,8 @@ private:
         s.SetProcessResponses(0);
         s.SetServerURL(serverUrl);
         s.SetPassword(QStringLiteral("secret"));
-        AddQuestionFields(s, QStringLiteral("Colour?"), qsSingleSelect, QStringLiteral("Red,Blue"), 0, false, 40,
-            false, 40, 0, 0, 0);
+        AddQuestionFields(s, QStringLiteral("Colour?"), qsSingleSelect, QStringLiteral("Red,Blue"), 0, false,
+            40, false, 40, 0, 0, 0);
         AddQuestionFields(s, QStringLiteral("Why?"), qsFreeFormText, {}, -1, false, 40, false, 40, 0, 0, 0);
         QDir().mkpath(Home(QStringLiteral("surveys")));
         s.SaveAs(Home(QStringLiteral("surveys/poll.orv")));
@@ -79,49 +77,10 @@ private:
             QTest::qWait(20);
     }
 
-    // Presses "&Update Now" and returns the status lines once the dialog offers "Close". With
-    // `stopWhenConnected` the test presses "&Stop" as soon as the connection is made and
-    // `outcome` receives the dialog's outcome right after. Everything is driven from a timer, so
-    // the dialog's own wait loop runs undisturbed.
-    static QStringList RunUpdateNow(TORVMainForm& w, bool stopWhenConnected = false, int* outcome = nullptr)
-    {
-        QStringList lines;
-        QTimer driver;
-        QObject::connect(&driver, &QTimer::timeout, [&] {
-            auto* dialog = qobject_cast<TORVUpdateResponses*>(QApplication::activeModalWidget());
-            if (!dialog)
-                return;
-            const bool closeOffered = dialog->btnStop->text() == QStringLiteral("Close");
-            if (stopWhenConnected && !closeOffered
-                && dialog->StatusLines().contains(QStringLiteral("Connected."))) {
-                QTest::mouseClick(dialog->btnStop, Qt::LeftButton);
-                if (outcome)
-                    *outcome = dialog->Outcome();
-                stopWhenConnected = false;
-            } else if (closeOffered && dialog->btnStop->isEnabled()) {
-                lines = dialog->StatusLines();
-                driver.stop();
-                QTest::mouseClick(dialog->btnStop, Qt::LeftButton);
-            }
-        });
-        driver.start(20);
-        QTimer watchdog;
-        watchdog.setSingleShot(true);
-        QObject::connect(&watchdog, &QTimer::timeout, [] {
-            if (auto* modal = QApplication::activeModalWidget())
-                modal->close();
-        });
-        watchdog.start(30000);
-        w.Command(cmd::UpdateNow)->trigger();
-        return lines;
-    }
-
 private Q_SLOTS:
     void init()
     {
-        home_ = std::make_unique<QTemporaryDir>();
-        UseAsHome(home_->path());
-        seams_ = std::make_unique<TScriptedSeams>();
+        home_ = std::make_unique<TTestHome>();
         server_ = std::make_unique<LocalServer>(Home(QStringLiteral("responses.sqlite")));
         QVERIFY(!server_->Url().isEmpty());
     }
@@ -129,8 +88,6 @@ private Q_SLOTS:
     void cleanup()
     {
         server_.reset();
-        seams_.reset();
-        SetAppSettings(nullptr);
         home_.reset();
     }
 
@@ -153,7 +110,8 @@ private Q_SLOTS:
         QCOMPARE(w.Survey().SRResponseCount(), 2);
         QCOMPARE(w.Survey().SRLastUpdate().size(), 14);
         QCOMPARE(w.TempFiles().size(), 2);
-        QCOMPARE(w.findChild<QLabel*>(QStringLiteral("lblResponsesReceived"))->text(), QStringLiteral("Responses Received: 2"));
+        QCOMPARE(w.findChild<QLabel*>(QStringLiteral("lblResponsesReceived"))->text(),
+            QStringLiteral("Responses Received: 2"));
 
         Post(url, "orv1=1&orv2=third");
         WaitForNextSecond();
@@ -206,11 +164,11 @@ private Q_SLOTS:
         w.Survey().SetSRResponseCount(1); // the command is offered once responses came in
         w.CheckForButtons();
         w.Command(cmd::ClearResultsFromServer)->trigger(); // unscripted: No
-        QCOMPARE(seams_->messages->Texts(), QStringList{QString::fromLatin1(kClearQuestion)});
-        QVERIFY(seams_->shell->opened.isEmpty());
-        seams_->messages->Script(TAnswer::Yes);
+        QCOMPARE(home_->seams.messages->Texts(), QStringList{QString::fromLatin1(kClearQuestion)});
+        QVERIFY(home_->seams.shell->opened.isEmpty());
+        home_->seams.messages->Script(TAnswer::Yes);
         w.Command(cmd::ClearResultsFromServer)->trigger();
-        QCOMPARE(seams_->shell->opened,
+        QCOMPARE(home_->seams.shell->opened,
             QStringList{server_->Url()
                 + QStringLiteral("/clearSurvey?SurveyFile=S260101120000&AccountID=&ID=secret")});
     }
