@@ -84,7 +84,7 @@ void TCdxStore::RememberRaw(quint32 page, const char* bytes)
     TRawPage& raw = m_raw[page];
     std::memcpy(raw.bytes.data(), bytes, kCdxPage);
     raw.use = m_rawUses.begin();
-    while (m_raw.size() * (kCdxPage + 64) > m_limit && m_rawUses.size() > 1) {
+    while (m_raw.size() * (kCdxPage + 64) > m_limit * kRawShare && m_rawUses.size() > 1) {
         m_raw.erase(m_rawUses.back());
         m_rawUses.pop_back();
     }

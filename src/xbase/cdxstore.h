@@ -25,6 +25,9 @@ using TCdxNodePtr = std::shared_ptr<const TCdxNode>;
 class TCdxStore {
 public:
     static constexpr size_t DefaultCacheBytes = 4 << 20;
+    // Raw pages are searched without decoding (interior nodes, probes of leaves), so they get
+    // this many times the decoded nodes' share.
+    static constexpr size_t kRawShare = 4;
 
     explicit TCdxStore(TFile* file, size_t cacheBytes = DefaultCacheBytes);
 
