@@ -1,6 +1,6 @@
 #include "httpparser.h"
 
-#include <cctype>
+#include <array>
 
 namespace orvserver {
 
@@ -13,14 +13,26 @@ HeadResult Refuse(int status, const char* reason)
     return {Kind::Refused, 0, status, reason};
 }
 
+constexpr std::array<bool, 256> kTokenChars = [] {
+    std::array<bool, 256> table{};
+    for (int c = '0'; c <= '9'; ++c)
+        table[c] = true;
+    for (int c = 'a'; c <= 'z'; ++c)
+        table[c] = table[c - 'a' + 'A'] = true;
+    for (const char c : std::string_view("!#$%&'*+-.^_`|~"))
+        table[static_cast<unsigned char>(c)] = true;
+    return table;
+}();
+
 bool IsTokenChar(unsigned char c)
 {
-    if (std::isalnum(c))
-        return true;
-    for (const char allowed : std::string_view("!#$%&'*+-.^_`|~"))
-        if (c == static_cast<unsigned char>(allowed))
-            return true;
-    return false;
+    return kTokenChars[c];
+}
+
+// Field names are ASCII; the locale has no say in them.
+char AsciiLower(char c)
+{
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
 bool IsToken(std::string_view text)
@@ -38,7 +50,7 @@ bool EqualsNoCase(std::string_view a, std::string_view b)
     if (a.size() != b.size())
         return false;
     for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+        if (AsciiLower(a[i]) != AsciiLower(b[i]))
             return false;
     return true;
 }
