@@ -5,6 +5,7 @@
 
 #include <netdb.h>
 #include <netinet/in.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <thread>
 #include <unistd.h>
@@ -25,6 +26,16 @@ int ListenOn(const addrinfo& address)
         return -1;
     }
     return fd;
+}
+
+// Each connection is one descriptor and holds no thread: allow as many as the system lets us.
+void RaiseDescriptorLimit()
+{
+    rlimit limit{};
+    if (getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
+        limit.rlim_cur = limit.rlim_max;
+        setrlimit(RLIMIT_NOFILE, &limit);
+    }
 }
 
 int BoundPort(int fd)
@@ -61,6 +72,7 @@ HttpServer::~HttpServer()
 
 bool HttpServer::Bind()
 {
+    RaiseDescriptorLimit();
     addrinfo hints{};
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
