@@ -2,6 +2,7 @@
 // survey (the same run as "Send Now" in the publish dialog).
 
 #include "cli/commands.h"
+#include "cli/interruptible.h"
 #include "core/base/clock.h"
 #include "core/base/inisettings.h"
 #include "core/publishing/emaillist.h"
@@ -177,5 +178,7 @@ int RunInviteCommand(const QStringList& argsIn)
     TMailingRun run(job, *sender, observer);
     if (dryRun)
         return DryRun(run);
-    return Record(survey, run.Run());
+    int status = 1;
+    RunInterruptible([&] { status = Record(survey, run.Run()); }, [&run] { run.RequestStop(); });
+    return status;
 }

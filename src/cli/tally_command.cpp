@@ -2,6 +2,7 @@
 // people or as one JSON object. The numbers are the ones the analysis view charts.
 
 #include "cli/commands.h"
+#include "cli/surveyload.h"
 #include "core/analysis/analyzeresults.h"
 #include "core/analysis/chartdata.h"
 #include "core/survey/survey.h"
@@ -159,26 +160,6 @@ QString TextReport(const TSurvey& survey, const TResultsList& results, const QSt
     return out;
 }
 
-int Fail(const QString& message)
-{
-    QTextStream(stderr) << message << "\n";
-    return 1;
-}
-
-QString LoadSurvey(TSurvey& survey, const QString& path)
-{
-    if (!QFileInfo(path).isFile())
-        return QStringLiteral("Could not find file ") + path;
-    try {
-        survey.NewSurvey();
-        survey.Load(path);
-    } catch (const ESurveyException& e) {
-        return e.Message();
-    }
-    survey.Renumber();
-    return QString();
-}
-
 bool WriteOut(const QString& text)
 {
     const QByteArray bytes = text.toUtf8();
@@ -196,9 +177,10 @@ int RunTallyCommand(const QStringList& args)
         return 2;
     }
     TSurvey survey;
-    const QString loadError = LoadSurvey(survey, options.Survey);
+    const QString loadError = LoadSurveyForCommand(survey, options.Survey);
     if (!loadError.isEmpty())
-        return Fail(loadError);
+        return FailWith(loadError);
+    survey.Renumber();
 
     TResultsList results;
     int records = 0;
@@ -210,15 +192,15 @@ int RunTallyCommand(const QStringList& args)
         xbase::TTable table;
         const xbase::TStatus opened = table.OpenReadOnly(tablePath);
         if (!opened.ok())
-            return Fail(opened.Message());
+            return FailWith(opened.Message());
         TAnalyzeHooks hooks;
         hooks.ShowWarning = [](const QString& text) { QTextStream(stderr) << text << "\n"; };
         const TAnalyzeOutcome outcome = AnalyzeResults(survey, table, options.Filter, results, hooks);
         if (!outcome.ok())
-            return Fail(outcome.Error);
+            return FailWith(outcome.Error);
         records = outcome.Records;
     }
     const QString report = options.Json ? JsonReport(survey, results, options.Filter, records)
                                         : TextReport(survey, results, options.Filter, records);
-    return WriteOut(report) ? 0 : Fail(QStringLiteral("Could not write to standard output"));
+    return WriteOut(report) ? 0 : FailWith(QStringLiteral("Could not write to standard output"));
 }

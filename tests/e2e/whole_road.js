@@ -1,7 +1,10 @@
 // The whole road on one machine: a survey registered with a real orvalle-server, its page (each
-// shipped template) filled in and submitted by headless Chromium, the responses downloaded and
-// merged into the response table, and a second download bringing only the newer response.
-//   node whole_road.js ORVALLE-CLI ORVALLE-SERVER SOURCE-DIR
+// shipped template) filled in and submitted by headless Chromium, "&Update Now" pressed in the
+// main window (the real dialog, offscreen, through e2e_update_now) to download and merge, the
+// tallies checked against what was submitted, and a second Update Now bringing only the newer
+// response. Under pg_virtualenv (PGHOST set) the same road runs on PostgreSQL, once with one
+// server and once with two server processes on one database, the pages alternating between them.
+//   node whole_road.js ORVALLE-CLI ORVALLE-SERVER E2E-UPDATE-NOW SOURCE-DIR
 const assert = require('assert/strict');
 const { execFileSync, spawn } = require('child_process');
 const fs = require('fs');
@@ -11,10 +14,11 @@ const path = require('path');
 const test = require('node:test');
 const { launchBrowser } = require('./browser');
 
-const [cli, serverBinary, sourceDir] = process.argv.slice(2);
+const [cli, serverBinary, updateNow, sourceDir] = process.argv.slice(2);
 const dataDir = path.join(sourceDir, 'data');
 const fixture = fs.readFileSync(path.join(__dirname, 'fixtures', 'allstyles.orv'), 'utf8');
 const templates = ['default.ovg', 'modern.ovg', 'compact.ovg', 'guided.ovg'];
+const onPostgres = Boolean(process.env.PGHOST);
 
 function startServer(database) {
   const child = spawn(serverBinary, ['--port', '0', '--database', database], { stdio: ['ignore', 'ignore', 'pipe'] });
@@ -62,44 +66,88 @@ async function fill(p, n) {
   await p.selectOption('[name=orv9]', '2');
 }
 
-test('survey page to response table through a real server', async () => {
+
+// A fresh database in the throw-away cluster pg_virtualenv started.
+function postgresDatabase() {
+  const name = `orvroad${process.pid}x${Date.now()}`;
+  execFileSync('psql', ['-q', '-c', `CREATE DATABASE ${name}`]);
+  return `postgresql:///${name}`;
+}
+
+// What the answers filled in by `fill` add up to in the tallies of `n` responses.
+function expectedTallies(n) {
+  const ages = Array.from({ length: n }, (_, i) => 40 + i + 1).reduce((a, b) => a + b, 0);
+  return [
+    [1, 'Yes', 0], [1, 'No', 0], [1, 'Other', n],
+    [3, 'Lobby', n], [3, 'Meeting room', 0], [3, 'Café', n], [3, 'Other', n],
+    // A rating scale is tallied under its values; the fourth radio button is "Good~4".
+    [4, '1', 0], [4, '2', 0], [4, '3', 0], [4, '4', n], [4, '5', 0], [4, 'Other', 0],
+    [7, 'Car', 0], [7, 'Bus', 0], [7, 'Bike', 0], [7, 'Other', n],
+    [8, 'total', ages], [8, 'values', n],
+    [9, 'Monday', 0], [9, 'Tuesday', 0], [9, 'Wednesday', n],
+  ];
+}
+
+function talliesOf(report) {
+  const found = [];
+  for (const t of report.tallies) {
+    if (t.option !== undefined) found.push([t.question, t.option, t.count]);
+    else found.push([t.question, 'total', t.total], [t.question, 'values', t.count]);
+  }
+  return found.filter(([question]) => [1, 3, 4, 7, 8, 9].includes(question));
+}
+
+// Presses "&Update Now" in the program for the saved survey; returns what the dialog said.
+function pressUpdateNow(survey) {
+  const out = execFileSync(updateNow, [survey], { encoding: 'utf8', timeout: 180000 });
+  return JSON.parse(out.trim().split('\n').pop());
+}
+
+function withServer(text, url) {
+  return text.replace(/^ServerURL=.*$/m, `ServerURL=${url}`);
+}
+
+// `databases(work)`: the database of each server process to start.
+async function road(databases) {
   const work = fs.mkdtempSync(path.join(os.tmpdir(), 'orvalle-road-'));
-  const server = await startServer(path.join(work, 'responses.sqlite'));
+  const servers = [];
   const browser = await launchBrowser();
   try {
+    for (const database of databases(work)) servers.push(await startServer(database));
     const survey = path.join(work, 'survey.orv');
-    const resultUrl = server.url + '/VerifyServer';
-    const text = fixture.replace('@SERVER@', server.url).replace('https://example.org/thanks.html', resultUrl);
-    const registered = await get(`${server.url}/RegisterSurvey?SurveyFile=S261207101500&AccountID=&ID=secret`);
+    const resultUrl = servers[0].url + '/VerifyServer';
+    const text = fixture.replace('https://example.org/thanks.html', resultUrl);
+    const registered = await get(`${servers[0].url}/RegisterSurvey?SurveyFile=S261207101500&AccountID=&ID=secret`);
     assert.match(registered.body, /Registration Complete/);
 
+    // Each template's page goes to the next server in turn.
     const page = await browser.context.newPage();
     let n = 0;
-    for (const templateName of templates) {
-      fs.writeFileSync(survey, text.replace('DisplayTemplate=default.ovg', `DisplayTemplate=${templateName}`));
-      const file = path.join(work, 'page.htm');
-      execFileSync(cli, ['page', survey, file, '--data-dir', dataDir], { stdio: 'pipe' });
-      await page.goto('file://' + file);
+    let htmlStatus = '';
+    const submit = async (server) => {
+      await page.goto('file://' + server.page);
       await fill(page, ++n);
       await Promise.all([page.waitForURL(resultUrl), page.click('form [type=submit]')]);
       assert.match(await page.textContent('body'), /Orvalle Response Server 2\.1/);
+    };
+    for (const [i, templateName] of templates.entries()) {
+      const server = servers[i % servers.length];
+      fs.writeFileSync(survey, withServer(text, server.url).replace('DisplayTemplate=default.ovg', `DisplayTemplate=${templateName}`));
+      server.page = path.join(work, `page${i % servers.length}.htm`);
+      htmlStatus = execFileSync(cli, ['page', survey, server.page, '--data-dir', dataDir], { encoding: 'utf8' }).trim();
+      await submit(server);
     }
 
+    // The saved survey as the program leaves it after publishing: page generated.
+    fs.writeFileSync(survey, withServer(text, servers[0].url).replace('[Details]\n', `[Details]\nHTMLStatus=${htmlStatus}\n`));
     await nextSecond();
-    const download = async (lastUpdate) => {
-      const reply = await get(`${server.url}/GetResults?SurveyFile=S261207101500&ID=secret&LastUpdate=${lastUpdate}`);
-      assert.equal(reply.status, 200);
-      const lines = reply.body.split('\r\n').filter((l) => l !== '');
-      assert.equal(lines[0], '<DATA>');
-      assert.equal(lines[lines.length - 1], '</DATA>');
-      const dataFile = path.join(work, `download-${lastUpdate}.dat`);
-      fs.writeFileSync(dataFile, reply.body);
-      return { lines: lines.slice(1, -1), dataFile };
-    };
-    const first = await download('Never');
-    assert.equal(first.lines.length, templates.length);
-    const merged = execFileSync(cli, ['merge', survey, first.dataFile], { encoding: 'utf8' });
-    assert.match(merged, new RegExp(`New responses: ${templates.length}`));
+    const first = pressUpdateNow(survey);
+    assert.deepEqual(first.messages, []);
+    assert.ok(first.lines.includes('Results incorporated.'), first.lines.join('\n'));
+    assert.ok(first.lines.includes(`New responses: ${templates.length}`), first.lines.join('\n'));
+    assert.equal(first.responses, templates.length);
+    assert.deepEqual(talliesOf(first), expectedTallies(n));
+
     const table = path.join(work, 'S261207101500.dbf');
     const dump = execFileSync(cli, ['dbf', 'dump', table], { encoding: 'utf8' });
     for (let i = 1; i <= templates.length; ++i) {
@@ -107,21 +155,35 @@ test('survey page to response table through a real server', async () => {
       assert.ok(dump.includes(`person${i}@example.org`));
     }
     assert.ok(dump.includes('Zoë Ødegård'));
-    const saved = fs.readFileSync(survey, 'utf8');
-    const lastUpdate = /SRLastUpdate=(\d{14})/.exec(saved)[1];
+    assert.ok(dump.includes('Line one'));
 
-    // One more answer: the next download brings it alone.
-    await page.goto('file://' + path.join(work, 'page.htm'));
-    await fill(page, ++n);
-    await Promise.all([page.waitForURL(resultUrl), page.click('form [type=submit]')]);
+    // One more answer, through the last server: the next Update Now (from that server) brings
+    // it alone.
+    const last = servers[servers.length - 1];
+    await submit(last);
     await nextSecond();
-    const second = await download(lastUpdate);
-    assert.equal(second.lines.length, 1);
-    assert.ok(second.lines[0].includes(`person${n}@example.org`));
-    assert.match(execFileSync(cli, ['merge', survey, second.dataFile], { encoding: 'utf8' }), /New responses: 1/);
+    fs.writeFileSync(survey, withServer(fs.readFileSync(survey, 'utf8'), last.url));
+    const second = pressUpdateNow(survey);
+    assert.ok(second.lines.includes('New responses: 1'), second.lines.join('\n'));
+    assert.ok(second.lines.includes(`Total responses: ${n}`), second.lines.join('\n'));
+    assert.deepEqual(talliesOf(second), expectedTallies(n));
+    assert.ok(execFileSync(cli, ['dbf', 'dump', table], { encoding: 'utf8' }).includes(`person${n}@example.org`));
   } finally {
     await browser.close();
-    server.child.kill('SIGTERM');
+    for (const server of servers) server.child.kill('SIGTERM');
     fs.rmSync(work, { recursive: true, force: true });
   }
+}
+
+test('survey page to tallies through a real server on SQLite', { skip: onPostgres }, async () => {
+  await road((work) => [path.join(work, 'responses.sqlite')]);
+});
+
+test('the same road on PostgreSQL', { skip: !onPostgres }, async () => {
+  await road(() => [postgresDatabase()]);
+});
+
+test('two server processes on one PostgreSQL database', { skip: !onPostgres }, async () => {
+  const database = postgresDatabase();
+  await road(() => [database, database]);
 });

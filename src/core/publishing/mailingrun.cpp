@@ -257,6 +257,8 @@ TMailingOutcome TMailingRun::Run()
     if (!UsesSmtp())
         observer_.ProgressValue(0);
     const QString connectError = sender_.Connect();
+    if (!connectError.isEmpty() && stop_)
+        return Outcome(TKind::Stopped, StoppedText(0));
     if (!connectError.isEmpty())
         return Outcome(TKind::Failed, connectError);
     std::vector<int> records;

@@ -13,6 +13,9 @@ class TTable;
 class TProgress;
 class TSurvey;
 
+// What a writer returns when the progress asked it to stop; nothing was written then.
+inline constexpr const char* kExportStopped = "The export was stopped.";
+
 // An Excel workbook with the sheets "Codes" (the stored codes), "Labels" (the codes' labels)
 // and "Codebook" (every variable's label and the meaning of its codes).
 QString WriteXlsx(const TSurvey& survey, xbase::TTable& table, const QString& target, TProgress& progress);

@@ -204,13 +204,14 @@ THtmlReportResult WriteHtmlReport(const TSurvey& survey, const THtmlReportSettin
     TNoProgress none;
     TProgress& shown = progress ? *progress : none;
     shown.Start(int(entries.size()));
-    for (size_t at = 0; at < entries.size() && result.Error.isEmpty(); ++at) {
+    for (size_t at = 0; at < entries.size() && result.Error.isEmpty() && !result.Stopped; ++at) {
         result.Error = writer.Write(
             entries[at], HtmlNavigation(entries, at, settings.Base, settings.Extension), result);
         shown.Step(int(at + 1));
+        result.Stopped = shown.StopRequested() && at + 1 < entries.size();
     }
     shown.Finish();
-    if (!result.Error.isEmpty())
+    if (!result.Error.isEmpty() || result.Stopped)
         return result;
     result.OpenFile = writer.Path(settings.Base + settings.Extension);
     result.Error = WriteText(result.OpenFile,

@@ -39,6 +39,7 @@ struct THtmlReportResult {
     QString Error; // empty on success
     QString OpenFile; // the page to open afterwards: the index, or the single page
     QStringList Files; // every file written, in the order written
+    bool Stopped = false; // the user stopped it after the pages in Files; no index was written
 };
 
 // Text escaped for HTML: & < > and double quotes.

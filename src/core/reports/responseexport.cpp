@@ -58,35 +58,33 @@ QString WriteMapping(
 QString ExportCsv(xbase::TTable& table, const QString& target)
 {
     const xbase::TStatus st = table.CopyText(target, CsvHeaderOf(table));
-    return st.ok() ? QString() : ExportFailed(target, st.Message());
+    return st.ok() ? QString() : st.Message();
 }
 
 QString ExportDbf(xbase::TTable& table, const QString& target)
 {
     const xbase::TStatus st = table.CopyTable(target);
-    return st.ok() ? QString() : ExportFailed(target, st.Message());
+    return st.ok() ? QString() : st.Message();
 }
 
+// Empty, or why the export failed (kExportStopped when the user stopped it).
 QString ExportTo(const TSurvey& survey, xbase::TTable& table, TExportFormat format, const QString& target,
     TProgress* progress)
 {
     TNoProgress none;
     TProgress& shown = progress ? *progress : none;
-    QString error;
     switch (format) {
     case TExportFormat::Dbf:
         return ExportDbf(table, target);
     case TExportFormat::Csv:
         return ExportCsv(table, target);
     case TExportFormat::Xlsx:
-        error = WriteXlsx(survey, table, target, shown);
-        break;
+        return WriteXlsx(survey, table, target, shown);
     case TExportFormat::Sav:
     case TExportFormat::Dta:
-        error = WriteStatFile(survey, table, target, format == TExportFormat::Sav, shown);
-        break;
+        return WriteStatFile(survey, table, target, format == TExportFormat::Sav, shown);
     }
-    return error.isEmpty() ? QString() : ExportFailed(target, error);
+    return QString();
 }
 
 } // namespace
@@ -136,9 +134,12 @@ TExportResult ExportResponses(const TSurvey& survey, const QString& tablePath, T
         result.Error = ExportFailed(target, opened.Message());
         return result;
     }
-    result.Error = ExportTo(survey, table, format, target, progress);
-    if (!result.Error.isEmpty())
+    const QString error = ExportTo(survey, table, format, target, progress);
+    result.Stopped = error == QLatin1String(kExportStopped);
+    if (!error.isEmpty()) {
+        result.Error = result.Stopped ? QString() : ExportFailed(target, error);
         return result;
+    }
     result.Ok = true;
     if (format == TExportFormat::Dbf || format == TExportFormat::Csv) {
         result.Error = WriteMapping(survey, table, target, format == TExportFormat::Csv);

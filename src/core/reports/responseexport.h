@@ -17,6 +17,7 @@ struct TExportResult {
     bool Ok = false; // the export file is in place
     QString Error; // the message for the error box: the export failed, or (Ok) its mapping file
     QString MappingFile; // the field-mapping text written beside a DBF or CSV export; else empty
+    bool Stopped = false; // the user stopped it: nothing was written, nothing to report
 };
 
 // The extension a format's file carries (".dbf", ".csv", ".xlsx", ".sav", ".dta").

@@ -170,6 +170,8 @@ QString WriteStatFile(
     for (; error == READSTAT_OK && st.ok() && !table.Eof(); st = table.Skip(1)) {
         error = writer.Row(table, variables);
         progress.Step(++done);
+        if (progress.StopRequested())
+            return QString::fromLatin1(kExportStopped); // the save file is discarded unwritten
     }
     progress.Finish();
     if (error == READSTAT_OK && st.ok())

@@ -142,6 +142,8 @@ QString WriteWorkbook(const TSurvey& survey, xbase::TTable& table, const QString
     for (; st.ok() && !table.Eof(); st = table.Skip(1)) {
         WriteRecord(codes, labels, row, table, variables);
         progress.Step(int(row++));
+        if (progress.StopRequested())
+            return QString::fromLatin1(kExportStopped);
     }
     progress.Finish();
     WriteCodebook(codebook, variables, bold);

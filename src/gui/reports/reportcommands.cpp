@@ -2,6 +2,9 @@
 
 #include "core/authoring/questionimport.h"
 #include "core/base/utils.h"
+#include "core/interaction/filedialogs.h"
+#include "core/interaction/messages.h"
+#include "core/interaction/shell.h"
 #include "core/reports/htmlreport.h"
 #include "core/reports/reportanswers.h"
 #include "core/survey/survey.h"
@@ -14,9 +17,7 @@
 #include "gui/reports/printedreports.h"
 #include "gui/reports/rangeselect.h"
 #include "gui/responses/responsecommands.h"
-#include "core/interaction/filedialogs.h"
-#include "core/interaction/messages.h"
-#include "core/interaction/shell.h"
+#include "gui/widgets/progresswindow.h"
 
 #include <QAction>
 #include <QApplication>
@@ -120,14 +121,16 @@ void WebReport(TORVMainForm& form, TSurveyResponseTable& responses, const QStrin
     const int selected = SelectedQuestion(responses);
     if (range.SelectedOnly() && selected < 0)
         return;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
+    TProgressWindow progress(
+        QStringLiteral("Analysis Report"), QStringLiteral("Writing the pages of the report..."), &form);
+    QApplication::setOverrideCursor(Qt::BusyCursor);
     const THtmlReportResult result = range.SelectedOnly()
         ? WriteHtmlQuestionPage(survey, selected, settings, charts)
-        : WriteHtmlReport(survey, settings, charts);
+        : WriteHtmlReport(survey, settings, charts, &progress);
     QApplication::restoreOverrideCursor();
     if (!result.Error.isEmpty())
         ShowError(result.Error);
-    else
+    else if (!result.Stopped)
         OpenWithShell(result.OpenFile);
 }
 
@@ -243,9 +246,13 @@ void ExportResponsesCommand(TORVMainForm& form, TSurveyResponseTable& responses,
     if (!chosen)
         return;
     const QString target = ExportFileName(*chosen, format);
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const TExportResult result = ExportResponses(survey, responses.Table().Path(), format, target);
+    TProgressWindow progress(QStringLiteral("Export Responses"),
+        QStringLiteral("Writing the responses to %1...").arg(QFileInfo(target).fileName()), &form);
+    QApplication::setOverrideCursor(Qt::BusyCursor);
+    const TExportResult result = ExportResponses(survey, responses.Table().Path(), format, target, &progress);
     QApplication::restoreOverrideCursor();
+    if (result.Stopped)
+        return;
     if (!result.Ok) {
         ShowError(result.Error);
         return;

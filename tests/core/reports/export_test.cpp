@@ -1,7 +1,9 @@
+#include "core/interaction/progress.h"
 #include "core/reports/responseexport.h"
 #include "core/responses/codebook.h"
 #include "exportfixture.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 namespace {
@@ -90,6 +92,34 @@ TEST_F(TExport, MappingFileFailureStillLeavesTheExport)
         << result.Error.toStdString();
     EXPECT_TRUE(result.MappingFile.isEmpty());
     EXPECT_TRUE(QFileInfo::exists(target));
+}
+
+// The user presses Stop while the first record is written.
+class TStopAtFirstStep : public TProgress {
+public:
+    void Start(int) override { }
+    void Step(int) override { ++Steps; }
+    void Finish() override { }
+    bool StopRequested() const override { return Steps > 0; }
+    int Steps = 0;
+};
+
+// A stopped export is no failure to report: it writes nothing, leaves no temporary file behind
+// and an older file of that name as it was.
+TEST_F(TExport, StopLeavesTheOlderFileAndNothingElse)
+{
+    for (TExportFormat format : {TExportFormat::Xlsx, TExportFormat::Sav, TExportFormat::Dta}) {
+        const QString name = "stopped" + ExportExtension(format);
+        WriteBytes(dir.filePath(name), "keep me");
+        TStopAtFirstStep stop;
+        const TExportResult result = ExportResponses(*survey, TablePath(), format, dir.filePath(name), &stop);
+        EXPECT_TRUE(result.Stopped);
+        EXPECT_FALSE(result.Ok);
+        EXPECT_TRUE(result.Error.isEmpty()) << result.Error.toStdString();
+        EXPECT_EQ(stop.Steps, 1) << "the loop ends at the first step after the stop";
+        EXPECT_EQ(ReadBytes(dir.filePath(name)), "keep me");
+        EXPECT_EQ(QDir(dir.path()).entryList({name + "*"}, QDir::Files | QDir::Hidden), QStringList{name});
+    }
 }
 
 } // namespace

@@ -1,3 +1,4 @@
+#include "core/interaction/progress.h"
 #include "core/reports/htmlreport.h"
 #include "core/reports/jpegwriter.h"
 #include "core/responses/responsefields.h"
@@ -63,6 +64,26 @@ TEST_F(THtmlReport, FilesNamedAfterTheSurveyAndItemPositions)
     EXPECT_TRUE(index.contains("1) <A HREF=\"cars0.htm\">Colour?</A><p>\r\n"));
     EXPECT_FALSE(index.contains("Active Filter"));
     EXPECT_FALSE(index.contains("two")) << "headers are not listed";
+}
+
+// Stop after the first page: the pages written stay, no index links to the missing ones.
+TEST_F(THtmlReport, StopEndsTheReportWithoutAnIndex)
+{
+    class TStopAfterFirstPage : public TProgress {
+    public:
+        void Start(int) override { }
+        void Step(int done) override { pages = done; }
+        void Finish() override { }
+        bool StopRequested() const override { return pages > 0; }
+        int pages = 0;
+    } stop;
+    const THtmlReportResult result = WriteHtmlReport(*survey, settings, GreyJpeg, &stop);
+    EXPECT_TRUE(result.Stopped);
+    EXPECT_TRUE(result.Error.isEmpty());
+    EXPECT_EQ(stop.pages, 1);
+    EXPECT_EQ(
+        QDir(settings.Directory).entryList(QDir::Files, QDir::Name), (QStringList{"cars0.htm", "cars0.jpg"}));
+    EXPECT_EQ(result.Files.size(), 2);
 }
 
 TEST_F(THtmlReport, JpegChartsAreReadByAnIndependentDecoder)

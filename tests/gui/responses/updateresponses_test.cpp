@@ -1,7 +1,6 @@
 // "&Update Now" through the real dialog against a real orvalle-server, and "&Clear Results
 // From Server..." through the scripted seams.
 
-#include "support/questionfields.h"
 #include "core/base/inisettings.h"
 #include "core/base/settingstable.h"
 #include "core/responses/httpclient.h"
@@ -13,10 +12,11 @@
 #include "gui/responses/responsecommands.h"
 #include "gui/responses/updateresponses.h"
 #include "localserver.h"
+#include "support/questionfields.h"
 #include "support/scriptedseams.h"
 #include "support/testhome.h"
+#include "support/updatenow.h"
 
-#include <QTabWidget>
 #include <QAction>
 #include <QApplication>
 #include <QDateTime>
@@ -25,10 +25,10 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 
 #include <memory>
 
@@ -52,8 +52,8 @@ private:
         s.SetProcessResponses(0);
         s.SetServerURL(serverUrl);
         s.SetPassword(QStringLiteral("secret"));
-        AddQuestionFields(s, QStringLiteral("Colour?"), qsSingleSelect, QStringLiteral("Red,Blue"), 0, false, 40,
-            false, 40, 0, 0, 0);
+        AddQuestionFields(s, QStringLiteral("Colour?"), qsSingleSelect, QStringLiteral("Red,Blue"), 0, false,
+            40, false, 40, 0, 0, 0);
         AddQuestionFields(s, QStringLiteral("Why?"), qsFreeFormText, {}, -1, false, 40, false, 40, 0, 0, 0);
         QDir().mkpath(Home(QStringLiteral("surveys")));
         s.SaveAs(Home(QStringLiteral("surveys/poll.orv")));
@@ -77,43 +77,6 @@ private:
         const auto second = QDateTime::currentSecsSinceEpoch();
         while (QDateTime::currentSecsSinceEpoch() == second)
             QTest::qWait(20);
-    }
-
-    // Presses "&Update Now" and returns the status lines once the dialog offers "Close". With
-    // `stopWhenConnected` the test presses "&Stop" as soon as the connection is made and
-    // `outcome` receives the dialog's outcome right after. Everything is driven from a timer, so
-    // the dialog's own wait loop runs undisturbed.
-    static QStringList RunUpdateNow(TORVMainForm& w, bool stopWhenConnected = false, int* outcome = nullptr)
-    {
-        QStringList lines;
-        QTimer driver;
-        QObject::connect(&driver, &QTimer::timeout, [&] {
-            auto* dialog = qobject_cast<TORVUpdateResponses*>(QApplication::activeModalWidget());
-            if (!dialog)
-                return;
-            const bool closeOffered = dialog->btnStop->text() == QStringLiteral("Close");
-            if (stopWhenConnected && !closeOffered
-                && dialog->StatusLines().contains(QStringLiteral("Connected."))) {
-                QTest::mouseClick(dialog->btnStop, Qt::LeftButton);
-                if (outcome)
-                    *outcome = dialog->Outcome();
-                stopWhenConnected = false;
-            } else if (closeOffered && dialog->btnStop->isEnabled()) {
-                lines = dialog->StatusLines();
-                driver.stop();
-                QTest::mouseClick(dialog->btnStop, Qt::LeftButton);
-            }
-        });
-        driver.start(20);
-        QTimer watchdog;
-        watchdog.setSingleShot(true);
-        QObject::connect(&watchdog, &QTimer::timeout, [] {
-            if (auto* modal = QApplication::activeModalWidget())
-                modal->close();
-        });
-        watchdog.start(30000);
-        w.Command(cmd::UpdateNow)->trigger();
-        return lines;
     }
 
 private Q_SLOTS:
@@ -153,7 +116,8 @@ private Q_SLOTS:
         QCOMPARE(w.Survey().SRResponseCount(), 2);
         QCOMPARE(w.Survey().SRLastUpdate().size(), 14);
         QCOMPARE(w.TempFiles().size(), 2);
-        QCOMPARE(w.findChild<QLabel*>(QStringLiteral("lblResponsesReceived"))->text(), QStringLiteral("Responses Received: 2"));
+        QCOMPARE(w.findChild<QLabel*>(QStringLiteral("lblResponsesReceived"))->text(),
+            QStringLiteral("Responses Received: 2"));
 
         Post(url, "orv1=1&orv2=third");
         WaitForNextSecond();
