@@ -59,7 +59,7 @@ bool BelowBase(const std::string& path, const std::string& base, std::string& re
     return rest.empty() || rest.front() == '/';
 }
 
-void AppendReplyHead(std::string& out, const Reply& reply, bool keepAlive)
+void AppendReplyHead(std::string& out, const Reply& reply, bool keepAlive, bool chunked)
 {
     out += "HTTP/1.1 ";
     out += std::to_string(reply.status);
@@ -73,9 +73,9 @@ void AppendReplyHead(std::string& out, const Reply& reply, bool keepAlive)
         out += reply.location;
         out += "\r\n";
     }
-    if (reply.stream) {
+    if (chunked) {
         out += "Transfer-Encoding: chunked\r\n";
-    } else {
+    } else if (!reply.stream) {
         out += "Content-Length: ";
         out += std::to_string(reply.body.size());
         out += "\r\n";
@@ -108,6 +108,7 @@ struct HttpLoop::Connection {
     bool readable = true, writable = true;
     bool peerDone = false; // the client will send no more
     bool keepAlive = true;
+    bool chunked = false; // the streamed reply goes in chunks (else it ends with the connection)
     bool drainAfter = false; // input is left unread: drain it before closing, or the reply is lost
     Clock::time_point deadline;
     Clock::time_point started;
@@ -242,10 +243,13 @@ void HttpLoop::OnPiece(Connection& connection, Completion& piece)
         Close(connection);
         return;
     }
-    if (!piece.piece.empty())
+    if (!connection.chunked)
+        connection.out += piece.piece; // HTTP/1.0: the body ends where the connection does
+    else if (!piece.piece.empty())
         AppendChunk(connection.out, piece.piece);
     if (!piece.more) {
-        connection.out += "0\r\n\r\n";
+        if (connection.chunked)
+            connection.out += "0\r\n\r\n";
         connection.stream = nullptr;
     }
     Advance(connection);
@@ -522,7 +526,10 @@ void HttpLoop::Respond(Connection& connection, Reply reply)
     }
     if (stopBegun_)
         connection.keepAlive = false;
-    AppendReplyHead(connection.out, reply, connection.keepAlive);
+    connection.chunked = reply.stream && connection.head.minorVersion == 1;
+    if (reply.stream && !connection.chunked)
+        connection.keepAlive = false;
+    AppendReplyHead(connection.out, reply, connection.keepAlive, connection.chunked);
     connection.out += reply.body;
     connection.stream = std::move(reply.stream);
     connection.state = Connection::State::Sending;

@@ -190,3 +190,29 @@ TEST_F(ConnectionTest, AStopLetsTheRequestInProgressFinish)
     std::this_thread::sleep_for(std::chrono::milliseconds(1100));
     EXPECT_EQ(Lines(Download(*again.Client(), "S1", "pw", "Never")).size(), 3u);
 }
+
+TEST_F(ConnectionTest, DownloadsComeInChunksOrEndWithTheConnection)
+{
+    ASSERT_EQ(server->Client()
+                  ->Post("/orv.dll", "SurveyFile=S1&orv1=one", "application/x-www-form-urlencoded")
+                  ->status,
+        200);
+    std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+    const std::string target = "/orv.dll/GetResults?SurveyFile=S1&ID=pw&LastUpdate=Never";
+    for (const std::string version : {"1.1", "1.0"}) {
+        const int socket = Connect();
+        Send(socket, "GET " + target + " HTTP/" + version + "\r\nConnection: close\r\n\r\n");
+        const auto received = ReadToEnd(socket);
+        close(socket);
+        const auto body = received.substr(received.find("\r\n\r\n") + 4);
+        if (version == "1.1") {
+            EXPECT_NE(received.find("Transfer-Encoding: chunked"), std::string::npos);
+            EXPECT_TRUE(body.ends_with("</DATA>\r\n\r\n0\r\n\r\n")) << body;
+        } else {
+            EXPECT_EQ(received.find("Transfer-Encoding"), std::string::npos) << "HTTP/1.0 knows no chunks";
+            EXPECT_TRUE(body.starts_with("<DATA>\r\n")) << body;
+            EXPECT_TRUE(body.ends_with("</DATA>\r\n")) << body;
+        }
+        EXPECT_NE(body.find("orv1=one"), std::string::npos) << version;
+    }
+}
