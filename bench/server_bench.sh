@@ -57,7 +57,7 @@ LUA
 # the rate of the HTTP layer and the form decoding alone, the ceiling for the durable posts.
 sed 's/SurveyFile=SBENCH/SurveyFile=SNONE/' "$dir/post.lua" > "$dir/refused.lua"
 
-# The verify reply: the HTTP layer and a worker thread, no storage at all.
+# The verify reply: the HTTP layer alone, no storage at all.
 printf 'wrk.path = "/orv.dll/VerifyServer"\n' > "$dir/verify.lua"
 
 run_posts() { # NAME DATABASE [SCRIPT TITLE CONNECTIONS]

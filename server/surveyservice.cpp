@@ -320,6 +320,10 @@ Reply SurveyService::FormPost(const Request& request)
 
 bool SurveyService::HandleWithoutWaiting(const Request& request, ReplySink& done)
 {
+    if (EqualsNoCase(request.path, "/VerifyServer") && request.method == "GET") {
+        done(Verify());
+        return true;
+    }
     if (!request.path.empty() || request.method != "POST")
         return false;
     std::vector<FormField> fields;

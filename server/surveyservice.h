@@ -28,7 +28,8 @@ public:
     SurveyService(ResponseStore& store, ServiceOptions options);
 
     Reply Handle(const Request& request) override;
-    // Form posts for surveys whose record is at hand: decoded here, answered once committed.
+    // Verify, and form posts for surveys whose record is at hand: decoded here, answered once
+    // committed.
     bool HandleWithoutWaiting(const Request& request, ReplySink& done) override;
 
 private:
