@@ -113,7 +113,11 @@ async function road(databases) {
   const servers = [];
   const browser = await launchBrowser();
   try {
-    for (const database of databases(work)) servers.push(await startServer(database));
+    // Started together: two servers on one new database create its schema at the same time.
+    const started = await Promise.allSettled(databases(work).map(startServer));
+    for (const s of started) if (s.status === 'fulfilled') servers.push(s.value);
+    const failed = started.find((s) => s.status === 'rejected');
+    if (failed) throw failed.reason;
     const survey = path.join(work, 'survey.orv');
     const resultUrl = servers[0].url + '/VerifyServer';
     const text = fixture.replace('https://example.org/thanks.html', resultUrl);

@@ -12,3 +12,13 @@ void UseAsHome(const QString& home)
     SetAppSettings(std::make_unique<TIniSettings>(DefaultSettingsFileName()));
     AppSettings().WriteBool(settings::Preferences, settings::TipAtStartup, false);
 }
+
+TTestHome::TTestHome()
+{
+    UseAsHome(path());
+}
+
+TTestHome::~TTestHome()
+{
+    SetAppSettings(nullptr);
+}

@@ -8,7 +8,8 @@ using namespace emaillist;
 namespace {
 
 // Splits one record of import text starting at `pos`; moves `pos` past the record's line end.
-QStringList SplitRecord(const QString& text, qsizetype& pos)
+// `unclosed` tells that the text ended inside a quoted field.
+QStringList SplitRecord(const QString& text, qsizetype& pos, bool& unclosed)
 {
     QStringList fields;
     QString field;
@@ -48,7 +49,20 @@ QStringList SplitRecord(const QString& text, qsizetype& pos)
         fieldStart = false;
     }
     fields.append(field);
+    unclosed = quoted;
     return fields;
+}
+
+// The line number (from 1) at which `pos` lies.
+int LineAt(const QString& text, qsizetype pos)
+{
+    int line = 1;
+    for (qsizetype i = 0; i < pos; ++i) {
+        const bool crlf = text.at(i) == u'\r' && i + 1 < pos && text.at(i + 1) == u'\n';
+        if (text.at(i) == u'\n' || (text.at(i) == u'\r' && !crlf))
+            ++line;
+    }
+    return line;
 }
 
 QString TrimRight(const QString& s)
@@ -97,12 +111,21 @@ void AppendCsvExport(const std::vector<TEmailPerson>& people, QString& out)
 
 } // namespace
 
-std::vector<TEmailPerson> ParseImportText(const QString& text)
+std::vector<TEmailPerson> ParseImportText(const QString& text, QString* error)
 {
     std::vector<TEmailPerson> people;
     qsizetype pos = 0;
     while (pos < text.size()) {
-        QStringList fields = SplitRecord(text, pos);
+        const qsizetype start = pos;
+        bool unclosed = false;
+        QStringList fields = SplitRecord(text, pos, unclosed);
+        if (unclosed) {
+            if (error)
+                *error = QStringLiteral(
+                    "Line %1 opens a quoted field that is never closed; nothing was imported.")
+                             .arg(LineAt(text, start));
+            return {};
+        }
         fields.last() = TrimRight(fields.last());
         while (fields.size() < 3)
             fields.append(QString());
@@ -117,7 +140,10 @@ QString ImportListText(TEmailList& list, const QString& path)
     QString error;
     if (!ReadFileBytes(path, bytes, &error))
         return error;
-    return list.AddMany(ParseImportText(DecodeFileText(bytes)));
+    const std::vector<TEmailPerson> people = ParseImportText(DecodeFileText(bytes), &error);
+    if (!error.isEmpty())
+        return error;
+    return list.AddMany(people);
 }
 
 QByteArray FormatExport(const std::vector<TEmailPerson>& people, TListTextFormat format)

@@ -5,7 +5,9 @@
 // Import reads one person a line: first name, last name and address separated by commas; text
 // after a third comma is ignored, trailing blanks are dropped, and every line (an empty one too)
 // adds one record. A field that begins with a double quote is quoted as in RFC 4180 (inner quotes
-// doubled, commas and line breaks kept); any other quote is part of the text.
+// doubled, commas and line breaks kept); any other quote is part of the text. A quoted field left
+// open at the end of the text refuses the whole import, which would else take in everything after
+// the quote as one name.
 //
 // Export writes the live records in the list's current order, either as comma-separated values
 // (a header line FNAME,LNAME,EMAIL, then one line a person, a field quoted only when it holds a
@@ -20,8 +22,8 @@
 
 enum class TListTextFormat { Csv, Text };
 
-// The people of an import text.
-std::vector<TEmailPerson> ParseImportText(const QString& text);
+// The people of an import text; none, with the reason in `error`, when a quoted field is left open.
+std::vector<TEmailPerson> ParseImportText(const QString& text, QString* error = nullptr);
 // Reads the file and appends its people to the list. Empty on success, else the message.
 QString ImportListText(TEmailList& list, const QString& path);
 

@@ -87,10 +87,15 @@ private:
     void DrawCell(int column, const QString& text)
     {
         static const int widths[3] = {emaillist::NameWidth, emaillist::NameWidth, emaillist::EmailWidth};
+        const int charWidth = painter_.fontMetrics().horizontalAdvance(QLatin1Char('a'));
         int x = 10;
         for (int i = 0; i < column; ++i)
-            x += widths[i] * painter_.fontMetrics().horizontalAdvance(QLatin1Char('a'));
-        painter_.drawText(x, y_ + painter_.fontMetrics().ascent(), text);
+            x += widths[i] * charWidth;
+        // A cell ends where the next column begins (the last at the right margin): longer text
+        // is cut with an ellipsis rather than written over its neighbour or off the page.
+        const int end = column < 2 ? x + widths[column] * charWidth - charWidth : width_ - 10;
+        const QString shown = painter_.fontMetrics().elidedText(text, Qt::ElideRight, qMax(end - x, 0));
+        painter_.drawText(x, y_ + painter_.fontMetrics().ascent(), shown);
     }
 
     void NewPage()

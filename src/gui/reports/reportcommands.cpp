@@ -127,6 +127,7 @@ void WebReport(TORVMainForm& form, TSurveyResponseTable& responses, const QStrin
     const THtmlReportResult result = range.SelectedOnly()
         ? WriteHtmlQuestionPage(survey, selected, settings, charts)
         : WriteHtmlReport(survey, settings, charts, &progress);
+    progress.Finish();
     QApplication::restoreOverrideCursor();
     if (!result.Error.isEmpty())
         ShowError(result.Error);
@@ -154,13 +155,20 @@ void PrintedAnalysis(TORVMainForm& form, TSurveyResponseTable& responses)
     printer.setDocName(
         selectionOnly ? QuestionAnalysisTitle(form.Survey(), selected) : AnalysisReportTitle(form.Survey()));
     PrintChooser().Print(printer, [&](QPrinter& p) {
-        if (selectionOnly)
+        if (selectionOnly) {
             PrintQuestionAnalysis(source, selected, p);
-        else
-            PrintAnalysisReport(source, p, [] {
-                QApplication::processEvents();
-                return false;
-            });
+            return;
+        }
+        // Stop ends the report after the question being printed.
+        TProgressWindow progress(
+            QStringLiteral("Print"), QStringLiteral("Printing the analysis report..."), &form);
+        progress.Start(int(AnalysisEntries(form.Survey()).size()));
+        int printed = 0;
+        PrintAnalysisReport(source, p, [&] {
+            progress.Step(printed++);
+            return progress.StopRequested();
+        });
+        progress.Finish();
     });
 }
 
@@ -250,6 +258,7 @@ void ExportResponsesCommand(TORVMainForm& form, TSurveyResponseTable& responses,
         QStringLiteral("Writing the responses to %1...").arg(QFileInfo(target).fileName()), &form);
     QApplication::setOverrideCursor(Qt::BusyCursor);
     const TExportResult result = ExportResponses(survey, responses.Table().Path(), format, target, &progress);
+    progress.Finish();
     QApplication::restoreOverrideCursor();
     if (result.Stopped)
         return;

@@ -35,7 +35,9 @@ void TProgressWindow::Step(int done)
 
 void TProgressWindow::Finish()
 {
+    // Also stops the timer that would show the window later, when the work never stepped.
     dialog_.reset();
+    dialog_.hide();
 }
 
 bool TProgressWindow::StopRequested() const

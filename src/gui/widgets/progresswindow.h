@@ -7,7 +7,8 @@
 
 // Progress of long work started from a window (an export, a web report), in a window-modal
 // progress window with a "&Stop" button. The window appears only when the work lasts more than
-// half a second; the steps repaint it a few times a second, not at every record.
+// half a second; the steps repaint it a few times a second, not at every record. Call Finish()
+// when the work is over, whichever way it ended.
 class TProgressWindow : public TProgress {
 public:
     TProgressWindow(const QString& title, const QString& label, QWidget* parent);

@@ -120,6 +120,18 @@ TEST(EmailListText, ImportLines)
     }
 }
 
+TEST(EmailListText, QuoteLeftOpenRefusesTheImportNamingItsLine)
+{
+    QString error;
+    EXPECT_TRUE(
+        ParseImportText(QStringLiteral("Ann,Lee,a@x\r\n\"Bo,Lee,b@x\r\nCy,Lee,c@x\r\n"), &error).empty());
+    EXPECT_EQ(
+        error, QStringLiteral("Line 2 opens a quoted field that is never closed; nothing was imported."));
+    error.clear();
+    EXPECT_EQ(ParseImportText(QStringLiteral("\"two\rlines\",b,c\r\"x"), &error).size(), 0u);
+    EXPECT_TRUE(error.startsWith(QStringLiteral("Line 3 "))) << error.toStdString();
+}
+
 TEST(EmailListText, CsvExportQuotesOnlyWhatNeedsItAndSurvivesARoundTrip)
 {
     const std::vector<TEmailPerson> people

@@ -2,19 +2,18 @@
 // survey with responses, the filter builder's OK, the chart toolbox. With ORVALLE_SCREENSHOT_DIR
 // set (and a survey with responses in ORVALLE_SCREENSHOT_SURVEY) it also writes the screenshots
 // of docs/screenshots.
-#include "support/questionfields.h"
-#include "support/scriptedseams.h"
-#include "support/testhome.h"
-#include "gui/mainwindow/commandids.h"
-#include "gui/mainwindow/mainform.h"
+#include "core/base/settingstable.h"
+#include "core/survey/survey.h"
 #include "gui/analysis/analysisview.h"
 #include "gui/analysis/chart.h"
 #include "gui/analysis/charttool.h"
 #include "gui/analysis/filterbuilder.h"
-#include "core/base/inisettings.h"
-#include "core/base/settingstable.h"
+#include "gui/mainwindow/commandids.h"
+#include "gui/mainwindow/mainform.h"
 #include "gui/responses/responsecommands.h"
-#include "core/survey/survey.h"
+#include "support/questionfields.h"
+#include "support/scriptedseams.h"
+#include "support/testhome.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -60,8 +59,7 @@ void WhenModal(std::function<void(QDialog*)> act)
 class AnalysisTabTest : public QObject {
     Q_OBJECT
 private:
-    std::unique_ptr<QTemporaryDir> home_;
-    std::unique_ptr<TScriptedSeams> seams_;
+    std::unique_ptr<TTestHome> home_;
 
     QString Home(const QString& relative) const { return home_->path() + QLatin1Char('/') + relative; }
 
@@ -96,18 +94,8 @@ private:
     }
 
 private Q_SLOTS:
-    void init()
-    {
-        home_ = std::make_unique<QTemporaryDir>();
-        UseAsHome(home_->path());
-        seams_ = std::make_unique<TScriptedSeams>();
-    }
-    void cleanup()
-    {
-        seams_.reset();
-        SetAppSettings(nullptr);
-        home_.reset();
-    }
+    void init() { home_ = std::make_unique<TTestHome>(); }
+    void cleanup() { home_.reset(); }
 
     void talliesFollowImportLoadAndFilter()
     {
@@ -115,7 +103,7 @@ private Q_SLOTS:
         {
             TORVMainForm w(path);
             AttachResponseCommands(w);
-            seams_->files->Script(WriteData());
+            home_->seams.files->Script(WriteData());
             w.Command(cmd::ImportServerDataFile)->trigger();
             QCOMPARE(w.AnalysisQuestionList()->currentIndex(), 0);
             QCOMPARE(Labels(w), QStringList({"Red=1", "Blue=1", "Other=1"}));
@@ -199,7 +187,8 @@ private Q_SLOTS:
         filter.AddNumericItem(byID(8), 0, "10");
         std::vector<TQuestionEntry> entries;
         for (int i = 0; i < w.AnalysisQuestionList()->count(); ++i)
-            entries.push_back({w.AnalysisQuestionList()->itemText(i), w.AnalysisQuestionList()->itemData(i).toInt()});
+            entries.push_back(
+                {w.AnalysisQuestionList()->itemText(i), w.AnalysisQuestionList()->itemData(i).toInt()});
         TORVFilterBuilder builder(w.Survey(), entries, filter, &w);
         builder.show();
         builder.cmbQList->setCurrentIndex(1);

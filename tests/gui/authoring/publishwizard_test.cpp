@@ -22,8 +22,7 @@
 class WizardTest : public QObject {
     Q_OBJECT
 private:
-    std::unique_ptr<QTemporaryDir> home_;
-    std::unique_ptr<TScriptedSeams> seams_;
+    std::unique_ptr<TTestHome> home_;
 
     static TWizardSetup Setup(QStringList libraries, QStringList templates)
     {
@@ -46,18 +45,8 @@ private:
     }
 
 private Q_SLOTS:
-    void init()
-    {
-        home_ = std::make_unique<QTemporaryDir>();
-        UseAsHome(home_->path());
-        seams_ = std::make_unique<TScriptedSeams>();
-    }
-    void cleanup()
-    {
-        seams_.reset();
-        SetAppSettings(nullptr);
-        home_.reset();
-    }
+    void init() { home_ = std::make_unique<TTestHome>(); }
+    void cleanup() { home_.reset(); }
 
     void buttonStatesPageByPage()
     {
@@ -154,8 +143,8 @@ private Q_SLOTS:
         QVERIFY(s.Modified());
         QVERIFY(!s.HasFile());
         QCOMPARE(w.windowTitle(), QStringLiteral("Orvalle - Sample Survey"));
-        QCOMPARE(seams_->shell->opened.size(), 1); // the preview at the end
-        QCOMPARE(w.TempFiles(), seams_->shell->opened);
+        QCOMPARE(home_->seams.shell->opened.size(), 1); // the preview at the end
+        QCOMPARE(w.TempFiles(), home_->seams.shell->opened);
     }
 
     void samplesFromAShippedLibraryAreNumberedFromOne()
@@ -181,21 +170,21 @@ private Q_SLOTS:
         s.Renumber();
         QVERIFY(s.GetQuestion(0).IsHeader());
         QCOMPARE(s.GetQuestion(1).NumberLabel, QStringLiteral("1"));
-        QVERIFY(seams_->shell->opened.isEmpty());
+        QVERIFY(home_->seams.shell->opened.isEmpty());
     }
 
     void unsavedChangesAreOfferedFirst()
     {
         TORVMainForm w;
         w.Survey().AddHeader(QStringLiteral("Keep me"));
-        seams_->messages->Script(TAnswer::Cancel);
+        home_->seams.messages->Script(TAnswer::Cancel);
         w.Command(cmd::SurveyBuilderWizard)->trigger();
-        QCOMPARE(seams_->messages->Texts(),
+        QCOMPARE(home_->seams.messages->Texts(),
             QStringList{"Your survey has not been saved. Would you like to save it now?"});
         QCOMPARE(w.Survey().QuestionCount(), 1);
 
         // Cancel in the wizard leaves the new, empty, unmodified survey.
-        seams_->messages->Script(TAnswer::No);
+        home_->seams.messages->Script(TAnswer::No);
         WhenModal([](QDialog* d) { d->reject(); });
         w.Command(cmd::SurveyBuilderWizard)->trigger();
         QCOMPARE(w.Survey().QuestionCount(), 0);

@@ -56,8 +56,7 @@ void SelectAll(QListView* list)
 class LibraryTest : public QObject {
     Q_OBJECT
 private:
-    std::unique_ptr<QTemporaryDir> home_;
-    std::unique_ptr<TScriptedSeams> seams_;
+    std::unique_ptr<TTestHome> home_;
     QString DataDir() const { return home_->path() + QStringLiteral("/data/orvalle/"); }
 
     // Names a new library in the name dialog that the next command opens.
@@ -75,18 +74,8 @@ private:
     }
 
 private Q_SLOTS:
-    void init()
-    {
-        home_ = std::make_unique<QTemporaryDir>();
-        UseAsHome(home_->path());
-        seams_ = std::make_unique<TScriptedSeams>();
-    }
-    void cleanup()
-    {
-        seams_.reset();
-        SetAppSettings(nullptr);
-        home_.reset();
-    }
+    void init() { home_ = std::make_unique<TTestHome>(); }
+    void cleanup() { home_.reset(); }
 
     void roundTripThroughAReopenedProgram()
     {
@@ -119,7 +108,7 @@ private Q_SLOTS:
             QAction* entry = EntryNamed(w.CommandMenu(cmd::AddToQuestionLibrary), QStringLiteral("Visits"));
             QVERIFY(entry);
             entry->trigger();
-            QVERIFY(seams_->messages->shown.empty());
+            QVERIFY(home_->seams.messages->shown.empty());
             w.Survey().SetModified(false);
             QVERIFY(w.close());
         }
@@ -169,7 +158,7 @@ private Q_SLOTS:
 
         AnswerNameDialog(QStringLiteral("fIRST"));
         ql.NewLibrary();
-        QCOMPARE(seams_->messages->Texts().last(),
+        QCOMPARE(home_->seams.messages->Texts().last(),
             QStringLiteral("The name fIRST is already in use.  Please try another."));
         QVERIFY(!QFile::exists(DataDir() + QStringLiteral("ql2.ovl")));
 
@@ -178,8 +167,8 @@ private Q_SLOTS:
         ql.ChooseLibrary(ql.cmbLibraryName->currentIndex());
         ql.DeleteLibrary(); // unscripted: No
         QVERIFY(QFile::exists(DataDir() + QStringLiteral("ql0.ovl")));
-        QCOMPARE(seams_->messages->shown.back().Caption, QStringLiteral("Confirm Library Delete"));
-        seams_->messages->Script(TAnswer::Yes);
+        QCOMPARE(home_->seams.messages->shown.back().Caption, QStringLiteral("Confirm Library Delete"));
+        home_->seams.messages->Script(TAnswer::Yes);
         ql.DeleteLibrary();
         QVERIFY(!QFile::exists(DataDir() + QStringLiteral("ql0.ovl")));
         QCOMPARE(w.CommandMenu(cmd::AddToQuestionLibrary)->actions().size(), before + 1);
@@ -198,14 +187,14 @@ private Q_SLOTS:
         ql.lbQuestions->selectionModel()->select(
             ql.questionModel->index(1, 0), QItemSelectionModel::ClearAndSelect);
         QVERIFY(ql.btnInsert->isEnabled());
-        seams_->messages->Script(TAnswer::No);
+        home_->seams.messages->Script(TAnswer::No);
         QTest::mouseClick(ql.btnInsert, Qt::LeftButton);
         QVERIFY(ql.isVisible());
         QCOMPARE(w.Survey().QuestionCount(), 0);
-        QCOMPARE(seams_->messages->shown.back().Kind, QStringLiteral("Warn"));
-        QVERIFY(
-            seams_->messages->shown.back().Text.startsWith(QStringLiteral("This survey has potentially")));
-        seams_->messages->Script(TAnswer::Yes);
+        QCOMPARE(home_->seams.messages->shown.back().Kind, QStringLiteral("Warn"));
+        QVERIFY(home_->seams.messages->shown.back().Text.startsWith(
+            QStringLiteral("This survey has potentially")));
+        home_->seams.messages->Script(TAnswer::Yes);
         QTest::mouseClick(ql.btnInsert, Qt::LeftButton);
         QVERIFY(!ql.isVisible());
         QCOMPARE(w.Survey().QuestionCount(), 1);
@@ -244,10 +233,10 @@ private Q_SLOTS:
         QCOMPARE(ql.lbQuestions->selectionModel()->selectedRows().size(), 1);
 
         ql.lbQuestions->selectAll();
-        seams_->messages->Script(TAnswer::Yes);
+        home_->seams.messages->Script(TAnswer::Yes);
         QTest::mouseClick(ql.btnDeleteItem, Qt::LeftButton);
-        QCOMPARE(seams_->messages->shown.back().Caption, QStringLiteral("Confirm Delete"));
-        QCOMPARE(seams_->messages->shown.back().Text,
+        QCOMPARE(home_->seams.messages->shown.back().Caption, QStringLiteral("Confirm Delete"));
+        QCOMPARE(home_->seams.messages->shown.back().Text,
             QStringLiteral("Are you sure you want to delete the 3 items you have selected?"));
         TSurvey emptied;
         emptied.NewSurvey();
@@ -267,7 +256,7 @@ private Q_SLOTS:
         const int files = QDir(DataDir()).entryList({QStringLiteral("*.ovl")}).size();
         ql.DeleteLibrary(); // nothing chosen: nothing to delete, nothing asked
         QCOMPARE(QDir(DataDir()).entryList({QStringLiteral("*.ovl")}).size(), files);
-        QVERIFY(seams_->messages->shown.empty());
+        QVERIFY(home_->seams.messages->shown.empty());
     }
 
     void addingToAnUnreadableLibraryReportsIt()
@@ -281,7 +270,7 @@ private Q_SLOTS:
         const QString path = w.LibraryFiles().value(0);
         QVERIFY(QFile::remove(path));
         entry->trigger();
-        QCOMPARE(seams_->messages->Texts(), QStringList{"Error adding questions to library"});
+        QCOMPARE(home_->seams.messages->Texts(), QStringList{"Error adding questions to library"});
         QCOMPARE(w.Survey().QuestionCount(), 1);
     }
 

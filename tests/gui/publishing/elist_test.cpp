@@ -13,6 +13,7 @@
 #include "gui/widgets/hooks.h"
 #include "support/modaldriver.h"
 #include "support/scriptedseams.h"
+#include "support/testhome.h"
 
 #include <QAction>
 #include <QFile>
@@ -29,8 +30,7 @@
 class EListTest : public QObject {
     Q_OBJECT
 private:
-    std::unique_ptr<QTemporaryDir> home_;
-    std::unique_ptr<TScriptedSeams> seams_;
+    std::unique_ptr<TTestHome> home_;
 
     QString Path(const QString& name) const { return home_->filePath(name); }
     QString DataDir() const { return home_->path() + QLatin1Char('/'); }
@@ -55,20 +55,8 @@ private:
     }
 
 private Q_SLOTS:
-    void init()
-    {
-        home_ = std::make_unique<QTemporaryDir>();
-        qputenv("XDG_CONFIG_HOME", Path("config").toUtf8());
-        SetAppSettings(nullptr);
-        SetAppSettings(std::make_unique<TIniSettings>(DefaultSettingsFileName()));
-        seams_ = std::make_unique<TScriptedSeams>();
-    }
-    void cleanup()
-    {
-        seams_.reset();
-        SetAppSettings(nullptr);
-        home_.reset();
-    }
+    void init() { home_ = std::make_unique<TTestHome>(); }
+    void cleanup() { home_.reset(); }
 
     void createsTheDefaultListWhenTheSurveyNamesNone()
     {
@@ -146,16 +134,16 @@ private Q_SLOTS:
     void importingAnExportAddsItsHeaderLineAsAPerson()
     {
         QPointer<TORVEList> w = Manager();
-        seams_->files->Script(Path("out"));
+        home_->seams.files->Script(Path("out"));
         w->ExportText();
         QVERIFY(QFile::exists(Path("out.csv")));
-        seams_->files->Script(Path("out.csv"));
+        home_->seams.files->Script(Path("out.csv"));
         w->ImportText();
         QCOMPARE(w->Model()->rowCount(), 9);
         w->SortByColumn(0);
         QCOMPARE(Cell(w, 8, 0), QStringLiteral("FNAME"));
         QCOMPARE(Cell(w, 8, 1), QStringLiteral("LNAME"));
-        QCOMPARE(seams_->files->requests.at(0).Title, QStringLiteral("Export the current EMail List"));
+        QCOMPARE(home_->seams.files->requests.at(0).Title, QStringLiteral("Export the current EMail List"));
         w->close();
     }
 
@@ -164,10 +152,10 @@ private Q_SLOTS:
     void textExportPadsTheColumns()
     {
         QPointer<TORVEList> w = Manager();
-        seams_->files->Script(Path("listed.txt"), QStringLiteral("Comma seperated values (*.csv)"));
+        home_->seams.files->Script(Path("listed.txt"), QStringLiteral("Comma seperated values (*.csv)"));
         w->ExportText();
         QVERIFY(QFile::exists(Path("listed.txt.csv")));
-        seams_->files->Script(Path("plain"), QStringLiteral("ASCII Text (*.txt)"));
+        home_->seams.files->Script(Path("plain"), QStringLiteral("ASCII Text (*.txt)"));
         w->ExportText();
         QFile f(Path("plain.txt"));
         QVERIFY(f.open(QIODevice::ReadOnly));
@@ -186,7 +174,8 @@ private Q_SLOTS:
         bad.write("not a table at all");
         bad.close();
         QPointer<TORVEList> w = new TORVEList(Path("bad.eml"), DataDir());
-        QVERIFY(seams_->messages->Texts().value(0).startsWith("The following internal error occurred: "));
+        QVERIFY(
+            home_->seams.messages->Texts().value(0).startsWith("The following internal error occurred: "));
         QTRY_VERIFY(w.isNull());
     }
 
@@ -214,6 +203,8 @@ private Q_SLOTS:
         std::vector<TEmailPerson> people;
         for (int i = 0; i < 300; ++i)
             people.push_back({QStringLiteral("F%1").arg(i), "L", "p@x.org"});
+        // Cut at the column's end, not written over the next column or off the page.
+        people[1] = {QString(30, u'W'), QString(30, u'M'), QString(190, u'w') + "@example.org"};
         QPrinter printer(QPrinter::HighResolution);
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(Path("list.pdf"));

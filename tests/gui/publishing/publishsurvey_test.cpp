@@ -9,6 +9,7 @@
 #include "gui/publishing/publishsurvey.h"
 #include "localsmtp.h"
 #include "support/scriptedseams.h"
+#include "support/testhome.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -67,8 +68,7 @@ private:
 class PublishSurveyTest : public QObject {
     Q_OBJECT
 private:
-    std::unique_ptr<QTemporaryDir> home_;
-    std::unique_ptr<TScriptedSeams> seams_;
+    std::unique_ptr<TTestHome> home_;
     std::unique_ptr<TSurvey> survey_;
 
     QString Path(const QString& name) const { return home_->filePath(name); }
@@ -112,11 +112,7 @@ private:
 private Q_SLOTS:
     void init()
     {
-        home_ = std::make_unique<QTemporaryDir>();
-        qputenv("XDG_CONFIG_HOME", Path("config").toUtf8());
-        SetAppSettings(nullptr);
-        SetAppSettings(std::make_unique<TIniSettings>(DefaultSettingsFileName()));
-        seams_ = std::make_unique<TScriptedSeams>();
+        home_ = std::make_unique<TTestHome>();
         survey_ = std::make_unique<TSurvey>();
         survey_->NewSurvey();
         survey_->SetName("Poll");
@@ -127,8 +123,6 @@ private Q_SLOTS:
     void cleanup()
     {
         survey_.reset();
-        seams_.reset();
-        SetAppSettings(nullptr);
         home_.reset();
     }
 
@@ -160,15 +154,15 @@ private Q_SLOTS:
     {
         SaveSurvey("http://127.0.0.1:9/orv.dll");
         TORVPublishSurvey d(*survey_, Context());
-        seams_->files->Script(Path("page.HTML"));
+        home_->seams.files->Script(Path("page.HTML"));
         d.btnSelectFileClick();
         QCOMPARE(d.eHTMLFileName->text(), Path("page.HTML"));
-        seams_->files->Script(Path("survey.txt"));
+        home_->seams.files->Script(Path("survey.txt"));
         d.btnSelectFileClick();
         QCOMPARE(survey_->HTMLFileName(), Path("survey.txt.htm"));
         d.eHTMLFileName->clear();
         d.btnGenerateHTMLPageClick();
-        QCOMPARE(seams_->messages->Captions().value(0), QStringLiteral("Publish Survey Error"));
+        QCOMPARE(home_->seams.messages->Captions().value(0), QStringLiteral("Publish Survey Error"));
         d.eHTMLFileName->setText(Path("poll.htm"));
         d.btnGenerateHTMLPageClick();
         QVERIFY(QFile::exists(Path("poll.htm")));
@@ -196,7 +190,7 @@ private Q_SLOTS:
         d.btnRegisterNowClick();
         QVERIFY(d.lblRegisterStatus->text().startsWith("Survey registered at "));
         QVERIFY(server.Log().contains(" POST /orv.dll/RegSurvey"));
-        QVERIFY(seams_->messages->shown.empty());
+        QVERIFY(home_->seams.messages->shown.empty());
     }
 
     void refusedRegistrationThenVerifyReportsInSectionTwo()
@@ -211,7 +205,7 @@ private Q_SLOTS:
         TORVPublishSurvey d(*survey_, Context());
         d.btnRegisterNowClick();
         QCOMPARE(d.lblRegisterStatus->text(), QStringLiteral("Survey failed to register."));
-        QVERIFY(seams_->messages->Texts().value(0).startsWith(
+        QVERIFY(home_->seams.messages->Texts().value(0).startsWith(
             "The survey failed to register.  The following error was returned:\r\n\r\n"));
         QVERIFY(!survey_->RegDate().isValid() || survey_->RegDate() == ZeroDateTime());
         d.btnVerifyServerClick();
@@ -225,8 +219,8 @@ private Q_SLOTS:
         TORVPublishSurvey d(*survey_, Context());
         d.btnVerifyServerClick();
         QCOMPARE(d.lblServerStatus->text(), QStringLiteral("Connection to server failed..."));
-        QCOMPARE(seams_->messages->Captions().value(0), QStringLiteral("Server Verification Failed"));
-        QCOMPARE(seams_->messages->Texts().value(0),
+        QCOMPARE(home_->seams.messages->Captions().value(0), QStringLiteral("Server Verification Failed"));
+        QCOMPARE(home_->seams.messages->Texts().value(0),
             QStringLiteral("The connection to http://127.0.0.1:9/orv.dll failed."));
     }
 
@@ -258,7 +252,7 @@ private Q_SLOTS:
         QVERIFY(finished.wait(30000));
         QVERIFY2(d.lblEmailStatus->text().startsWith("Send notifications stopped by user - "),
             qPrintable(d.lblEmailStatus->text()));
-        QVERIFY(seams_->messages->shown.empty());
+        QVERIFY(home_->seams.messages->shown.empty());
     }
 
     void sendNowReportsAMissingList()
@@ -269,7 +263,7 @@ private Q_SLOTS:
         QSignalSpy finished(&d, &TORVPublishSurvey::SendingFinished);
         d.btnSendMailClick();
         QVERIFY(finished.wait(30000));
-        QCOMPARE(seams_->messages->Texts().value(0),
+        QCOMPARE(home_->seams.messages->Texts().value(0),
             "The Notification File " + Path("gone.eml")
                 + " could not be found. Notifications were not sent.");
         QVERIFY(d.btnSendMail->isEnabled());

@@ -1,7 +1,6 @@
 // The report, import and export commands of the main window, driven through the scripted seams
 // and a print chooser that prints to PDF.
 
-#include "core/base/inisettings.h"
 #include "core/base/settingstable.h"
 #include "core/survey/survey.h"
 #include "gui/mainwindow/commandids.h"
@@ -65,8 +64,7 @@ QString PdfText(const QString& pdf)
 class ReportCommandsTest : public QObject {
     Q_OBJECT
 private:
-    std::unique_ptr<QTemporaryDir> home_;
-    std::unique_ptr<TScriptedSeams> seams_;
+    std::unique_ptr<TTestHome> home_;
 
     QString Home(const QString& relative) const { return home_->path() + QLatin1Char('/') + relative; }
 
@@ -91,29 +89,19 @@ private:
         QDir().mkpath(Home("surveys"));
         s.SaveAs(Home("surveys/poll.orv"));
         w.Reopen(s.FileName());
-        seams_->files->Script(WriteFile("in.dat",
+        home_->seams.files->Script(WriteFile("in.dat",
             "RemoteAddr=10.0.0.1,orv1=0,\"orv2=Because <b>bold</b>\"\r\n"
             "RemoteAddr=10.0.0.2,orv1=Other,\"orv1Other=<script>x</script>\"\r\n"));
         w.Command(cmd::ImportServerDataFile)->trigger();
-        seams_->messages->shown.clear();
-        seams_->files->requests.clear();
+        home_->seams.messages->shown.clear();
+        home_->seams.files->requests.clear();
         return s.FileName();
     }
 
 private Q_SLOTS:
-    void init()
-    {
-        home_ = std::make_unique<QTemporaryDir>();
-        UseAsHome(home_->path());
-        seams_ = std::make_unique<TScriptedSeams>();
-    }
+    void init() { home_ = std::make_unique<TTestHome>(); }
 
-    void cleanup()
-    {
-        seams_.reset();
-        SetAppSettings(nullptr);
-        home_.reset();
-    }
+    void cleanup() { home_.reset(); }
 
     void exportsWriteTheFileAndOpenTheMapping()
     {
@@ -123,12 +111,12 @@ private Q_SLOTS:
         SurveyWithResponses(w);
         QVERIFY(w.Command(cmd::FileExport)->isEnabled());
 
-        seams_->files->Script(Home("surveys/results"));
+        home_->seams.files->Script(Home("surveys/results"));
         w.Command(cmd::ExportCSV)->trigger();
-        const TFileDialogRequest& asked = seams_->files->requests.at(0);
+        const TFileDialogRequest& asked = home_->seams.files->requests.at(0);
         QCOMPARE(asked.Title, QString("Export Responses"));
         QCOMPARE(asked.FileName, QString("poll.csv"));
-        QCOMPARE(seams_->messages->Texts(),
+        QCOMPARE(home_->seams.messages->Texts(),
             (QStringList{
                 "Please note that Verbose Text Response Questions are not included when using CSV files "
                 "due to limitations in the file format.",
@@ -138,19 +126,19 @@ private Q_SLOTS:
                     + Home("surveys/results.csv")
                     + ".  A text file containing field mapping information will now "
                       "be generated."}));
-        QCOMPARE(seams_->shell->opened, QStringList{Home("surveys/results.txt")});
+        QCOMPARE(home_->seams.shell->opened, QStringList{Home("surveys/results.txt")});
 
         // A failed copy is an error box; no success box, no mapping file opened.
-        seams_->messages->shown.clear();
-        seams_->files->Script(Home("gone/results.dbf"));
+        home_->seams.messages->shown.clear();
+        home_->seams.files->Script(Home("gone/results.dbf"));
         w.Command(cmd::ExportFoxPro)->trigger();
-        QCOMPARE(seams_->messages->Captions(), QStringList{"Error"});
-        QCOMPARE(seams_->shell->opened.size(), 1);
+        QCOMPARE(home_->seams.messages->Captions(), QStringList{"Error"});
+        QCOMPARE(home_->seams.shell->opened.size(), 1);
 
-        seams_->files->Script(Home("surveys/results.xlsx"));
+        home_->seams.files->Script(Home("surveys/results.xlsx"));
         w.Command(cmd::ExportExcel)->trigger();
         QVERIFY(QFile::exists(Home("surveys/results.xlsx")));
-        QCOMPARE(seams_->shell->opened.size(), 1);
+        QCOMPARE(home_->seams.shell->opened.size(), 1);
     }
 
     void importBuildsANewSurveyInTheChosenStyle()
@@ -160,7 +148,7 @@ private Q_SLOTS:
         AttachReportCommands(w);
         const QString text
             = WriteFile("q.txt", "1. Do you own a car?\r\n Yes\r\n No\r\nH) Part two\r\n2. Age?\r\n");
-        seams_->files->Script(text);
+        home_->seams.files->Script(text);
         WhenModal([](QDialog* d) {
             auto* dialog = qobject_cast<TORVImportSurvey*>(d);
             QVERIFY(dialog);
@@ -169,8 +157,8 @@ private Q_SLOTS:
             dialog->accept();
         });
         w.Command(cmd::ImportQuestions)->trigger();
-        QCOMPARE(seams_->files->requests.at(0).Title, QString("Select File to Import"));
-        QCOMPARE(seams_->messages->Texts(), QStringList{"Import complete!"});
+        QCOMPARE(home_->seams.files->requests.at(0).Title, QString("Select File to Import"));
+        QCOMPARE(home_->seams.messages->Texts(), QStringList{"Import complete!"});
         QCOMPARE(w.Survey().QuestionCount(), 3);
         QCOMPARE(w.Survey().GetQuestion(0).Style, int(qsPullDownList));
         QCOMPARE(w.Survey().GetQuestion(0).OptionList(), (QStringList{"Yes", "No"}));
@@ -234,7 +222,7 @@ private Q_SLOTS:
             destination->accept();
         });
         w.Command(cmd::FilePrint)->trigger();
-        QCOMPARE(seams_->shell->opened, QStringList{web + "/poll" + w.HtmlExtension()});
+        QCOMPARE(home_->seams.shell->opened, QStringList{web + "/poll" + w.HtmlExtension()});
         QCOMPARE(w.PathForWebOutput(), web);
         QVERIFY(QFile::exists(web + "/poll0.jpg"));
         QFile page(web + "/poll1" + w.HtmlExtension());

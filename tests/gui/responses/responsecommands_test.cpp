@@ -1,4 +1,3 @@
-#include "core/base/inisettings.h"
 #include "core/base/settingstable.h"
 #include "core/survey/survey.h"
 #include "gui/mainwindow/commandids.h"
@@ -20,8 +19,7 @@
 class ResponseCommandsTest : public QObject {
     Q_OBJECT
 private:
-    std::unique_ptr<QTemporaryDir> home_;
-    std::unique_ptr<TScriptedSeams> seams_;
+    std::unique_ptr<TTestHome> home_;
 
     QString Home(const QString& relative) const { return home_->path() + QLatin1Char('/') + relative; }
 
@@ -49,19 +47,9 @@ private:
     }
 
 private Q_SLOTS:
-    void init()
-    {
-        home_ = std::make_unique<QTemporaryDir>();
-        UseAsHome(home_->path());
-        seams_ = std::make_unique<TScriptedSeams>();
-    }
+    void init() { home_ = std::make_unique<TTestHome>(); }
 
-    void cleanup()
-    {
-        seams_.reset();
-        SetAppSettings(nullptr);
-        home_.reset();
-    }
+    void cleanup() { home_.reset(); }
 
     void importReplacesTheResponsesAndShowsTheCounts()
     {
@@ -73,17 +61,17 @@ private Q_SLOTS:
             "RemoteAddr=10.0.0.1,orv1=0,DateRec=20260101120000\r\n"
             "RemoteAddr=10.0.0.2,orv1=1,DateRec=20260101120500\r\n"
             "junk\r\n");
-        seams_->files->Script(data);
+        home_->seams.files->Script(data);
         w.Command(cmd::ImportServerDataFile)->trigger();
 
-        QCOMPARE(seams_->files->requests.size(), size_t(1));
-        const TFileDialogRequest& asked = seams_->files->requests[0];
+        QCOMPARE(home_->seams.files->requests.size(), size_t(1));
+        const TFileDialogRequest& asked = home_->seams.files->requests[0];
         QCOMPARE(asked.Kind, QStringLiteral("Open"));
         QCOMPARE(asked.Title, QStringLiteral("Import Server Data File"));
         QCOMPARE(asked.Filter, QStringLiteral("Orvalle Server Data File (S260101120000.dat)"));
         QVERIFY(asked.Directory.endsWith(QStringLiteral("/S260101120000.dat")));
-        QCOMPARE(seams_->messages->Captions(), QStringList{QStringLiteral("Information")});
-        QCOMPARE(seams_->messages->Texts().value(0),
+        QCOMPARE(home_->seams.messages->Captions(), QStringList{QStringLiteral("Information")});
+        QCOMPARE(home_->seams.messages->Texts().value(0),
             QStringLiteral("Results incorporated.\r\nNew responses: 2\r\nResponses eliminated: 1\r\n"
                            "Total responses: 2\r\n"));
         QCOMPARE(w.findChild<QLabel*>(QStringLiteral("lblResponsesReceived"))->text(),
@@ -92,13 +80,13 @@ private Q_SLOTS:
         QCOMPARE(w.Survey().SRLastUpdate(), QStringLiteral("20260101120500"));
 
         // Cancelling the dialog does nothing; a name that does not exist is reported.
-        seams_->files->ScriptCancel();
+        home_->seams.files->ScriptCancel();
         w.Command(cmd::ImportServerDataFile)->trigger();
-        QCOMPARE(seams_->messages->shown.size(), size_t(1));
+        QCOMPARE(home_->seams.messages->shown.size(), size_t(1));
         const QString missing = Home(QStringLiteral("gone.dat"));
-        seams_->files->Script(missing);
+        home_->seams.files->Script(missing);
         w.Command(cmd::ImportServerDataFile)->trigger();
-        QCOMPARE(seams_->messages->Texts().last(),
+        QCOMPARE(home_->seams.messages->Texts().last(),
             QStringLiteral("The file ") + missing + QStringLiteral(" could not be found."));
         QCOMPARE(w.Survey().SRResponseCount(), 2);
     }
@@ -109,7 +97,8 @@ private Q_SLOTS:
         {
             TORVMainForm w(survey);
             AttachResponseCommands(w);
-            seams_->files->Script(WriteFile(QStringLiteral("in.dat"), "RemoteAddr=1\r\nRemoteAddr=2\r\n"));
+            home_->seams.files->Script(
+                WriteFile(QStringLiteral("in.dat"), "RemoteAddr=1\r\nRemoteAddr=2\r\n"));
             w.Command(cmd::ImportServerDataFile)->trigger();
             QCOMPARE(w.Survey().SRResponseCount(), 2);
         }
@@ -120,14 +109,14 @@ private Q_SLOTS:
         QCOMPARE(w.findChild<QLabel*>(QStringLiteral("lblResponsesReceived"))->text(),
             QStringLiteral("Responses Received: 2"));
 
-        seams_->messages->shown.clear();
+        home_->seams.messages->shown.clear();
         w.Command(cmd::ResetLocalResponses)->trigger(); // unscripted: No
-        QCOMPARE(seams_->messages->Texts(),
+        QCOMPARE(home_->seams.messages->Texts(),
             QStringList{QStringLiteral("Are you sure you want to reset your local responses?")});
         QCOMPARE(w.Survey().SRResponseCount(), 2);
         QVERIFY(table.IsOpen());
 
-        seams_->messages->Script(TAnswer::Yes);
+        home_->seams.messages->Script(TAnswer::Yes);
         w.Command(cmd::ResetLocalResponses)->trigger();
         QCOMPARE(w.findChild<QLabel*>(QStringLiteral("lblResponsesReceived"))->text(),
             QStringLiteral("Responses Received: 0"));
@@ -145,7 +134,8 @@ private Q_SLOTS:
         InstallResponseCommands();
         {
             TORVMainForm w(survey);
-            seams_->files->Script(WriteFile(QStringLiteral("in.dat"), "RemoteAddr=1\r\nRemoteAddr=2\r\n"));
+            home_->seams.files->Script(
+                WriteFile(QStringLiteral("in.dat"), "RemoteAddr=1\r\nRemoteAddr=2\r\n"));
             w.Command(cmd::ImportServerDataFile)->trigger();
             QCOMPARE(w.Survey().SRResponseCount(), 2);
         }
@@ -164,14 +154,15 @@ private Q_SLOTS:
         {
             TORVMainForm w(survey);
             AttachResponseCommands(w);
-            seams_->files->Script(WriteFile(QStringLiteral("in.dat"), "RemoteAddr=1\r\nRemoteAddr=2\r\n"));
+            home_->seams.files->Script(
+                WriteFile(QStringLiteral("in.dat"), "RemoteAddr=1\r\nRemoteAddr=2\r\n"));
             w.Command(cmd::ImportServerDataFile)->trigger();
         }
         TORVMainForm w(survey);
         AttachResponseCommands(w);
         TSurveyResponseTable& current = AttachResponseCommands(w); // the first table is gone
         QVERIFY(current.IsOpen());
-        seams_->messages->Script(TAnswer::Yes);
+        home_->seams.messages->Script(TAnswer::Yes);
         w.Command(cmd::ResetLocalResponses)->trigger();
         QVERIFY(!current.IsOpen());
         QCOMPARE(w.Survey().SRResponseCount(), 0);

@@ -1,7 +1,6 @@
 // "&Update Now" through the real dialog against a real orvalle-server, and "&Clear Results
 // From Server..." through the scripted seams.
 
-#include "core/base/inisettings.h"
 #include "core/base/settingstable.h"
 #include "core/responses/httpclient.h"
 #include "core/responses/serverexchange.h"
@@ -35,8 +34,7 @@
 class UpdateResponsesTest : public QObject {
     Q_OBJECT
 private:
-    std::unique_ptr<QTemporaryDir> home_;
-    std::unique_ptr<TScriptedSeams> seams_;
+    std::unique_ptr<TTestHome> home_;
     std::unique_ptr<LocalServer> server_;
 
     QString Home(const QString& relative) const { return home_->path() + QLatin1Char('/') + relative; }
@@ -82,9 +80,7 @@ private:
 private Q_SLOTS:
     void init()
     {
-        home_ = std::make_unique<QTemporaryDir>();
-        UseAsHome(home_->path());
-        seams_ = std::make_unique<TScriptedSeams>();
+        home_ = std::make_unique<TTestHome>();
         server_ = std::make_unique<LocalServer>(Home(QStringLiteral("responses.sqlite")));
         QVERIFY(!server_->Url().isEmpty());
     }
@@ -92,8 +88,6 @@ private Q_SLOTS:
     void cleanup()
     {
         server_.reset();
-        seams_.reset();
-        SetAppSettings(nullptr);
         home_.reset();
     }
 
@@ -170,11 +164,11 @@ private Q_SLOTS:
         w.Survey().SetSRResponseCount(1); // the command is offered once responses came in
         w.CheckForButtons();
         w.Command(cmd::ClearResultsFromServer)->trigger(); // unscripted: No
-        QCOMPARE(seams_->messages->Texts(), QStringList{QString::fromLatin1(kClearQuestion)});
-        QVERIFY(seams_->shell->opened.isEmpty());
-        seams_->messages->Script(TAnswer::Yes);
+        QCOMPARE(home_->seams.messages->Texts(), QStringList{QString::fromLatin1(kClearQuestion)});
+        QVERIFY(home_->seams.shell->opened.isEmpty());
+        home_->seams.messages->Script(TAnswer::Yes);
         w.Command(cmd::ClearResultsFromServer)->trigger();
-        QCOMPARE(seams_->shell->opened,
+        QCOMPARE(home_->seams.shell->opened,
             QStringList{server_->Url()
                 + QStringLiteral("/clearSurvey?SurveyFile=S260101120000&AccountID=&ID=secret")});
     }

@@ -31,8 +31,7 @@
 
 class PrefsTest : public QObject {
     Q_OBJECT
-    std::unique_ptr<QTemporaryDir> home_;
-    std::unique_ptr<TScriptedSeams> seams_;
+    std::unique_ptr<TTestHome> home_;
     QString Home(const QString& relative) const { return home_->path() + QLatin1Char('/') + relative; }
 
     // Runs the Preferences command with `act` on the dialog before OK.
@@ -51,18 +50,8 @@ class PrefsTest : public QObject {
     }
 
 private Q_SLOTS:
-    void init()
-    {
-        home_ = std::make_unique<QTemporaryDir>();
-        UseAsHome(home_->path());
-        seams_ = std::make_unique<TScriptedSeams>();
-    }
-    void cleanup()
-    {
-        seams_.reset();
-        SetAppSettings(nullptr);
-        home_.reset();
-    }
+    void init() { home_ = std::make_unique<TTestHome>(); }
+    void cleanup() { home_.reset(); }
 
     void showsTheSettingsAndFollowsTheChoices()
     {
@@ -114,7 +103,7 @@ private Q_SLOTS:
         w.SelectRows({0});
         w.Command(cmd::DeleteItem)->trigger();
         QCOMPARE(w.Survey().QuestionCount(), 0);
-        QVERIFY(seams_->messages->shown.empty());
+        QVERIFY(home_->seams.messages->shown.empty());
 
         // Checking it again brings the question back.
         RunWithOK(w, [](TORVPrefs& p) { p.cbDeleteQuestions->setChecked(true); });
@@ -123,7 +112,7 @@ private Q_SLOTS:
         w.SelectRows({0});
         w.Command(cmd::DeleteItem)->trigger();
         QCOMPARE(w.Survey().QuestionCount(), 1);
-        QCOMPARE(seams_->messages->shown.size(), size_t(1));
+        QCOMPARE(home_->seams.messages->shown.size(), size_t(1));
     }
 
     // The connection box of the e-mail page (security and pause) is filled from the settings and
@@ -140,7 +129,7 @@ private Q_SLOTS:
         });
         QCOMPARE(AppSettings().ReadInteger(settings::Preferences, settings::SMTPSecurity, 0), 2);
         QCOMPARE(AppSettings().ReadInteger(settings::Preferences, settings::SendPause, 0), 1500);
-        QVERIFY(seams_->messages->shown.empty());
+        QVERIFY(home_->seams.messages->shown.empty());
     }
 
     void cancelWritesNothing()
@@ -202,12 +191,12 @@ private Q_SLOTS:
         chooser.eDirectory->setText(wanted);
         QTest::mouseClick(chooser.btnOK, Qt::LeftButton); // unscripted: No, stays open
         QVERIFY(chooser.isVisible());
-        QCOMPARE(seams_->messages->shown.back().Caption, QStringLiteral("Confirm Create"));
-        QCOMPARE(seams_->messages->shown.back().Text,
+        QCOMPARE(home_->seams.messages->shown.back().Caption, QStringLiteral("Confirm Create"));
+        QCOMPARE(home_->seams.messages->shown.back().Text,
             QStringLiteral("The directory named ") + wanted
                 + QStringLiteral(" does not exists.  Create it?"));
         QVERIFY(!QDir(wanted).exists());
-        seams_->messages->Script(TAnswer::Yes);
+        home_->seams.messages->Script(TAnswer::Yes);
         QTest::mouseClick(chooser.btnOK, Qt::LeftButton);
         QVERIFY(QDir(wanted).exists());
         QCOMPARE(chooser.result(), int(QDialog::Accepted));
@@ -223,11 +212,11 @@ private Q_SLOTS:
         TORVSelDir chooser(home_->path());
         chooser.show();
         chooser.eDirectory->setText(wanted);
-        seams_->messages->Script(TAnswer::Yes);
+        home_->seams.messages->Script(TAnswer::Yes);
         QTest::mouseClick(chooser.btnOK, Qt::LeftButton);
         QVERIFY(chooser.isVisible());
-        QCOMPARE(seams_->messages->shown.back().Caption, QStringLiteral("Directory Error"));
-        QCOMPARE(seams_->messages->shown.back().Text,
+        QCOMPARE(home_->seams.messages->shown.back().Caption, QStringLiteral("Directory Error"));
+        QCOMPARE(home_->seams.messages->shown.back().Text,
             QStringLiteral("Error creating directory ") + wanted
                 + QStringLiteral(".  Please try another name."));
     }

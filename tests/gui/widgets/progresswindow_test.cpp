@@ -20,6 +20,16 @@ private Q_SLOTS:
         QVERIFY(!progress.StopRequested());
     }
 
+    // Work that never reported progress (a CSV copy): the window must not pop up afterwards over
+    // the next message.
+    void finishedWorkNeverShowsTheWindow()
+    {
+        TProgressWindow progress(QStringLiteral("Export Responses"), QStringLiteral("Writing..."), nullptr);
+        progress.Finish();
+        QTest::qWait(4500); // a progress dialog shows itself 4 s after it was made
+        QVERIFY(!progress.Dialog().isVisible());
+    }
+
     void stopButtonAsksTheWorkToStop()
     {
         TProgressWindow progress(QStringLiteral("Export Responses"), QStringLiteral("Writing..."), nullptr);
