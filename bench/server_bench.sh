@@ -2,9 +2,11 @@
 # Response server throughput on loopback, measured with wrk against nginx serving a static reply
 # in the same run (by hand, not in CI):
 #   bench/server_bench.sh BUILD_DIR [SECONDS]
-# Reports: nginx static replies/s; durable form posts/s and p99 latency at 64 connections with
-# SQLite (and PostgreSQL when run under pg_virtualenv); the time and server memory of a download
-# of 100,000 responses.
+# Reports: nginx static replies/s; the HTTP layer alone (a reply without storage); durable form
+# posts/s and p99 latency at 64 connections with SQLite (and PostgreSQL when run under
+# pg_virtualenv), and at 256 connections; the disk's sync time, which bounds durable posts at a
+# given number of connections (each post waits for one sync); the time and server memory of a
+# download of 100,000 responses.
 set -euo pipefail
 build="$(cd "${1:?usage: $0 BUILD_DIR [SECONDS]}" && pwd)"
 seconds="${2:-10}"
@@ -55,19 +57,39 @@ LUA
 # the rate of the HTTP layer and the form decoding alone, the ceiling for the durable posts.
 sed 's/SurveyFile=SBENCH/SurveyFile=SNONE/' "$dir/post.lua" > "$dir/refused.lua"
 
-run_posts() { # NAME DATABASE [SCRIPT TITLE]
+# The verify reply: the HTTP layer alone, no storage at all.
+printf 'wrk.path = "/orv.dll/VerifyServer"\n' > "$dir/verify.lua"
+
+run_posts() { # NAME DATABASE [SCRIPT TITLE CONNECTIONS]
   local port; port="$(free_port)"
+  local connections="${5:-64}"
   "$server" --port "$port" --database "$2" 2>"$dir/$1-server.log" &
   local pid=$!; pids+=($pid)
   wait_port "$port"
   curl -s -o /dev/null "http://127.0.0.1:$port/orv.dll/RegisterSurvey?SurveyFile=SBENCH&AccountID=&ID=pw"
-  echo "orvalle-server ${4:-durable form posts} ($1), 64 connections, ${seconds}s:"
-  wrk -t2 -c64 -d"${seconds}s" --latency -s "${3:-$dir/post.lua}" "http://127.0.0.1:$port/" > "$dir/$1.txt" || true
+  echo "orvalle-server ${4:-durable form posts} ($1), $connections connections, ${seconds}s:"
+  wrk -t2 -c"$connections" -d"${seconds}s" --latency -s "${3:-$dir/post.lua}" "http://127.0.0.1:$port/" > "$dir/$1.txt" || true
   summary "$dir/$1.txt"
   kill "$pid"; wait "$pid" 2>/dev/null || true
 }
-run_posts refused "$dir/refused.sqlite" "$dir/refused.lua" "posts refused before storage (404)"
+run_posts verify "$dir/verify.sqlite" "$dir/verify.lua" "verify replies, no storage"
+run_posts refused "$dir/refused.sqlite" "$dir/refused.lua" "posts refused (404, unknown survey looked up)"
 run_posts sqlite "$dir/bench.sqlite"
+run_posts sqlite256 "$dir/bench256.sqlite" "$dir/post.lua" "durable form posts" 256
+
+# One sync of the disk under the database: each durable post waits for at least one.
+/usr/bin/python3 - "$dir/sync.test" <<'PY'
+import os, sys, time
+fd = os.open(sys.argv[1], os.O_WRONLY | os.O_CREAT)
+times = []
+for i in range(200):
+    start = time.perf_counter(); os.pwrite(fd, b"x" * 4096, i * 4096); os.fdatasync(fd)
+    times.append(time.perf_counter() - start)
+times.sort()
+median = times[len(times) // 2]
+print("disk sync (fdatasync of 4 KiB): median %.2f ms, p90 %.2f ms; bound at 64 connections ~%d posts/s"
+      % (median * 1e3, times[len(times) * 9 // 10] * 1e3, 64 / median))
+PY
 if [ -n "${PGHOST:-}" ]; then
   psql -q -c "DROP DATABASE IF EXISTS orvbench" -c "CREATE DATABASE orvbench" >/dev/null
   run_posts postgresql "postgresql:///orvbench"

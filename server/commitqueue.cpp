@@ -1,5 +1,7 @@
 #include "commitqueue.h"
 
+#include <memory>
+
 namespace orvserver {
 
 CommitQueue::CommitQueue(ResponseStore& store)
@@ -29,17 +31,41 @@ CommitQueue::~CommitQueue()
         flusher.join();
 }
 
-Stamp CommitQueue::Add(PendingResponse response)
+void CommitQueue::Enqueue(Ticket& ticket)
 {
-    Ticket ticket;
-    ticket.response = std::move(response);
+    bool wake;
     {
         std::lock_guard lock(pendingMutex_);
         if (stopping_)
             throw StoreError("the server is stopping");
         pending_.push_back(&ticket);
+        wake = pending_.size() % kMaxBatch == 1;
     }
-    pendingWake_.notify_one();
+    // A writer busy with a batch takes the queue when it is done; a wake is needed only when
+    // the queue starts, or starts another batch's worth for a second writer.
+    if (wake)
+        pendingWake_.notify_one();
+}
+
+void CommitQueue::Add(PendingResponse response, Then then)
+{
+    auto ticket = std::make_unique<Ticket>();
+    ticket->response = std::move(response);
+    ticket->then = std::move(then);
+    try {
+        Enqueue(*ticket);
+    } catch (const StoreError&) {
+        ticket->then(0, std::current_exception());
+        return;
+    }
+    ticket.release(); // Finish() deletes it
+}
+
+Stamp CommitQueue::Add(PendingResponse response)
+{
+    Ticket ticket;
+    ticket.response = std::move(response);
+    Enqueue(ticket);
     {
         std::unique_lock lock(ticket.mutex);
         ticket.wake.wait(lock, [&ticket] { return ticket.done; });
@@ -107,6 +133,11 @@ void CommitQueue::Flush()
 void CommitQueue::Finish(const Batch& batch, std::exception_ptr error)
 {
     for (auto* ticket : batch) {
+        if (ticket->then) {
+            const std::unique_ptr<Ticket> owned(ticket);
+            ticket->then(ticket->stamp, error);
+            continue;
+        }
         ticket->error = error;
         // Notified under the lock: the waiter may return, and destroy the ticket, once it is released.
         std::lock_guard lock(ticket->mutex);

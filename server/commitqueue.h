@@ -11,6 +11,7 @@
 
 #include <condition_variable>
 #include <exception>
+#include <functional>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -28,12 +29,18 @@ public:
     // Blocks until the response is on disk; returns its receive time. Throws StoreError when
     // the commit or the flush failed.
     Stamp Add(PendingResponse response);
+    // The same without waiting: `then` is called on a store thread once the response is on
+    // disk (with no error) or has failed, or at once when the queue is stopping.
+    using Then = std::function<void(Stamp, std::exception_ptr)>;
+    void Add(PendingResponse response, Then then);
 
 private:
     // Lives on the stack of the request thread that waits for it; it sleeps until its own
-    // ticket is done, so finishing a batch wakes no thread that must sleep on.
+    // ticket is done, so finishing a batch wakes no thread that must sleep on. A ticket with
+    // `then` waits for no one: it is on the heap and goes when it is done.
     struct Ticket {
         PendingResponse response;
+        Then then;
         Stamp stamp = 0;
         std::exception_ptr error;
         std::mutex mutex;
@@ -42,6 +49,7 @@ private:
     };
     using Batch = std::vector<Ticket*>;
 
+    void Enqueue(Ticket& ticket);
     void Write();
     void Flush();
     static void Finish(const Batch& batch, std::exception_ptr error);

@@ -1,199 +1,110 @@
 #include "httpserver.h"
 
-#include "pages.h"
-#include "requestlog.h"
+#include "httploop.h"
+#include "workerpool.h"
 
-#include <chrono>
-#include <httplib.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <thread>
+#include <unistd.h>
 
 namespace orvserver {
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-} // namespace
-
-// The library listens with a backlog of five connections; bursts of new connections beyond
-// that were dropped. Listening again on the bound socket widens the queue.
-class ListeningServer : public httplib::Server {
-public:
-    void WidenBacklog() { ::listen(svr_sock_, SOMAXCONN); }
-};
-
-namespace {
-
-// The part of the path below the base path, or false when the path lies outside it.
-bool BelowBase(const std::string& path, const std::string& base, std::string& rest)
+int ListenOn(const addrinfo& address)
 {
-    if (path.compare(0, base.size(), base) != 0)
-        return false;
-    rest = path.substr(base.size());
-    return rest.empty() || rest.front() == '/';
-}
-
-Request MakeRequest(const httplib::Request& in, std::string path)
-{
-    Request request;
-    request.method = in.method;
-    request.path = std::move(path);
-    const auto mark = in.target.find('?');
-    if (mark != std::string::npos)
-        request.query = in.target.substr(mark + 1);
-    request.contentType = in.get_header_value("Content-Type");
-    request.peerAddress = in.remote_addr;
-    request.forwardedFor = in.get_header_value("X-Forwarded-For");
-    request.userAgent = in.get_header_value("User-Agent");
-    return request;
-}
-
-void WriteReply(Reply reply, httplib::Response& out)
-{
-    out.status = reply.status;
-    if (!reply.location.empty())
-        out.set_header("Location", reply.location);
-    out.set_header("Cache-Control", "no-store");
-    if (!reply.stream) {
-        out.set_content(reply.body, reply.contentType);
-        return;
+    const int fd = ::socket(address.ai_family, address.ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return -1;
+    const int on = 1;
+    setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    if (::bind(fd, address.ai_addr, address.ai_addrlen) != 0 || ::listen(fd, SOMAXCONN) != 0) {
+        ::close(fd);
+        return -1;
     }
-    out.set_chunked_content_provider(
-        reply.contentType, [stream = std::move(reply.stream)](size_t, httplib::DataSink& sink) {
-            std::string piece;
-            bool more = true;
-            try {
-                more = stream(piece);
-            } catch (const std::exception&) {
-                return false; // drops the connection: the body stays incomplete
-            }
-            if (!piece.empty() && !sink.write(piece.data(), piece.size()))
-                return false;
-            if (!more)
-                sink.done();
-            return true;
-        });
+    return fd;
+}
+
+// Each connection is one descriptor and holds no thread: allow as many as the system lets us.
+void RaiseDescriptorLimit()
+{
+    rlimit limit{};
+    if (getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
+        limit.rlim_cur = limit.rlim_max;
+        setrlimit(RLIMIT_NOFILE, &limit);
+    }
+}
+
+int BoundPort(int fd)
+{
+    sockaddr_storage address{};
+    socklen_t length = sizeof address;
+    if (getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+        return -1;
+    if (address.ss_family == AF_INET)
+        return ntohs(reinterpret_cast<sockaddr_in&>(address).sin_port);
+    return ntohs(reinterpret_cast<sockaddr_in6&>(address).sin6_port);
 }
 
 } // namespace
 
 HttpServer::HttpServer(RequestHandler& handler, HttpOptions options, std::ostream& log)
-    : server_(std::make_unique<ListeningServer>())
-    , handler_(handler)
+    : handler_(handler)
     , options_(std::move(options))
     , log_(log)
+    , workers_(std::make_unique<WorkerPool>(options_.threads))
 {
-    const int threads = options_.threads;
-    server_->new_task_queue = [threads] { return new httplib::ThreadPool(threads); };
-    server_->set_payload_max_length(options_.maxBody);
-    server_->set_keep_alive_max_count(1000);
-    server_->set_read_timeout(10, 0);
-    server_->set_write_timeout(30, 0);
-    server_->set_tcp_nodelay(true);
-    Route();
+    const LoopContext context{handler_, options_, log_, *workers_, stopping_};
+    for (int i = 0; i < std::max(1, options_.loops); ++i)
+        loops_.push_back(std::make_unique<HttpLoop>(context));
 }
 
-HttpServer::~HttpServer() = default;
+HttpServer::~HttpServer()
+{
+    workers_.reset(); // finishes the work queued for the loops while they are still there
+    loops_.clear();
+    if (listener_ >= 0)
+        ::close(listener_);
+}
 
 bool HttpServer::Bind()
 {
-    if (!server_->is_valid())
+    RaiseDescriptorLimit();
+    addrinfo hints{};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_STREAM;
+    hints.ai_flags = AI_PASSIVE;
+    addrinfo* found = nullptr;
+    const auto port = std::to_string(options_.port);
+    if (getaddrinfo(options_.address.c_str(), port.c_str(), &hints, &found) != 0)
         return false;
-    if (options_.port == 0)
-        port_ = server_->bind_to_any_port(options_.address);
-    else
-        port_ = server_->bind_to_port(options_.address, options_.port) ? options_.port : -1;
-    if (port_ <= 0)
+    for (auto* address = found; address && listener_ < 0; address = address->ai_next)
+        listener_ = ListenOn(*address);
+    freeaddrinfo(found);
+    if (listener_ < 0)
         return false;
-    server_->WidenBacklog();
-    return true;
+    port_ = BoundPort(listener_);
+    return port_ > 0;
 }
 
 void HttpServer::Serve()
 {
-    if (!stopping_)
-        server_->listen_after_bind();
-    serving_ = false;
+    std::vector<std::thread> threads;
+    for (auto& loop : loops_)
+        threads.emplace_back([this, &loop] { loop->Run(listener_); });
+    for (auto& thread : threads)
+        thread.join();
     log_.Flush();
 }
 
 void HttpServer::Stop()
 {
     stopping_ = true;
-    // The library ignores a stop before its loop runs: a stop right after the start would be lost.
-    while (serving_ && !server_->is_running())
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    server_->stop();
-}
-
-void HttpServer::Route()
-{
-    auto respond = [this](const httplib::Request& in, httplib::Response& out, std::string body) {
-        const auto started = Clock::now();
-        std::string rest;
-        Reply reply;
-        if (!BelowBase(in.path, options_.basePath, rest)) {
-            reply = PageReply(404, "Not found", "There is nothing at this address.");
-        } else {
-            auto request = MakeRequest(in, rest);
-            request.body = std::move(body);
-            try {
-                reply = handler_.Handle(request);
-            } catch (const std::exception& error) {
-                LogError(log_, std::string("request failed: ") + error.what());
-                reply = PageReply(
-                    500, "Server error", "The server could not complete the request. Please try again.");
-            }
-        }
-        LogRequest(log_, in.remote_addr, in.method, in.path, reply.status,
-            std::chrono::duration<double, std::milli>(Clock::now() - started).count(), !!reply.stream);
-        WriteReply(std::move(reply), out);
-    };
-    server_->Get(
-        ".*", [respond](const httplib::Request& in, httplib::Response& out) { respond(in, out, {}); });
-    server_->Post(".*",
-        [this, respond](
-            const httplib::Request& in, httplib::Response& out, const httplib::ContentReader& reader) {
-            if (in.is_multipart_form_data()) {
-                LogRequest(log_, in.remote_addr, in.method, in.path, 415, 0, false);
-                WriteReply(
-                    PageReply(415, "Unsupported form", "This server reads form-encoded posts only."), out);
-                return;
-            }
-            const auto deadline = Clock::now() + std::chrono::seconds(options_.bodySeconds);
-            std::string body;
-            bool tooLarge = false, tooSlow = false;
-            const bool complete = reader([&](const char* data, size_t length) {
-                if (body.size() + length > options_.maxBody)
-                    tooLarge = true;
-                else if (Clock::now() > deadline)
-                    tooSlow = true;
-                else
-                    body.append(data, length);
-                return !tooLarge && !tooSlow;
-            });
-            if (tooLarge || (!complete && out.status == 413)) {
-                LogRequest(log_, in.remote_addr, in.method, in.path, 413, 0, false);
-                WriteReply(
-                    PageReply(413, "Request too large", "The request is larger than this server accepts."),
-                    out);
-                return;
-            }
-            if (!complete || tooSlow) {
-                LogRequest(log_, in.remote_addr, in.method, in.path, 408, 0, false);
-                WriteReply(PageReply(408, "Request incomplete", "The request did not arrive in time."), out);
-                return;
-            }
-            respond(in, out, std::move(body));
-        });
-    server_->set_error_handler([](const httplib::Request&, httplib::Response& out) {
-        if (!out.body.empty())
-            return;
-        const auto page
-            = PageReply(out.status, "Request refused", "The server could not accept this request.");
-        out.set_content(page.body, page.contentType);
-    });
+    for (auto& loop : loops_)
+        loop->Wake();
 }
 
 } // namespace orvserver

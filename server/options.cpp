@@ -139,7 +139,7 @@ std::string UsageText()
           "  --trust-proxy         take the respondent's address from X-Forwarded-For\n"
           "                        (only behind a reverse proxy that sets it)\n"
           "  --accounts            hosted mode: registrations need a known AccountID\n"
-          "  --threads N           request threads (default 64)\n"
+          "  --threads N           threads for requests that query the database (default 64)\n"
           "  --max-body BYTES      largest request body (default 4194304)\n"
           "  --max-fields N        most fields in one form (default 2000)\n"
           "  --max-field-length N  longest field value (default 262144)\n"

@@ -56,7 +56,8 @@ Reply PageReply(int status, std::string_view title, std::string_view message)
 
 Reply ThankYouReply()
 {
-    return PageReply(200, "Thank you", "Your answers have been received.");
+    static const Reply page = PageReply(200, "Thank you", "Your answers have been received.");
+    return page;
 }
 
 Reply RegistrationCompleteReply()

@@ -28,10 +28,18 @@ struct Reply {
     std::function<bool(std::string& piece)> stream;
 };
 
+// Takes the reply of a request begun without blocking; may be called from any thread.
+using ReplySink = std::function<void(Reply)>;
+
 class RequestHandler {
 public:
     virtual ~RequestHandler() = default;
+    // Runs on a thread that may wait for the disk or the database.
     virtual Reply Handle(const Request& request) = 0;
+    // For requests that are answered without waiting on this thread (a form post waits for its
+    // commit on the store's own threads): returns true and hands the reply to `done` now or
+    // later, from any thread. False leaves the request to Handle() on a thread that may block.
+    virtual bool HandleWithoutWaiting(const Request&, ReplySink&) { return false; }
 };
 
 } // namespace orvserver

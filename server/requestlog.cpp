@@ -9,24 +9,32 @@ namespace orvserver {
 
 namespace {
 
-std::string Now()
+// The time is formatted once a second per thread, not for every request.
+std::string_view Now()
 {
-    const auto now = std::chrono::system_clock::now();
-    const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
-    std::tm utc{};
-    gmtime_r(&seconds, &utc);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
+    thread_local std::time_t formatted = -1;
+    thread_local char text[32];
+    const std::time_t seconds = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
+    if (seconds != formatted) {
+        std::tm utc{};
+        gmtime_r(&seconds, &utc);
+        std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
+        formatted = seconds;
+    }
     return text;
 }
 
 // Paths come from the client: control bytes are shown as "?" so a line stays one line.
+void AppendPrintable(std::string& line, std::string_view text)
+{
+    for (const char c : text.substr(0, 200))
+        line += static_cast<unsigned char>(c) < ' ' || c == 0x7f ? '?' : c;
+}
+
 std::string Printable(std::string_view text)
 {
-    std::string out(text.substr(0, 200));
-    for (char& c : out)
-        if (static_cast<unsigned char>(c) < ' ' || c == 0x7f)
-            c = '?';
+    std::string out;
+    AppendPrintable(out, text);
     return out;
 }
 
@@ -90,20 +98,36 @@ void LogWriter::Run()
 void LogRequest(LogWriter& log, std::string_view address, std::string_view method, std::string_view path,
     int status, double milliseconds, bool streamed)
 {
-    char duration[32];
-    std::snprintf(duration, sizeof duration, "%.1fms", milliseconds);
-    log.Add(Now() + " " + Printable(address) + " " + Printable(method) + " " + Printable(path) + " "
-        + std::to_string(status) + " " + duration + (streamed ? " streaming" : ""));
+    const auto tenths = static_cast<long long>(milliseconds * 10 + 0.5);
+    std::string line;
+    line.reserve(128);
+    line += Now();
+    line += ' ';
+    AppendPrintable(line, address);
+    line += ' ';
+    AppendPrintable(line, method);
+    line += ' ';
+    AppendPrintable(line, path);
+    line += ' ';
+    line += std::to_string(status);
+    line += ' ';
+    line += std::to_string(tenths / 10);
+    line += '.';
+    line += static_cast<char>('0' + tenths % 10);
+    line += "ms";
+    if (streamed)
+        line += " streaming";
+    log.Add(line);
 }
 
 void LogError(LogWriter& log, std::string_view message)
 {
-    log.Add(Now() + " error: " + Printable(message));
+    log.Add(std::string(Now()) + " error: " + Printable(message));
 }
 
 void LogInfo(std::ostream& log, std::string_view message)
 {
-    const std::string line = Now() + " " + Printable(message) + "\n";
+    const std::string line = std::string(Now()) + " " + Printable(message) + "\n";
     log.write(line.data(), static_cast<std::streamsize>(line.size()));
     log.flush();
 }

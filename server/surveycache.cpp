@@ -55,6 +55,15 @@ std::shared_ptr<const SurveyRecord> SurveyCache::Fetch(const std::string& name, 
     return record;
 }
 
+std::shared_ptr<const SurveyRecord> SurveyCache::FindRemembered(const std::string& name)
+{
+    std::lock_guard lock(mutex_);
+    const auto found = entries_.find(name);
+    if (found != entries_.end() && Clock::now() - found->second.fetched < kLifetime)
+        return found->second.record;
+    return nullptr;
+}
+
 void SurveyCache::Forget(const std::string& name)
 {
     std::lock_guard lock(mutex_);

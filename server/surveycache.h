@@ -31,6 +31,8 @@ public:
 
     // Shared, not copied: a survey registered with its survey file carries all of its text.
     std::shared_ptr<const SurveyRecord> Find(const std::string& name);
+    // The record when one is remembered and fresh, else null; never asks the database.
+    std::shared_ptr<const SurveyRecord> FindRemembered(const std::string& name);
     void Forget(const std::string& name);
 
 private:

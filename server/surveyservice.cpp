@@ -57,6 +57,29 @@ bool IsSurveyName(std::string_view name)
     return true;
 }
 
+// A survey registered without its file learns its result address from the first post.
+bool LearnsResultUrl(const SurveyRecord& survey, const std::string& postedResultUrl)
+{
+    return survey.resultUrl.empty() && survey.questions.empty() && IsRedirectTarget(postedResultUrl);
+}
+
+Reply NotStoredReply()
+{
+    return PageReply(503, "Answers not stored",
+        "Your answers could not be stored just now. Please go back and send them again.");
+}
+
+Reply ReplyAfterPost(const std::string& target)
+{
+    if (!IsRedirectTarget(target))
+        return ThankYouReply();
+    Reply reply;
+    reply.status = 303;
+    reply.location = target;
+    reply.body = PageReply(303, "Thank you", "Your answers have been received.").body;
+    return reply;
+}
+
 } // namespace
 
 bool SameSecret(std::string_view a, std::string_view b)
@@ -266,14 +289,21 @@ std::string SurveyService::RespondentAddress(const Request& request) const
     return last.empty() ? request.peerAddress : std::string(last);
 }
 
+bool SurveyService::DecodePost(const Request& request, std::vector<FormField>& fields, Reply& refusal) const
+{
+    if (!IsFormBody(request.contentType)) {
+        refusal = PageReply(
+            415, "Unsupported form", "The survey page sent its answers in a form this server does not read.");
+        return false;
+    }
+    return Decode(request.body, fields, refusal);
+}
+
 Reply SurveyService::FormPost(const Request& request)
 {
-    if (!IsFormBody(request.contentType))
-        return PageReply(
-            415, "Unsupported form", "The survey page sent its answers in a form this server does not read.");
     std::vector<FormField> fields;
     Reply refusal;
-    if (!Decode(request.body, fields, refusal))
+    if (!DecodePost(request, fields, refusal))
         return refusal;
     const auto survey = surveys_.Find(FieldValue(fields, "SurveyFile"));
     if (!survey)
@@ -283,29 +313,47 @@ Reply SurveyService::FormPost(const Request& request)
     try {
         commits_.Add({survey->name, text});
     } catch (const StoreError&) {
-        return PageReply(503, "Answers not stored",
-            "Your answers could not be stored just now. Please go back and send them again.");
+        return NotStoredReply();
     }
     return RedirectAfterPost(*survey, FieldValue(fields, "ResultURL"));
+}
+
+bool SurveyService::HandleWithoutWaiting(const Request& request, ReplySink& done)
+{
+    if (EqualsNoCase(request.path, "/VerifyServer") && request.method == "GET") {
+        done(Verify());
+        return true;
+    }
+    if (!request.path.empty() || request.method != "POST")
+        return false;
+    std::vector<FormField> fields;
+    Reply refusal;
+    if (!DecodePost(request, fields, refusal)) {
+        done(std::move(refusal));
+        return true;
+    }
+    // An unknown survey, or one that learns its result address from this post, needs the database.
+    const auto survey = surveys_.FindRemembered(FieldValue(fields, "SurveyFile"));
+    if (!survey || LearnsResultUrl(*survey, FieldValue(fields, "ResultURL")))
+        return false;
+    auto text = MakeResponseText(RespondentAddress(request), request.userAgent, fields);
+    commits_.Add(
+        {survey->name, std::move(text)}, [survey, done = std::move(done)](Stamp, std::exception_ptr error) {
+            done(error ? NotStoredReply() : ReplyAfterPost(survey->resultUrl));
+        });
+    return true;
 }
 
 Reply SurveyService::RedirectAfterPost(const SurveyRecord& survey, const std::string& postedResultUrl)
 {
     std::string target = survey.resultUrl;
-    // A survey registered without its file learns its result address from the first post.
-    if (target.empty() && survey.questions.empty() && IsRedirectTarget(postedResultUrl)) {
+    if (LearnsResultUrl(survey, postedResultUrl)) {
         store_.SetResultUrlIfEmpty(survey.name, postedResultUrl);
         surveys_.Forget(survey.name);
         if (const auto stored = surveys_.Find(survey.name))
             target = stored->resultUrl;
     }
-    if (!IsRedirectTarget(target))
-        return ThankYouReply();
-    Reply reply;
-    reply.status = 303;
-    reply.location = target;
-    reply.body = PageReply(303, "Thank you", "Your answers have been received.").body;
-    return reply;
+    return ReplyAfterPost(target);
 }
 
 } // namespace orvserver

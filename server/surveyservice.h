@@ -28,6 +28,9 @@ public:
     SurveyService(ResponseStore& store, ServiceOptions options);
 
     Reply Handle(const Request& request) override;
+    // Verify, and form posts for surveys whose record is at hand: decoded here, answered once
+    // committed.
+    bool HandleWithoutWaiting(const Request& request, ReplySink& done) override;
 
 private:
     Reply Verify() const;
@@ -36,6 +39,8 @@ private:
     Reply Clear(const Request& request);
     Reply FormPost(const Request& request);
     Reply RedirectAfterPost(const SurveyRecord& survey, const std::string& postedResultUrl);
+    // Decodes a form post; false with the refusal in `refusal`.
+    bool DecodePost(const Request& request, std::vector<FormField>& fields, Reply& refusal) const;
 
     // Decodes the query or the body; on failure `refusal` holds the reply to send.
     bool Decode(std::string_view text, std::vector<FormField>& fields, Reply& refusal) const;
