@@ -6,17 +6,6 @@ namespace orvserver {
 
 namespace {
 
-int HexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 // Length of the text once decoded: every escape takes three bytes for one.
 std::size_t DecodedLength(std::string_view text)
 {
@@ -39,6 +28,17 @@ FormError DecodePair(std::string_view pair, const FormLimits& limits, FormField&
 }
 
 } // namespace
+
+int HexDigit(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
 
 bool PercentDecode(std::string_view text, std::string& out)
 {

@@ -40,5 +40,7 @@ bool HasField(const std::vector<FormField>& fields, std::string_view name);
 
 // "%XX" and "+" decoding of one component; false on a malformed escape.
 bool PercentDecode(std::string_view text, std::string& out);
+// The value of a hexadecimal digit, or -1.
+int HexDigit(char c);
 
 } // namespace orvserver

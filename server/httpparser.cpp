@@ -1,5 +1,7 @@
 #include "httpparser.h"
 
+#include "formfields.h"
+
 #include <array>
 
 namespace orvserver {
@@ -73,17 +75,6 @@ bool IsFieldValue(std::string_view text)
     return true;
 }
 
-int HexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 // Escapes that are not two hex digits stay as they are: the path is only compared, never opened.
 std::string DecodePath(std::string_view path)
 {
@@ -91,7 +82,7 @@ std::string DecodePath(std::string_view path)
     out.reserve(path.size());
     for (std::size_t i = 0; i < path.size(); ++i) {
         if (path[i] == '%' && i + 2 < path.size()) {
-            const int high = HexValue(path[i + 1]), low = HexValue(path[i + 2]);
+            const int high = HexDigit(path[i + 1]), low = HexDigit(path[i + 2]);
             if (high >= 0 && low >= 0) {
                 out += static_cast<char>(high * 16 + low);
                 i += 2;
