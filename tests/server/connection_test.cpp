@@ -27,14 +27,8 @@ protected:
 
     int Connect() const
     {
-        const int socket = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_port = htons(static_cast<uint16_t>(server->Port()));
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        EXPECT_EQ(connect(socket, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-        timeval wait{5, 0};
-        setsockopt(socket, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
+        const int socket = ConnectTo(server->Port(), 5);
+        EXPECT_GE(socket, 0);
         return socket;
     }
 

@@ -25,12 +25,8 @@ protected:
 
     int Connect() const
     {
-        const int socket = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_port = htons(static_cast<uint16_t>(server->Port()));
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        EXPECT_EQ(connect(socket, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+        const int socket = ConnectTo(server->Port());
+        EXPECT_GE(socket, 0);
         return socket;
     }
 

@@ -42,6 +42,9 @@ private:
 
 // PostgreSQL for the tests that run under pg_virtualenv; empty when none is set up.
 std::string TestPostgresUrl();
+// A plain TCP connection to the server on loopback, for tests that write raw bytes; with
+// `receiveSeconds` reads give up after that long.
+int ConnectTo(int port, int receiveSeconds = 0);
 // A database nobody else uses: a fresh PostgreSQL database, or a SQLite file in `dir`.
 std::string FreshDatabase(bool postgres, const std::string& dir);
 
