@@ -17,6 +17,7 @@ with tempfile.TemporaryDirectory() as work, socket.socket() as silent:
     # A mail server that accepts the connection and never greets: the run waits on it.
     silent.bind(('127.0.0.1', 0))
     silent.listen(4)
+    silent.settimeout(60)
     env = dict(os.environ, XDG_CONFIG_HOME=os.path.join(work, 'config'), HOME=work)
     os.makedirs(os.path.join(work, 'config', 'OrvalleBuilder'))
     with open(os.path.join(work, 'config', 'OrvalleBuilder', 'settings.ini'), 'w') as ini:
@@ -37,7 +38,11 @@ with tempfile.TemporaryDirectory() as work, socket.socket() as silent:
 
     run = subprocess.Popen([cli, 'invite', survey], env=env, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
                            text=True)
-    connection, _ = silent.accept()  # the run is talking to the server now
+    try:
+        connection, _ = silent.accept()  # the run is talking to the server now
+    except socket.timeout:
+        run.kill()
+        sys.exit('the run never reached the mail server: ' + ' '.join(run.communicate()))
     time.sleep(0.3)
     run.send_signal(signal.SIGINT)
     out, err = run.communicate(timeout=30)
