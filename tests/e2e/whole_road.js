@@ -169,6 +169,8 @@ async function road(databases) {
     fs.writeFileSync(survey, withServer(fs.readFileSync(survey, 'utf8'), last.url));
     const second = pressUpdateNow(survey);
     assert.ok(second.lines.includes('New responses: 1'), second.lines.join('\n'));
+    // Only the newer response came down: none of the earlier ones was there to be eliminated.
+    assert.ok(second.lines.includes('Responses eliminated: 0'), second.lines.join('\n'));
     assert.ok(second.lines.includes(`Total responses: ${n}`), second.lines.join('\n'));
     assert.deepEqual(talliesOf(second), expectedTallies(n));
     assert.ok(execFileSync(cli, ['dbf', 'dump', table], { encoding: 'utf8' }).includes(`person${n}@example.org`));
