@@ -10,6 +10,7 @@ TProgressWindow::TProgressWindow(const QString& title, const QString& label, QWi
     : dialog_(label, QStringLiteral("&Stop"), 0, 0, parent)
 {
     dialog_.setWindowTitle(title);
+    dialog_.setMinimumWidth(360); // room for the bar beside a short label
     dialog_.setWindowModality(Qt::WindowModal);
     dialog_.setMinimumDuration(500);
     dialog_.setAutoReset(false);
