@@ -17,7 +17,7 @@ TStatus TJournalledFile::Begin()
     m_baseSize = m_file->Size();
     if (m_baseSize < 0)
         return TStatus::Error(QStringLiteral("Cannot read the size of %1").arg(m_name));
-    m_size = m_cut = m_baseSize;
+    m_size = m_cut = m_directEnd = m_baseSize;
     m_holding = true;
     return TStatus::Ok();
 }
@@ -31,8 +31,10 @@ qint64 TJournalledFile::ReadAt(qint64 offset, char* buffer, qint64 length)
     length = std::max<qint64>(0, std::min(length, m_size - offset));
     if (length == 0)
         return 0;
-    // The file as it is below the lowest cut, zeros above it, then the held writes on top.
-    const qint64 fromFile = std::clamp<qint64>(m_cut - offset, 0, length);
+    // The file as it is below the lowest cut (or the end of the bytes written straight
+    // through), zeros above it, then the held writes on top.
+    const qint64 fileEnd = m_cut == m_baseSize ? m_directEnd : m_cut;
+    const qint64 fromFile = std::clamp<qint64>(fileEnd - offset, 0, length);
     if (fromFile > 0 && m_file->ReadAt(offset, buffer, fromFile) != fromFile)
         return -1;
     std::memset(buffer + fromFile, 0, size_t(length - fromFile));
@@ -105,6 +107,20 @@ TStatus TJournalledFile::WriteWhole(qint64 offset, QByteArray bytes)
     return TStatus::Ok();
 }
 
+TStatus TJournalledFile::WriteDirect(qint64 offset, const char* data, qint64 length)
+{
+    if (!m_holding)
+        return m_file->WriteAt(offset, data, length);
+    if (offset != m_directEnd || m_cut != m_baseSize || m_size > m_directEnd)
+        return TStatus::Error(QStringLiteral("%1: a direct write must lengthen the file").arg(m_name));
+    TStatus st = m_file->WriteAt(offset, data, length);
+    if (!st.ok())
+        return st;
+    m_directEnd = offset + length;
+    m_size = m_directEnd;
+    return TStatus::Ok();
+}
+
 qint64 TJournalledFile::Size()
 {
     return m_holding ? m_size : m_file->Size();
@@ -125,6 +141,7 @@ TStatus TJournalledFile::Truncate(qint64 size)
     }
     m_size = size;
     m_cut = std::min(m_cut, size);
+    m_directEnd = std::clamp(size, m_baseSize, m_directEnd);
     return TStatus::Ok();
 }
 
@@ -203,6 +220,7 @@ bool TJournalledFile::Covered(qint64 from, qint64 to) const
 void TJournalledFile::Discard()
 {
     m_writes.clear();
+    m_directEnd = m_baseSize;
     m_holding = false;
 }
 

@@ -27,6 +27,12 @@ public:
     TStatus WriteAt(qint64 offset, const char* data, qint64 length) override;
     // The same for a buffer the file may keep as it is (large appends are not copied again).
     TStatus WriteWhole(qint64 offset, QByteArray bytes);
+    // Writes bytes that lengthen the file straight into it, without holding them: they begin
+    // where the file ended when the commit began, or where the last such write ended. The caller
+    // has put the file's old length in a journal first, so that a crash cuts them off again.
+    TStatus WriteDirect(qint64 offset, const char* data, qint64 length);
+    qint64 DirectEnd() const { return m_directEnd; }
+    bool WroteDirect() const { return m_directEnd > m_baseSize; }
     qint64 Size() override;
     TStatus Truncate(qint64 size) override;
     TStatus Sync() override;
@@ -57,6 +63,7 @@ private:
     qint64 m_baseSize = 0; // the file's size when the commit began
     qint64 m_size = 0; // its size as the commit sees it
     qint64 m_cut = 0; // lowest size the commit truncated to: base bytes beyond it are gone
+    qint64 m_directEnd = 0; // bytes from the base size to here were written straight through
     std::map<qint64, QByteArray> m_writes; // disjoint, not adjacent
 };
 

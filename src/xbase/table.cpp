@@ -287,6 +287,8 @@ void TTable::TImpl::CloseFiles()
     filter.reset();
     filterText.clear();
     appends.clear();
+    spill.reset();
+    spillFailed = false;
     appendBuffer = QByteArray();
     edit.reset();
     pendingIndex = -1;

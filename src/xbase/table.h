@@ -16,7 +16,9 @@
 // Editing follows the xBase pattern: Append() starts a blank record, AssignField() fills the
 // record buffer, Commit() stores it. Edits of the current record work the same way. Moving to
 // another record or closing commits pending changes. Several appended records may be pending at
-// once; one Commit() then stores them together, which is how bulk loads should be done.
+// once; one Commit() then stores them together, which is how bulk loads should be done. Past a
+// few megabytes, pending records wait in an unnamed temporary file beside the table (or in the
+// temporary folder), so a bulk load holds little more than its keys in memory.
 //
 // Deleted records are hidden: navigation skips them and VisibleCount() leaves them out.
 //

@@ -46,6 +46,8 @@ TStatus TTableCommit::StoreMemos()
         if (st.ok())
             st = StoreMemosOf(*d_.edit, &editOld_);
     }
+    if (st.ok())
+        st = StoreSpilledMemos();
     for (size_t i = 0; st.ok() && i < d_.appends.size(); ++i)
         st = StoreMemosOf(d_.appends[i], nullptr);
     const TStatus finished = d_.memo.Finish();
@@ -64,6 +66,25 @@ TStatus TTableCommit::StoreMemosOf(TTable::TImpl::TPending& pending, const QByte
         SetMemoBlock(pending.record.data(), f, block);
     }
     return TStatus::Ok();
+}
+
+// The blocks of set-aside records' memos go into the records where they wait.
+TStatus TTableCommit::StoreSpilledMemos()
+{
+    if (d_.Spilled() == 0)
+        return TStatus::Ok();
+    const auto& fields = d_.header.Layout.Fields;
+    QByteArray record;
+    return d_.spill->ReadMemos([&](quint32 index, int field, const QByteArray& bytes) {
+        quint32 block = 0;
+        TStatus st = d_.memo.Write(bytes, 0, &block);
+        if (st.ok())
+            st = d_.spill->ReadRecord(index, &record);
+        if (!st.ok())
+            return st;
+        SetMemoBlock(record.data(), fields[size_t(field)], block);
+        return d_.spill->WriteRecord(index, record);
+    });
 }
 
 TStatus TTableCommit::WriteEdit()
@@ -87,7 +108,10 @@ TStatus TTableCommit::WriteAppends()
     if (d_.appends.empty())
         return TStatus::Ok();
     const qint64 length = d_.header.Layout.RecordLength;
-    const qint64 offset = d_.header.RecordOffset(oldCount_ + 1);
+    TStatus st = WriteSpilled(d_.header.RecordOffset(oldCount_ + 1));
+    if (!st.ok())
+        return st;
+    const qint64 offset = d_.header.RecordOffset(oldCount_ + 1 + d_.Spilled());
     const qint64 bytes = qint64(d_.appends.size()) * length + 1;
     // The buffer of the last commit is filled again: fresh memory of that size costs a page
     // fault every 4 KB, more than the copy itself. Very large batches get one of their own.
@@ -99,13 +123,64 @@ TStatus TTableCommit::WriteAppends()
         records.append(p.record);
     records.append('\x1A');
     const qint64 end = offset + records.size();
-    TStatus st = d_.dbf->WriteWhole(offset, records); // shared until the commit ends
+    st = d_.dbf->WriteWhole(offset, records); // shared until the commit ends
     if (st.ok() && d_.dbf->Size() > end)
         st = d_.dbf->Truncate(end); // bytes of an append that never finished
-    d_.header.RecordCount = d_.header.StoredCount = oldCount_ + quint32(d_.appends.size());
+    d_.header.RecordCount = d_.header.StoredCount = oldCount_ + AppendedCount();
     d_.chunkCount = 0;
     if (st.ok() && d_.cdx)
         st = AddAppendedKeys();
+    return st;
+}
+
+// Set-aside records go straight into the file where they lengthen it, block by block, once a
+// journal holds the file's old length (so that a crash cuts them off again); bytes over the old
+// end, if any, are held like every other write.
+TStatus TTableCommit::WriteSpilled(qint64 offset)
+{
+    if (d_.Spilled() == 0)
+        return TStatus::Ok();
+    const qint64 length = d_.header.Layout.RecordLength;
+    return d_.spill->ReadRecords([&](quint32 first, quint32 count, const char* bytes) {
+        qint64 at = offset + qint64(first) * length;
+        qint64 left = qint64(count) * length;
+        const qint64 held = at < d_.dbf->DirectEnd() ? std::min(left, d_.dbf->DirectEnd() - at) : 0;
+        TStatus st = d_.dbf->WriteAt(at, bytes, held);
+        at += held;
+        bytes += held;
+        left -= held;
+        if (!st.ok() || left == 0)
+            return st;
+        if (at != d_.dbf->DirectEnd()) // a file shorter than its header says
+            return d_.dbf->WriteAt(at, bytes, left);
+        if (!d_.directJournal) {
+            st = d_.JournalChanges({d_.dbf.get()});
+            if (!st.ok())
+                return st;
+            d_.directJournal = true;
+        }
+        return d_.dbf->WriteDirect(at, bytes, left);
+    });
+}
+
+quint32 TTableCommit::AppendedCount() const
+{
+    return d_.Spilled() + quint32(d_.appends.size());
+}
+
+// Every appended record, set-aside ones first, with its record number.
+TStatus TTableCommit::ForEachAppended(const std::function<void(const char* record, quint32 recno)>& visit)
+{
+    const qint64 length = d_.header.Layout.RecordLength;
+    TStatus st;
+    if (d_.Spilled() > 0)
+        st = d_.spill->ReadRecords([&](quint32 first, quint32 count, const char* bytes) {
+            for (quint32 i = 0; i < count; ++i)
+                visit(bytes + qint64(i) * length, oldCount_ + 1 + first + i);
+            return TStatus::Ok();
+        });
+    for (size_t i = 0; st.ok() && i < d_.appends.size(); ++i)
+        visit(d_.appends[i].record.constData(), oldCount_ + 1 + d_.Spilled() + quint32(i));
     return st;
 }
 
@@ -152,11 +227,13 @@ TStatus TTableCommit::AddAppendedKeys()
     // writes a path of pages, and with long keys trees are deep): batches large beside the
     // table or its index are merged.
     const qint64 indexPages = d_.store->FileSize() / kCdxPage;
-    if (d_.appends.size() * 16 >= oldCount_ || qint64(d_.appends.size()) * 8 >= indexPages)
+    if (AppendedCount() * 16ull >= oldCount_ || qint64(AppendedCount()) * 8 >= indexPages)
         return BuildTagsWhole();
     for (auto& tag : d_.tags) {
         std::vector<TCdxEntry> added;
-        AppendedKeys(*tag, &added);
+        TStatus st = AppendedKeys(*tag, &added);
+        if (!st.ok())
+            return st;
         TCdxTree tree = d_.Tree(*tag);
         for (const TCdxEntry& entry : added) {
             TStatus st = tree.Insert(entry);
@@ -167,19 +244,20 @@ TStatus TTableCommit::AddAppendedKeys()
     return TStatus::Ok();
 }
 
-void TTableCommit::AppendedKeys(TTag& tag, std::vector<TCdxEntry>* keys)
+TStatus TTableCommit::AppendedKeys(TTag& tag, std::vector<TCdxEntry>* keys)
 {
     const char* record = nullptr;
     TRecordContext ctx = d_.Context(&record);
     std::string key;
     keys->clear();
-    for (size_t i = 0; i < d_.appends.size(); ++i) {
-        record = d_.appends[i].record.constData();
+    TStatus st = ForEachAppended([&](const char* appended, quint32 recno) {
+        record = appended;
         ctx.Record = std::string_view(record, size_t(d_.header.Layout.RecordLength));
         if (tag.KeyOf(ctx, &key))
-            keys->push_back({key, oldCount_ + 1 + quint32(i)});
-    }
+            keys->push_back({key, recno});
+    });
     std::sort(keys->begin(), keys->end());
+    return st;
 }
 
 // The appended records come after every stored one, so their keys merge with the stored keys
@@ -195,9 +273,10 @@ TStatus TTableCommit::BuildTagsWhole()
         stored.emplace_back(tag->Header.KeyLength, tag->Fill);
         added.emplace_back(tag->Header.KeyLength, tag->Fill);
         TStatus st = StoredKeys(*tag, &stored.back());
+        if (st.ok())
+            st = AppendedKeys(*tag, &added.back());
         if (!st.ok())
             return st;
-        AppendedKeys(*tag, &added.back());
     }
     for (size_t i = 0; i < d_.tags.size(); ++i)
         data.push_back({d_.tags[i]->Header, d_.tags[i]->Fill, nullptr, {&stored[i], &added[i]}});
@@ -211,19 +290,20 @@ TStatus TTableCommit::StoredKeys(TTag& tag, TCdxKeyList* keys)
     return d_.Tree(tag).Walk([keys](const TCdxEntry& e) { keys->Add(e.key.data(), e.recno); }, limit);
 }
 
-void TTableCommit::AppendedKeys(TTag& tag, TCdxKeyList* keys)
+TStatus TTableCommit::AppendedKeys(TTag& tag, TCdxKeyList* keys)
 {
     const char* record = nullptr;
     TRecordContext ctx = d_.Context(&record);
     std::string key;
-    keys->Reserve(d_.appends.size(), d_.appends.size() * 16);
-    for (size_t i = 0; i < d_.appends.size(); ++i) {
-        record = d_.appends[i].record.constData();
+    keys->Reserve(AppendedCount(), size_t(AppendedCount()) * 16);
+    TStatus st = ForEachAppended([&](const char* appended, quint32 recno) {
+        record = appended;
         ctx.Record = std::string_view(record, size_t(d_.header.Layout.RecordLength));
         if (tag.KeyOf(ctx, &key))
-            keys->Add(key.data(), oldCount_ + 1 + quint32(i));
-    }
+            keys->Add(key.data(), recno);
+    });
     keys->Sort();
+    return st;
 }
 
 TStatus TTableCommit::WriteHeader()
@@ -238,12 +318,13 @@ void TTableCommit::ForgetPending()
     if (d_.appends.empty())
         return;
     if (d_.pendingIndex >= 0) {
-        d_.recno = oldCount_ + 1 + quint32(d_.pendingIndex);
+        d_.recno = oldCount_ + 1 + d_.Spilled() + quint32(d_.pendingIndex);
         d_.eof = d_.bof = false;
         d_.pendingIndex = -1;
         d_.tagEntryKnown = false;
     }
     d_.appends.clear();
+    d_.spill.reset();
 }
 
 } // namespace xbase

@@ -8,6 +8,8 @@
 #include "xbase/table.h"
 #include "xbase/tableimpl.h"
 
+#include <functional>
+
 namespace xbase {
 
 class TCdxKeyList;
@@ -22,12 +24,16 @@ public:
 private:
     TStatus StoreMemos();
     TStatus StoreMemosOf(TTable::TImpl::TPending& pending, const QByteArray* oldRecord);
+    TStatus StoreSpilledMemos();
     TStatus WriteEdit();
     TStatus WriteAppends();
+    TStatus WriteSpilled(qint64 offset);
+    quint32 AppendedCount() const;
+    TStatus ForEachAppended(const std::function<void(const char* record, quint32 recno)>& visit);
     TStatus ApplyEditKeys();
     TStatus AddAppendedKeys();
-    void AppendedKeys(TTag& tag, std::vector<TCdxEntry>* keys);
-    void AppendedKeys(TTag& tag, TCdxKeyList* keys);
+    TStatus AppendedKeys(TTag& tag, std::vector<TCdxEntry>* keys);
+    TStatus AppendedKeys(TTag& tag, TCdxKeyList* keys);
     TStatus StoredKeys(TTag& tag, TCdxKeyList* keys);
     TStatus BuildTagsWhole();
     TStatus WriteHeader();

@@ -46,6 +46,25 @@ TStatus TTable::TImpl::EnsureIndexMaintainable()
     return TStatus::Ok();
 }
 
+// Only the last appended record can still change (navigating commits first), so every one
+// pending before a new append can go. Setting them aside that fails only costs memory.
+void TTable::TImpl::SpillAppends()
+{
+    if (spillFailed)
+        return;
+    if (!spill)
+        spill = TAppendSpill::Create(path, header.Layout.RecordLength);
+    if (!spill) {
+        spillFailed = true;
+        return;
+    }
+    size_t moved = 0;
+    while (moved < appends.size() && spill->Add(appends[moved].record, appends[moved].memos).ok())
+        ++moved;
+    spillFailed = moved < appends.size();
+    appends.erase(appends.begin(), appends.begin() + std::ptrdiff_t(moved));
+}
+
 TStatus TTable::TImpl::Flush()
 {
     if (!IsOpen())
@@ -86,6 +105,8 @@ TStatus TTable::Append()
         if (!st.ok())
             return st;
     }
+    if (qint64(d->appends.size()) * d->header.Layout.RecordLength >= TImpl::kSpillBytes)
+        d->SpillAppends();
     d->appends.push_back({d->blank, {}});
     d->pendingIndex = int(d->appends.size() - 1);
     d->eof = d->bof = false;

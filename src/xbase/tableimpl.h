@@ -3,6 +3,7 @@
 // The inside of TTable, shared by its source files (open and index upkeep, navigation, editing,
 // copies).
 
+#include "xbase/appendspill.h"
 #include "xbase/cdxstore.h"
 #include "xbase/cdxtree.h"
 #include "xbase/dbfheader.h"
@@ -80,6 +81,14 @@ struct TTable::TImpl {
     int pendingIndex = -1; // the current record is appends[pendingIndex]
 
     std::vector<TPending> appends;
+    // Appended records set aside once the pending ones pass this size (appends then holds the
+    // last one only). They come before those in `appends`.
+    static constexpr qint64 kSpillBytes = 8 << 20;
+    std::unique_ptr<TAppendSpill> spill;
+    bool spillFailed = false; // no temporary file could be had: pending records stay in memory
+    bool directJournal = false; // a commit wrote the journal of appends written straight through
+    quint32 Spilled() const { return spill ? spill->Count() : 0; }
+    void SpillAppends();
     // The appended records of the last commit, kept for the next one (up to this size).
     static constexpr qint64 kKeptAppendBytes = 64 << 20;
     QByteArray appendBuffer;

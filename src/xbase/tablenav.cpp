@@ -262,7 +262,7 @@ TStatus TTable::Go(int recordNumber)
 int TTable::RecNo() const
 {
     if (d->pendingIndex >= 0)
-        return int(d->header.RecordCount) + d->pendingIndex + 1;
+        return int(d->header.RecordCount + d->Spilled()) + d->pendingIndex + 1;
     return d->eof ? int(d->header.RecordCount) + 1 : int(d->recno);
 }
 
@@ -426,7 +426,7 @@ int TTable::RecordCount()
     TImpl::TReadLock lock(*d);
     if (!d->IsOpen() || !lock.Take().ok() || !d->Sync().ok())
         return 0;
-    return int(d->header.RecordCount + d->appends.size());
+    return int(d->header.RecordCount + d->Spilled() + d->appends.size());
 }
 
 int TTable::VisibleCount()

@@ -128,6 +128,7 @@ TStatus TTable::TImpl::FinishWrite()
         const TStatus reread = AbortWrite();
         return WithRollback(st, rollback.ok() ? reread : rollback);
     }
+    directJournal = false;
     chunkCount = 0;
     dbfStamp = dbf->Stamp();
     Bump();
@@ -136,6 +137,11 @@ TStatus TTable::TImpl::FinishWrite()
 
 TStatus TTable::TImpl::AbortWrite()
 {
+    // Appends written straight through are cut off again by their journal.
+    TStatus direct;
+    if (directJournal)
+        direct = PlayBackJournal(*fs, path);
+    directJournal = false;
     for (TJournalledFile* file : Files(*this))
         file->Discard();
     // What this handle believed of the files may be the abandoned commit's: read them again.
@@ -165,6 +171,8 @@ TStatus TTable::TImpl::AbortWrite()
     IndexChanged();
     if (!index.ok())
         st = st.ok() ? index : WithRollback(st, index);
+    if (!direct.ok())
+        st = st.ok() ? direct : WithRollback(st, direct);
     if (!st.ok())
         return TStatus::Error(QStringLiteral("Cannot read the table again: %1").arg(st.Message()));
     return st;

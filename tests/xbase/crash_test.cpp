@@ -14,6 +14,7 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 
+#include <functional>
 #include <set>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -90,9 +91,31 @@ TStatus Commit(TTable& t, quint32 seed)
     return st.ok() ? t.Commit() : st;
 }
 
+// So many appends that most of them wait in a temporary file until the commit writes them
+// straight into the table file.
+TStatus CommitMany(TTable& t)
+{
+    TStatus st;
+    for (int i = 0; st.ok() && i < 70000; ++i) {
+        st = t.Append();
+        if (st.ok())
+            st = t.AssignField("NAME", QStringLiteral("many %1").arg(i * 7919 % 70001));
+        if (st.ok() && i % 500 == 0)
+            st = t.AssignField("NOTE", QStringLiteral("note of %1").arg(i));
+    }
+    return st.ok() ? t.Commit() : st;
+}
+
+using TCommit = std::function<TStatus(TTable&)>;
+
+TCommit Seeded(quint32 seed)
+{
+    return [seed](TTable& t) { return Commit(t, seed); };
+}
+
 // Runs the commit in a child process on `fs`, killed at `killAt` (or not at all); returns the
 // number of steps it took.
-long RunChild(const QString& path, quint32 seed, long killAt)
+long RunChild(const QString& path, const TCommit& commit, long killAt)
 {
     int fds[2];
     if (::pipe(fds) != 0)
@@ -106,7 +129,7 @@ long RunChild(const QString& path, quint32 seed, long killAt)
             _exit(3);
         fs->steps = 0;
         fs->killAt = killAt;
-        if (!Commit(t, seed).ok())
+        if (!commit(t).ok())
             _exit(4);
         if (killAt > fs->steps)
             ::raise(SIGKILL); // killed just after the commit
@@ -170,7 +193,7 @@ TEST_F(CrashTest, KilledAtAnyStepOfACommitLeavesTheTableBeforeOrAfterIt)
         auto known = outcomes.find(seed);
         if (known == outcomes.end()) {
             Write(base, original);
-            const long steps = RunChild(path, seed, -1);
+            const long steps = RunChild(path, Seeded(seed), -1);
             ASSERT_GT(steps, 0) << "the commit itself failed";
             known = outcomes.emplace(seed, std::make_pair(Read(base), steps)).first;
         }
@@ -178,7 +201,7 @@ TEST_F(CrashTest, KilledAtAnyStepOfACommitLeavesTheTableBeforeOrAfterIt)
         SCOPED_TRACE(QStringLiteral("seed %1, trial %2").arg(seed).arg(trial).toStdString());
         Write(base, original);
         const long killAt = 1 + long(rng.bounded(quint32(steps + 1)));
-        ASSERT_EQ(RunChild(path, seed, killAt), -1); // killed
+        ASSERT_EQ(RunChild(path, Seeded(seed), killAt), -1); // killed
         journals += QFile::exists(JournalPath(path));
         {
             // Another process, opening for reading only, puts the files right.
@@ -197,6 +220,34 @@ TEST_F(CrashTest, KilledAtAnyStepOfACommitLeavesTheTableBeforeOrAfterIt)
     EXPECT_GT(after, 0);
     EXPECT_GT(journals, kTrials / 4);
     EXPECT_LT(clock.elapsed(), 120000);
+}
+
+TEST_F(CrashTest, KilledWhileALargeAppendIsStoredLeavesTheTableBeforeOrAfterIt)
+{
+    const TFiles original = Read(base);
+    const long steps = RunChild(path, &CommitMany, -1);
+    ASSERT_GT(steps, 0) << "the commit itself failed";
+    const TFiles afterFiles = Read(base);
+    int before = 0, after = 0;
+    // Every step when there are few, else an even spread of them.
+    const long stride = std::max(1L, steps / 30);
+    for (long killAt = 1; killAt <= steps + 1; killAt += stride) {
+        SCOPED_TRACE(QStringLiteral("killed at step %1 of %2").arg(killAt).arg(steps).toStdString());
+        Write(base, original);
+        ASSERT_EQ(RunChild(path, &CommitMany, killAt), -1);
+        {
+            TTable reader(std::make_shared<TStepFileSystem>());
+            ASSERT_OK(reader.OpenReadOnly(path));
+            EXPECT_FALSE(reader.IndexWasRebuilt());
+        }
+        const TFiles now = Read(base);
+        const bool isBefore = now == original, isAfter = now == afterFiles;
+        ASSERT_TRUE(isBefore || isAfter);
+        before += isBefore;
+        after += isAfter;
+    }
+    EXPECT_GT(before, 1);
+    EXPECT_GT(after, 0);
 }
 
 // A reader seeks keys that exist all the time while a writer commits appends and key edits.

@@ -2,6 +2,7 @@
 
 #include "core/base/clock.h"
 #include "core/responses/datafile.h"
+#include "core/responses/keyset.h"
 #include "core/responses/responsewriter.h"
 #include "core/survey/survey.h"
 #include "xbase/table.h"
@@ -10,11 +11,10 @@
 
 #include <algorithm>
 #include <exception>
-#include <unordered_set>
 
 namespace {
 
-// Lines judged, and records waiting to be stored, are held up to this many bytes each: larger
+// Lines judged against the table are held up to this many bytes, and as many records: larger
 // batches mean fewer commits (each rewrites the index), smaller ones less memory.
 constexpr qsizetype kBatchBytes = 32 * 1024 * 1024;
 constexpr int kProgressEvery = 256; // lines between two progress reports
@@ -26,14 +26,19 @@ std::string Key(const QString& text)
 }
 
 // The duplicate checks: a seek in the table, plus the keys admitted in the batch not yet
-// stored. An empty address is no address and never a duplicate.
+// stored. A table empty when the merge begins holds nothing but what the merge adds, so there
+// the keys of the whole merge are kept and nothing is looked up in the table. An empty address
+// is no address and never a duplicate.
 class TDuplicateCheck {
 public:
     explicit TDuplicateCheck(TResponseTable& table)
         : table_(table)
         , addressWidth_(table.IsOpen() ? RemoteIPWidth(table.Table()) : 0)
+        , inMemory_(table.IsOpen() && table.Table().RecordCount() == 0)
     {
     }
+
+    bool JudgesInMemory() const { return inMemory_; }
 
     // The value as the field stores it and reads it back: cut to the width, trailing blanks off.
     static QString WithoutTrailingBlanks(QString key)
@@ -53,8 +58,10 @@ public:
     {
         if (key.isEmpty())
             return false;
-        if (addresses_.count(Key(key)))
+        if (addresses_.Contains(Key(key)))
             return true;
+        if (inMemory_)
+            return false;
         // A table made before addresses could be longer stores them cut, so a stored one never
         // proves a longer address seen: better one response too many than a respondent lost.
         if (key.toUtf8().size() > addressWidth_)
@@ -71,8 +78,10 @@ public:
     {
         if (key.isEmpty())
             return false;
-        if (emails_.count(Key(key)))
+        if (emails_.Contains(Key(key)))
             return true;
+        if (inMemory_)
+            return false;
         xbase::TTable& t = table_.Table();
         if (table_.EmailOrder() == 0 || !t.SetOrder(table_.EmailOrder()))
             return false;
@@ -90,18 +99,20 @@ public:
     }
 
     // Once the batch is stored, the seeks find its records.
-    void Forget()
+    void BatchStored()
     {
-        addresses_.clear();
-        emails_.clear();
+        if (inMemory_)
+            return;
+        addresses_.Clear();
+        emails_.Clear();
     }
 
     void Remember(const QString& addressKey, const QString& emailKey)
     {
         if (!addressKey.isEmpty())
-            addresses_.insert(Key(addressKey));
+            addresses_.Insert(Key(addressKey));
         if (!emailKey.isEmpty())
-            emails_.insert(Key(emailKey));
+            emails_.Insert(Key(emailKey));
     }
 
 private:
@@ -113,8 +124,9 @@ private:
 
     TResponseTable& table_;
     const int addressWidth_;
-    std::unordered_set<std::string> addresses_;
-    std::unordered_set<std::string> emails_;
+    const bool inMemory_;
+    TKeySet addresses_;
+    TKeySet emails_;
 };
 
 // The judging of a batch runs inside a read batch of the table: its many seeks then take the
@@ -164,7 +176,8 @@ public:
 
 private:
     bool ReadResponses(TDataLineReader& reader);
-    bool AppendBatch(std::vector<QByteArray>& batch, TResponseValues& values, const TResponseWriter& writer);
+    bool AppendLines(std::vector<QByteArray>& lines, TResponseValues& values, const TResponseWriter& writer);
+    bool CommitAppended();
     bool Admit(
         const TResponseWriter& writer, const TResponseValues& values, QString& addressKey, QString& emailKey);
     bool Fail(const QString& message)
@@ -178,6 +191,8 @@ private:
     TAddResponseResult& result_;
     const TIntakeHooks& hooks_;
     TDuplicateCheck duplicates_;
+    QString received_; // the receive time of the last response appended
+    int committedCount_ = 0; // of the responses added
 };
 
 bool TMerge::Run(const QString& path)
@@ -220,11 +235,15 @@ bool TMerge::ReadResponses(TDataLineReader& reader)
     xbase::TTable& table = table_.Table();
     TResponseValues values;
     const TResponseWriter writer(survey_, table, values);
-    // Records are stored in batches: a seek stores every record still waiting, so the lines of a
-    // batch are first judged against the table (and the batch's own addresses), then appended
-    // and committed together. The budget bounds the memory the waiting records take.
+    // Judged against the table, records are stored in batches: a seek stores every record still
+    // waiting, so the lines of a batch are first judged (against the table and the batch's own
+    // addresses), then appended and committed together. The budget bounds the memory they take.
+    // Judged in memory, each line is appended at once (the table sets waiting records aside on
+    // disk), and commits come at growing steps: each merges its keys with every key stored, so
+    // their number must grow slower than the table.
     const qsizetype recordBytes = std::max<qsizetype>(table.Layout().RecordLength, 1);
     const qsizetype batchRecords = std::max<qsizetype>(64, kBatchBytes / recordBytes);
+    const bool inMemory = duplicates_.JudgesInMemory();
     std::vector<QByteArray> batch;
     qsizetype batchBytes = 0;
     QByteArray line;
@@ -249,7 +268,8 @@ bool TMerge::ReadResponses(TDataLineReader& reader)
         values.Parse(std::string_view(line.constData(), static_cast<size_t>(line.size())));
         QString addressKey;
         QString emailKey;
-        judging.Begin();
+        if (!inMemory)
+            judging.Begin();
         if (!Admit(writer, values, addressKey, emailKey)) {
             ++result_.EliminatedCount;
             continue;
@@ -258,27 +278,30 @@ bool TMerge::ReadResponses(TDataLineReader& reader)
         batchBytes += line.size();
         batch.push_back(std::move(line));
         line = QByteArray();
-        if (static_cast<qsizetype>(batch.size()) >= batchRecords || batchBytes >= kBatchBytes) {
+        if (inMemory) {
+            ok = AppendLines(batch, values, writer);
+            if (ok && result_.AddedCount - committedCount_ >= std::max<qsizetype>(batchRecords, committedCount_))
+                ok = CommitAppended();
+        } else if (static_cast<qsizetype>(batch.size()) >= batchRecords || batchBytes >= kBatchBytes) {
             judging.End();
-            ok = AppendBatch(batch, values, writer);
+            ok = AppendLines(batch, values, writer) && CommitAppended();
             batchBytes = 0;
         }
     }
     // What was judged admitted is stored even when the merge stops here.
     judging.End();
-    if (!AppendBatch(batch, values, writer))
+    if (!AppendLines(batch, values, writer) || !CommitAppended())
         return false;
     if (ok && reader.Failed())
         return Fail(reader.Error());
     return ok;
 }
 
-bool TMerge::AppendBatch(
-    std::vector<QByteArray>& batch, TResponseValues& values, const TResponseWriter& writer)
+bool TMerge::AppendLines(
+    std::vector<QByteArray>& lines, TResponseValues& values, const TResponseWriter& writer)
 {
     xbase::TTable& table = table_.Table();
-    QString received;
-    for (const QByteArray& line : batch) {
+    for (const QByteArray& line : lines) {
         values.Parse(std::string_view(line.constData(), static_cast<size_t>(line.size())));
         const xbase::TStatus appended = table.Append();
         if (!appended)
@@ -287,16 +310,24 @@ bool TMerge::AppendBatch(
         // A response without a receive time leaves the last one known: an empty LastUpdate
         // would make the next download ask for nothing the server understands.
         if (values.Has(writer.DateRecSlot()) && !values.Raw(writer.DateRecSlot()).empty())
-            received = values.Value(writer.DateRecSlot());
+            received_ = values.Value(writer.DateRecSlot());
         result_.UnstoredAnswerCount += writer.Write(table);
     }
-    if (!received.isEmpty())
-        survey_.SetSRLastUpdate(received);
-    batch.clear();
-    const xbase::TStatus committed = table.Commit();
+    lines.clear();
+    return true;
+}
+
+// The survey's LastUpdate moves only with what is stored: the next download then asks again
+// for whatever a failed commit lost.
+bool TMerge::CommitAppended()
+{
+    const xbase::TStatus committed = table_.Table().Commit();
     if (!committed)
         return Fail(committed.Message());
-    duplicates_.Forget();
+    committedCount_ = result_.AddedCount;
+    if (!received_.isEmpty())
+        survey_.SetSRLastUpdate(received_);
+    duplicates_.BatchStored();
     return true;
 }
 
@@ -306,6 +337,8 @@ void TMerge::Finish(bool ran)
         return;
     xbase::TTable& table = table_.Table();
     const xbase::TStatus committed = table.Commit();
+    if (committed && !received_.isEmpty())
+        survey_.SetSRLastUpdate(received_);
     if (ran && !committed) {
         ran = false;
         result_.ErrorMessage = committed.Message();

@@ -5,7 +5,9 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <csignal>
 #include <functional>
+#include <sys/resource.h>
 
 namespace {
 
@@ -228,6 +230,26 @@ TEST_F(TMerge, ServerErrorIsShownAndCountsAsRun)
     EXPECT_TRUE(r.Succeeded);
     EXPECT_EQ(r.AddedCount, 0);
     EXPECT_EQ(errors, QStringList{"The following error occurred during update: Survey not found"});
+}
+
+// Files that may not grow make the commit fail: the survey then does not claim the responses as
+// received, so the next download asks for them again.
+TEST_F(TMerge, AFailedCommitLeavesTheLastUpdateWhereItWas)
+{
+    ASSERT_TRUE(Merge(Data({"RemoteAddr=1,DateRec=20260101000000"})).Succeeded);
+    const QString before = survey->GetSRLastUpdate();
+    const QString second = Data({"RemoteAddr=2,DateRec=20260202000000"}, "second.dat");
+    rlimit old{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+    const auto oldSignal = std::signal(SIGXFSZ, SIG_IGN);
+    const rlimit small{rlim_t(QFileInfo(survey->SRResponseFile()).size()), old.rlim_max};
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const TAddResponseResult r = Merge(second);
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldSignal);
+    EXPECT_FALSE(r.Succeeded);
+    EXPECT_FALSE(r.ErrorMessage.isEmpty());
+    EXPECT_EQ(survey->GetSRLastUpdate(), before);
 }
 
 TEST_F(TMerge, MissingFileFailsButSaves)
