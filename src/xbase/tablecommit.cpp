@@ -235,27 +235,31 @@ TStatus TTableCommit::AddAppendedKeys()
         if (!st.ok())
             return st;
         TCdxTree tree = d_.Tree(*tag);
-        for (const TCdxEntry& entry : added) {
-            TStatus st = tree.Insert(entry);
-            if (!st.ok())
-                return st;
-        }
+        for (size_t i = 0; st.ok() && i < added.size(); ++i)
+            st = tree.Insert(added[i]);
+        if (!st.ok())
+            return st;
     }
     return TStatus::Ok();
 }
 
-TStatus TTableCommit::AppendedKeys(TTag& tag, std::vector<TCdxEntry>* keys)
+TStatus TTableCommit::ForEachAppendedKey(TTag& tag, const std::function<void(const std::string& key, quint32 recno)>& take)
 {
     const char* record = nullptr;
     TRecordContext ctx = d_.Context(&record);
     std::string key;
-    keys->clear();
-    TStatus st = ForEachAppended([&](const char* appended, quint32 recno) {
+    return ForEachAppended([&](const char* appended, quint32 recno) {
         record = appended;
         ctx.Record = std::string_view(record, size_t(d_.header.Layout.RecordLength));
         if (tag.KeyOf(ctx, &key))
-            keys->push_back({key, recno});
+            take(key, recno);
     });
+}
+
+TStatus TTableCommit::AppendedKeys(TTag& tag, std::vector<TCdxEntry>* keys)
+{
+    keys->clear();
+    TStatus st = ForEachAppendedKey(tag, [keys](const std::string& key, quint32 recno) { keys->push_back({key, recno}); });
     std::sort(keys->begin(), keys->end());
     return st;
 }
@@ -292,16 +296,8 @@ TStatus TTableCommit::StoredKeys(TTag& tag, TCdxKeyList* keys)
 
 TStatus TTableCommit::AppendedKeys(TTag& tag, TCdxKeyList* keys)
 {
-    const char* record = nullptr;
-    TRecordContext ctx = d_.Context(&record);
-    std::string key;
     keys->Reserve(AppendedCount(), size_t(AppendedCount()) * 16);
-    TStatus st = ForEachAppended([&](const char* appended, quint32 recno) {
-        record = appended;
-        ctx.Record = std::string_view(record, size_t(d_.header.Layout.RecordLength));
-        if (tag.KeyOf(ctx, &key))
-            keys->Add(key.data(), recno);
-    });
+    TStatus st = ForEachAppendedKey(tag, [keys](const std::string& key, quint32 recno) { keys->Add(key.data(), recno); });
     keys->Sort();
     return st;
 }

@@ -30,6 +30,7 @@ private:
     TStatus WriteSpilled(qint64 offset);
     quint32 AppendedCount() const;
     TStatus ForEachAppended(const std::function<void(const char* record, quint32 recno)>& visit);
+    TStatus ForEachAppendedKey(TTag& tag, const std::function<void(const std::string& key, quint32 recno)>& take);
     TStatus ApplyEditKeys();
     TStatus AddAppendedKeys();
     TStatus AppendedKeys(TTag& tag, std::vector<TCdxEntry>* keys);
