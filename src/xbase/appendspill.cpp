@@ -16,11 +16,21 @@ namespace {
 
 constexpr qint64 kBlockBytes = 1 << 20;
 
+// A file without a name, so that nothing is left behind whatever happens to the process; where
+// the file system cannot make one, a named file removed at once.
 int OpenUnnamed(const QString& folder)
 {
     if (folder.isEmpty() || !QFileInfo(folder).isDir())
         return -1;
-    return ::open(QFile::encodeName(folder).constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+    const QByteArray name = QFile::encodeName(folder);
+    const int fd = ::open(name.constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+    if (fd >= 0)
+        return fd;
+    QByteArray pattern = name + "/.orvalle-pending-XXXXXX";
+    const int named = ::mkostemp(pattern.data(), O_CLOEXEC);
+    if (named >= 0)
+        ::unlink(pattern.constData());
+    return named;
 }
 
 int OpenNear(const QString& tablePath)
