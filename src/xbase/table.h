@@ -182,6 +182,10 @@ public:
     TStatus AssignField(const QString& fieldName, const QString& text);
     TStatus AssignField(const QString& fieldName, long long number);
     TStatus AssignNumber(const QString& fieldName, double number);
+    // The same by the field's index (as FieldIndex gives it), for loops over many records.
+    TStatus AssignField(int fieldIndex, const QString& text);
+    TStatus AssignField(int fieldIndex, long long number);
+    TStatus AssignNumber(int fieldIndex, double number);
     // Stores every pending change (appended records, edits, deletions) on disk, index included.
     TStatus Commit();
     TStatus Delete(); // marks the current record deleted (committed at once)

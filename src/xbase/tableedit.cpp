@@ -28,6 +28,15 @@ TTable::TImpl::TPending* Target(TTable::TImpl& d)
     return d.edit.get();
 }
 
+TStatus Writable(TTable::TImpl& d)
+{
+    if (!d.IsOpen())
+        return d.Fail(QStringLiteral("No table is open"));
+    if (d.readOnly)
+        return d.Fail(QStringLiteral("The table is open for reading only"));
+    return TStatus::Ok();
+}
+
 // Why there is nothing to change: the record could not be read, or there is no current record.
 TStatus NoTarget(TTable::TImpl& d, const QString& noRecord)
 {
@@ -115,42 +124,61 @@ TStatus TTable::Append()
 
 TStatus TTable::AssignField(const QString& fieldName, const QString& text)
 {
-    if (!d->IsOpen())
-        return d->Fail(QStringLiteral("No table is open"));
-    if (d->readOnly)
-        return d->Fail(QStringLiteral("The table is open for reading only"));
-    const int i = FieldIndex(fieldName);
-    if (i < 0)
-        return d->Fail(QStringLiteral("The table has no field %1").arg(fieldName));
-    TImpl::TPending* p = Target(*d);
-    if (!p)
-        return NoTarget(*d, QStringLiteral("There is no current record to change"));
-    const TFieldDef& f = d->header.Layout.Fields[size_t(i)];
-    if (IsMemoType(f.Type)) {
-        p->memos[i] = EncodeText(text, d->header.Layout.Encoding);
-        return TStatus::Ok();
-    }
-    return d->Track(StoreFieldText(p->record.data(), f, text, d->header.Layout.Encoding));
+    TStatus st = Writable(*d);
+    const int i = st.ok() ? FieldIndex(fieldName) : -1;
+    if (st.ok() && i < 0)
+        st = d->Fail(QStringLiteral("The table has no field %1").arg(fieldName));
+    return st.ok() ? AssignField(i, text) : st;
 }
 
 TStatus TTable::AssignField(const QString& fieldName, long long number)
 {
     const int i = FieldIndex(fieldName);
-    if (i >= 0 && IsNumericType(d->header.Layout.Fields[size_t(i)].Type))
-        return AssignNumber(fieldName, double(number));
-    return AssignField(fieldName, QString::number(number));
+    return i >= 0 ? AssignField(i, number) : AssignField(fieldName, QString::number(number));
 }
 
 TStatus TTable::AssignNumber(const QString& fieldName, double number)
 {
+    const int i = FieldIndex(fieldName);
+    if (i < 0 && d->IsOpen())
+        return d->Fail(QStringLiteral("The table has no field %1").arg(fieldName));
+    return AssignNumber(i, number);
+}
+
+TStatus TTable::AssignField(int fieldIndex, const QString& text)
+{
+    TStatus st = Writable(*d);
+    if (!st.ok())
+        return st;
+    if (fieldIndex < 0 || fieldIndex >= FieldCount())
+        return d->Fail(QStringLiteral("The table has no field number %1").arg(fieldIndex + 1));
+    TImpl::TPending* p = Target(*d);
+    if (!p)
+        return NoTarget(*d, QStringLiteral("There is no current record to change"));
+    const TFieldDef& f = d->header.Layout.Fields[size_t(fieldIndex)];
+    if (IsMemoType(f.Type)) {
+        p->memos[fieldIndex] = EncodeText(text, d->header.Layout.Encoding);
+        return TStatus::Ok();
+    }
+    return d->Track(StoreFieldText(p->record.data(), f, text, d->header.Layout.Encoding));
+}
+
+TStatus TTable::AssignField(int fieldIndex, long long number)
+{
+    if (fieldIndex >= 0 && fieldIndex < FieldCount() && IsNumericType(d->header.Layout.Fields[size_t(fieldIndex)].Type))
+        return AssignNumber(fieldIndex, double(number));
+    return AssignField(fieldIndex, QString::number(number));
+}
+
+TStatus TTable::AssignNumber(int fieldIndex, double number)
+{
     if (!d->IsOpen())
         return d->Fail(QStringLiteral("No table is open"));
-    const int i = FieldIndex(fieldName);
-    if (i < 0)
-        return d->Fail(QStringLiteral("The table has no field %1").arg(fieldName));
-    const TFieldDef& f = d->header.Layout.Fields[size_t(i)];
+    if (fieldIndex < 0 || fieldIndex >= FieldCount())
+        return d->Fail(QStringLiteral("The table has no field number %1").arg(fieldIndex + 1));
+    const TFieldDef& f = d->header.Layout.Fields[size_t(fieldIndex)];
     if (!IsNumericType(f.Type))
-        return AssignField(fieldName, QString::number(number, 'g', 15));
+        return AssignField(fieldIndex, QString::number(number, 'g', 15));
     if (d->readOnly)
         return d->Fail(QStringLiteral("The table is open for reading only"));
     TImpl::TPending* p = Target(*d);

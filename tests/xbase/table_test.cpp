@@ -285,9 +285,16 @@ TEST_F(TableTest, RefusesBadDefinitionsAndValues)
     EXPECT_FALSE(t.AssignField("N", 123456).ok());
     EXPECT_FALSE(t.AssignField("N", "abc").ok());
     EXPECT_FALSE(t.AssignField("NOPE", "x").ok());
-    ASSERT_OK(t.AssignField("N", -9999));
+    // By index: the same rules, and an index past the fields is refused, not written.
+    EXPECT_FALSE(t.AssignField(1, 123456).ok());
+    EXPECT_FALSE(t.AssignField(2, "x").ok());
+    EXPECT_FALSE(t.AssignField(-1, 5).ok());
+    EXPECT_FALSE(t.AssignNumber(2, 1.5).ok());
+    ASSERT_OK(t.AssignField(1, -9999));
+    ASSERT_OK(t.AssignField(0, QStringLiteral("abcd")));
     ASSERT_OK(t.Commit());
     EXPECT_EQ(t.FieldNumber("N"), -9999);
+    EXPECT_EQ(t.FieldText("NAME"), QStringLiteral("abcd"));
     EXPECT_FALSE(t.Go(5).ok());
 }
 

@@ -177,6 +177,7 @@ public:
 private:
     bool ReadResponses(TDataLineReader& reader);
     bool AppendLines(std::vector<QByteArray>& lines, TResponseValues& values, const TResponseWriter& writer);
+    bool Append(const TResponseValues& values, const TResponseWriter& writer);
     bool CommitAppended();
     bool Admit(
         const TResponseWriter& writer, const TResponseValues& values, QString& addressKey, QString& emailKey);
@@ -275,14 +276,16 @@ bool TMerge::ReadResponses(TDataLineReader& reader)
             continue;
         }
         duplicates_.Remember(addressKey, emailKey);
+        if (inMemory) {
+            ok = Append(values, writer);
+            if (ok && result_.AddedCount - committedCount_ >= std::max<qsizetype>(batchRecords, committedCount_))
+                ok = CommitAppended();
+            continue;
+        }
         batchBytes += line.size();
         batch.push_back(std::move(line));
         line = QByteArray();
-        if (inMemory) {
-            ok = AppendLines(batch, values, writer);
-            if (ok && result_.AddedCount - committedCount_ >= std::max<qsizetype>(batchRecords, committedCount_))
-                ok = CommitAppended();
-        } else if (static_cast<qsizetype>(batch.size()) >= batchRecords || batchBytes >= kBatchBytes) {
+        if (static_cast<qsizetype>(batch.size()) >= batchRecords || batchBytes >= kBatchBytes) {
             judging.End();
             ok = AppendLines(batch, values, writer) && CommitAppended();
             batchBytes = 0;
@@ -300,20 +303,27 @@ bool TMerge::ReadResponses(TDataLineReader& reader)
 bool TMerge::AppendLines(
     std::vector<QByteArray>& lines, TResponseValues& values, const TResponseWriter& writer)
 {
-    xbase::TTable& table = table_.Table();
     for (const QByteArray& line : lines) {
         values.Parse(std::string_view(line.constData(), static_cast<size_t>(line.size())));
-        const xbase::TStatus appended = table.Append();
-        if (!appended)
-            return Fail(appended.Message());
-        ++result_.AddedCount;
-        // A response without a receive time leaves the last one known: an empty LastUpdate
-        // would make the next download ask for nothing the server understands.
-        if (values.Has(writer.DateRecSlot()) && !values.Raw(writer.DateRecSlot()).empty())
-            received_ = values.Value(writer.DateRecSlot());
-        result_.UnstoredAnswerCount += writer.Write(table);
+        if (!Append(values, writer))
+            return false;
     }
     lines.clear();
+    return true;
+}
+
+bool TMerge::Append(const TResponseValues& values, const TResponseWriter& writer)
+{
+    xbase::TTable& table = table_.Table();
+    const xbase::TStatus appended = table.Append();
+    if (!appended)
+        return Fail(appended.Message());
+    ++result_.AddedCount;
+    // A response without a receive time leaves the last one known: an empty LastUpdate
+    // would make the next download ask for nothing the server understands.
+    if (values.Has(writer.DateRecSlot()) && !values.Raw(writer.DateRecSlot()).empty())
+        received_ = values.Value(writer.DateRecSlot());
+    result_.UnstoredAnswerCount += writer.Write(table);
     return true;
 }
 

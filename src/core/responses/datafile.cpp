@@ -214,6 +214,9 @@ std::vector<std::string> SplitCommaItems(std::string_view line)
 
 QString DecodeDataText(std::string_view bytes)
 {
+    // Most values are plain ASCII, which reads the same in every encoding the file may use.
+    if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+        return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
     const QByteArray raw = QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size()));
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     const QString text = utf8.decode(raw);

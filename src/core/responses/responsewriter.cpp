@@ -92,15 +92,14 @@ TResponseWriter::TResponseWriter(const TSurvey& survey, const xbase::TTable& tab
 
 void TResponseWriter::Add(TKind kind, const QString& serverName, const QString& field, int min, int max)
 {
-    const bool missing = table_.FieldIndex(field) < 0;
-    steps_.push_back(TStep{kind, values_.AddName(serverName), field, missing, min, max});
+    steps_.push_back(TStep{kind, values_.AddName(serverName), table_.FieldIndex(field), min, max});
 }
 
 int TResponseWriter::Write(xbase::TTable& table) const
 {
     int unstored = 0;
     for (const TStep& step : steps_) {
-        if (step.Missing) {
+        if (step.Field < 0) {
             unstored += Answered(step.Slot);
             continue;
         }

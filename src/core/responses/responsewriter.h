@@ -37,8 +37,7 @@ private:
     struct TStep {
         TKind Kind;
         int Slot;
-        QString Field;
-        bool Missing;
+        int Field; // -1: the table has no field for it
         int Min = 0;
         int Max = 0;
     };
