@@ -8,7 +8,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-TORVRangeSelect::TORVRangeSelect(QWidget* parent)
+TORVRangeSelect::TORVRangeSelect(QWidget* parent, bool questionSelected)
     : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("Select Range"));
@@ -17,6 +17,7 @@ TORVRangeSelect::TORVRangeSelect(QWidget* parent)
     rbSelected = new QRadioButton(QStringLiteral("&Selected question only"), this);
     rbAll = new QRadioButton(QStringLiteral("&All questions"), this);
     rbAll->setChecked(true);
+    rbSelected->setEnabled(questionSelected);
     layout->addWidget(rbSelected);
     layout->addWidget(rbAll);
     auto* buttons = new QDialogButtonBox(this);

@@ -9,7 +9,8 @@ class QRadioButton;
 class TORVRangeSelect : public QDialog {
     Q_OBJECT
 public:
-    explicit TORVRangeSelect(QWidget* parent = nullptr);
+    // Without a selected question the first choice is offered disabled.
+    explicit TORVRangeSelect(QWidget* parent = nullptr, bool questionSelected = true);
     bool SelectedOnly() const;
 
     QRadioButton* rbSelected = nullptr;

@@ -104,7 +104,8 @@ int SelectedQuestion(TSurveyResponseTable& responses)
 
 void WebReport(TORVMainForm& form, TSurveyResponseTable& responses, const QString& directory)
 {
-    TORVRangeSelect range(&form);
+    const int selected = SelectedQuestion(responses);
+    TORVRangeSelect range(&form, selected >= 0);
     if (range.exec() != QDialog::Accepted)
         return;
     TSurvey& survey = form.Survey();
@@ -118,9 +119,6 @@ void WebReport(TORVMainForm& form, TSurveyResponseTable& responses, const QStrin
     settings.GeneratedAt = QDateTime::currentDateTime();
     const TChartStyle background = responses.View() ? responses.View()->Background() : TChartStyle();
     const TChartImageWriter charts = MakeChartImageWriter(survey, responses.Analysis().Results, background);
-    const int selected = SelectedQuestion(responses);
-    if (range.SelectedOnly() && selected < 0)
-        return;
     TProgressWindow progress(
         QStringLiteral("Analysis Report"), QStringLiteral("Writing the pages of the report..."), &form);
     QApplication::setOverrideCursor(Qt::BusyCursor);
@@ -139,10 +137,8 @@ void PrintedAnalysis(TORVMainForm& form, TSurveyResponseTable& responses)
 {
     QPrinter& printer = ReportPrinter();
     bool selectionOnly = false;
-    if (!PrintChooser().Choose(printer, true, selectionOnly))
-        return;
     const int selected = SelectedQuestion(responses);
-    if (selectionOnly && selected < 0)
+    if (!PrintChooser().Choose(printer, selected >= 0, selectionOnly) || (selectionOnly && selected < 0))
         return;
     TReportRecords records;
     const QString error = records.Open(responses.IsOpen() ? responses.Table().Path() : QString(),

@@ -199,6 +199,10 @@ private Q_SLOTS:
         TORVRangeSelect r;
         QVERIFY(r.rbAll->isChecked());
         QVERIFY(!r.SelectedOnly());
+        QVERIFY(r.rbSelected->isEnabled());
+        TORVRangeSelect nothingSelected(nullptr, false); // no question to choose
+        QVERIFY(!nothingSelected.rbSelected->isEnabled());
+        QVERIFY(!nothingSelected.SelectedOnly());
     }
 
     void analysisTabWritesTheWebReport()
