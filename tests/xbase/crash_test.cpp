@@ -27,8 +27,10 @@ namespace {
 
 #if defined(__SANITIZE_ADDRESS__)
 constexpr int kTrials = 250; // sanitizers run several times slower
+constexpr long kLargeTrials = 8;
 #else
 constexpr int kTrials = 1000;
+constexpr long kLargeTrials = 30;
 #endif
 
 const char* const kExts[] = {".dbf", ".fpt", ".cdx"};
@@ -230,7 +232,7 @@ TEST_F(CrashTest, KilledWhileALargeAppendIsStoredLeavesTheTableBeforeOrAfterIt)
     const TFiles afterFiles = Read(base);
     int before = 0, after = 0;
     // Every step when there are few, else an even spread of them.
-    const long stride = std::max(1L, steps / 30);
+    const long stride = std::max(1L, steps / kLargeTrials);
     for (long killAt = 1; killAt <= steps + 1; killAt += stride) {
         SCOPED_TRACE(QStringLiteral("killed at step %1 of %2").arg(killAt).arg(steps).toStdString());
         Write(base, original);
