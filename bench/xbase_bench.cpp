@@ -76,16 +76,18 @@ void FillResponse(TTable& t, const std::vector<TFieldSpec>& fields, quint32 i)
     Check(t.AssignField("EMAIL", Email(i)));
     Check(t.AssignField("AGENT", QStringLiteral("Mozilla/5.0 (X11; Linux x86_64) Test/%1").arg(i % 13)));
     Check(t.AssignField("DATERCVD", QStringLiteral("20261207%1").arg(i % 1000000, 6, 10, QLatin1Char('0'))));
+    // By index, as the merge writes its fields.
     for (size_t k = 4; k < fields.size(); ++k) {
         const TFieldSpec& f = fields[k];
+        const int field = int(k);
         if (f.Type == 'N')
-            Check(t.AssignField(f.Name, (long long)(i * 31 + k) % 100));
+            Check(t.AssignField(field, (long long)(i * 31 + k) % 100));
         else if (f.Width == 1)
-            Check(t.AssignField(f.Name, (i + k) % 2 ? QStringLiteral("Y") : QStringLiteral("N")));
+            Check(t.AssignField(field, (i + k) % 2 ? QStringLiteral("Y") : QStringLiteral("N")));
         else if (f.Width == 3)
-            Check(t.AssignField(f.Name, QString::number((i + k) % 7)));
+            Check(t.AssignField(field, QString::number((i + k) % 7)));
         else if ((i + k) % 4 == 0)
-            Check(t.AssignField(f.Name, QStringLiteral("free text answer %1").arg(i)));
+            Check(t.AssignField(field, QStringLiteral("free text answer %1").arg(i)));
     }
 }
 
@@ -601,7 +603,8 @@ int Merge(const QString& dir, quint32 count, quint32 first, bool empty, bool sql
             FillResponse(t, fields, i);
             fillNs += phase.nsecsElapsed();
             ++added;
-            if (inMemory && added - committed >= std::max<int>(int(batch), committed))
+            if (inMemory && added - committed >= std::max<int>(int(batch), committed)
+                && first + count - i >= quint32(added - committed)) // a smaller rest goes with the last
                 commit();
         }
         if (!inMemory)

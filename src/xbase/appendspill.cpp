@@ -157,7 +157,7 @@ TStatus TAppendSpill::ReadRecords(const TRecordsVisit& visit)
         block.resize(qsizetype(n) * recordLength_);
         st = ReadAll(records_.fd, block.data(), block.size(), qint64(first) * recordLength_);
         if (st.ok())
-            st = visit(first, n, block.constData());
+            st = visit(first, n, block.data());
     }
     return st;
 }
@@ -177,19 +177,6 @@ TStatus TAppendSpill::ReadMemos(const TMemoVisit& visit)
         at += head.size() + bytes.size();
     }
     return st;
-}
-
-TStatus TAppendSpill::ReadRecord(quint32 index, QByteArray* record)
-{
-    TStatus st = Flush(records_);
-    record->resize(recordLength_);
-    return st.ok() ? ReadAll(records_.fd, record->data(), recordLength_, qint64(index) * recordLength_) : st;
-}
-
-TStatus TAppendSpill::WriteRecord(quint32 index, const QByteArray& record)
-{
-    TStatus st = Flush(records_);
-    return st.ok() ? WriteAll(records_.fd, record.constData(), record.size(), qint64(index) * recordLength_) : st;
 }
 
 } // namespace xbase

@@ -27,14 +27,13 @@ public:
     quint32 Count() const { return count_; }
     TStatus Add(const QByteArray& record, const std::map<int, QByteArray>& memos);
 
-    // Runs of consecutive records, in order: the index of the first, how many, their bytes.
-    using TRecordsVisit = std::function<TStatus(quint32 first, quint32 count, const char* bytes)>;
+    // Runs of consecutive records, in order: the index of the first, how many, their bytes (the
+    // visitor may change them in the block it is given; the file keeps them as they were).
+    using TRecordsVisit = std::function<TStatus(quint32 first, quint32 count, char* bytes)>;
     TStatus ReadRecords(const TRecordsVisit& visit);
     // Every memo value, in the order the records were added.
     using TMemoVisit = std::function<TStatus(quint32 record, int field, const QByteArray& bytes)>;
     TStatus ReadMemos(const TMemoVisit& visit);
-    TStatus ReadRecord(quint32 index, QByteArray* record);
-    TStatus WriteRecord(quint32 index, const QByteArray& record);
 
 private:
     struct TSpillFile {

@@ -68,23 +68,29 @@ TStatus TTableCommit::StoreMemosOf(TTable::TImpl::TPending& pending, const QByte
     return TStatus::Ok();
 }
 
-// The blocks of set-aside records' memos go into the records where they wait.
+// Set-aside records get the blocks of their memos as they are written into the table.
 TStatus TTableCommit::StoreSpilledMemos()
 {
+    spilledMemos_.clear();
     if (d_.Spilled() == 0)
         return TStatus::Ok();
-    const auto& fields = d_.header.Layout.Fields;
-    QByteArray record;
-    return d_.spill->ReadMemos([&](quint32 index, int field, const QByteArray& bytes) {
+    return d_.spill->ReadMemos([this](quint32 index, int field, const QByteArray& bytes) {
         quint32 block = 0;
         TStatus st = d_.memo.Write(bytes, 0, &block);
         if (st.ok())
-            st = d_.spill->ReadRecord(index, &record);
-        if (!st.ok())
-            return st;
-        SetMemoBlock(record.data(), fields[size_t(field)], block);
-        return d_.spill->WriteRecord(index, record);
+            spilledMemos_.push_back({index, field, block});
+        return st;
     });
+}
+
+void TTableCommit::PlaceSpilledMemos(quint32 first, quint32 count, char* records) const
+{
+    const auto& fields = d_.header.Layout.Fields;
+    const qint64 length = d_.header.Layout.RecordLength;
+    auto it = std::lower_bound(spilledMemos_.begin(), spilledMemos_.end(), first,
+        [](const TMemoPlace& place, quint32 record) { return place.Record < record; });
+    for (; it != spilledMemos_.end() && it->Record < first + count; ++it)
+        SetMemoBlock(records + qint64(it->Record - first) * length, fields[size_t(it->Field)], it->Block);
 }
 
 TStatus TTableCommit::WriteEdit()
@@ -141,7 +147,8 @@ TStatus TTableCommit::WriteSpilled(qint64 offset)
     if (d_.Spilled() == 0)
         return TStatus::Ok();
     const qint64 length = d_.header.Layout.RecordLength;
-    return d_.spill->ReadRecords([&](quint32 first, quint32 count, const char* bytes) {
+    return d_.spill->ReadRecords([&](quint32 first, quint32 count, char* bytes) {
+        PlaceSpilledMemos(first, count, bytes);
         qint64 at = offset + qint64(first) * length;
         qint64 left = qint64(count) * length;
         const qint64 held = at < d_.dbf->DirectEnd() ? std::min(left, d_.dbf->DirectEnd() - at) : 0;
@@ -174,7 +181,7 @@ TStatus TTableCommit::ForEachAppended(const std::function<void(const char* recor
     const qint64 length = d_.header.Layout.RecordLength;
     TStatus st;
     if (d_.Spilled() > 0)
-        st = d_.spill->ReadRecords([&](quint32 first, quint32 count, const char* bytes) {
+        st = d_.spill->ReadRecords([&](quint32 first, quint32 count, char* bytes) {
             for (quint32 i = 0; i < count; ++i)
                 visit(bytes + qint64(i) * length, oldCount_ + 1 + first + i);
             return TStatus::Ok();
@@ -243,23 +250,18 @@ TStatus TTableCommit::AddAppendedKeys()
     return TStatus::Ok();
 }
 
-TStatus TTableCommit::ForEachAppendedKey(TTag& tag, const std::function<void(const std::string& key, quint32 recno)>& take)
+TStatus TTableCommit::AppendedKeys(TTag& tag, std::vector<TCdxEntry>* keys)
 {
     const char* record = nullptr;
     TRecordContext ctx = d_.Context(&record);
     std::string key;
-    return ForEachAppended([&](const char* appended, quint32 recno) {
+    keys->clear();
+    TStatus st = ForEachAppended([&](const char* appended, quint32 recno) {
         record = appended;
         ctx.Record = std::string_view(record, size_t(d_.header.Layout.RecordLength));
         if (tag.KeyOf(ctx, &key))
-            take(key, recno);
+            keys->push_back({key, recno});
     });
-}
-
-TStatus TTableCommit::AppendedKeys(TTag& tag, std::vector<TCdxEntry>* keys)
-{
-    keys->clear();
-    TStatus st = ForEachAppendedKey(tag, [keys](const std::string& key, quint32 recno) { keys->push_back({key, recno}); });
     std::sort(keys->begin(), keys->end());
     return st;
 }
@@ -277,11 +279,12 @@ TStatus TTableCommit::BuildTagsWhole()
         stored.emplace_back(tag->Header.KeyLength, tag->Fill);
         added.emplace_back(tag->Header.KeyLength, tag->Fill);
         TStatus st = StoredKeys(*tag, &stored.back());
-        if (st.ok())
-            st = AppendedKeys(*tag, &added.back());
         if (!st.ok())
             return st;
     }
+    TStatus st = AppendedKeys(&added);
+    if (!st.ok())
+        return st;
     for (size_t i = 0; i < d_.tags.size(); ++i)
         data.push_back({d_.tags[i]->Header, d_.tags[i]->Fill, nullptr, {&stored[i], &added[i]}});
     return d_.WriteWholeIndex(data);
@@ -294,11 +297,22 @@ TStatus TTableCommit::StoredKeys(TTag& tag, TCdxKeyList* keys)
     return d_.Tree(tag).Walk([keys](const TCdxEntry& e) { keys->Add(e.key.data(), e.recno); }, limit);
 }
 
-TStatus TTableCommit::AppendedKeys(TTag& tag, TCdxKeyList* keys)
+TStatus TTableCommit::AppendedKeys(std::vector<TCdxKeyList>* keys)
 {
-    keys->Reserve(AppendedCount(), size_t(AppendedCount()) * 16);
-    TStatus st = ForEachAppendedKey(tag, [keys](const std::string& key, quint32 recno) { keys->Add(key.data(), recno); });
-    keys->Sort();
+    const char* record = nullptr;
+    TRecordContext ctx = d_.Context(&record);
+    std::string key;
+    for (TCdxKeyList& list : *keys)
+        list.Reserve(AppendedCount(), size_t(AppendedCount()) * 16);
+    TStatus st = ForEachAppended([&](const char* appended, quint32 recno) {
+        record = appended;
+        ctx.Record = std::string_view(record, size_t(d_.header.Layout.RecordLength));
+        for (size_t i = 0; i < d_.tags.size(); ++i)
+            if (d_.tags[i]->KeyOf(ctx, &key))
+                (*keys)[i].Add(key.data(), recno);
+    });
+    for (TCdxKeyList& list : *keys)
+        list.Sort();
     return st;
 }
 

@@ -30,11 +30,11 @@ private:
     TStatus WriteSpilled(qint64 offset);
     quint32 AppendedCount() const;
     TStatus ForEachAppended(const std::function<void(const char* record, quint32 recno)>& visit);
-    TStatus ForEachAppendedKey(TTag& tag, const std::function<void(const std::string& key, quint32 recno)>& take);
+    void PlaceSpilledMemos(quint32 first, quint32 count, char* records) const;
     TStatus ApplyEditKeys();
     TStatus AddAppendedKeys();
     TStatus AppendedKeys(TTag& tag, std::vector<TCdxEntry>* keys);
-    TStatus AppendedKeys(TTag& tag, TCdxKeyList* keys);
+    TStatus AppendedKeys(std::vector<TCdxKeyList>* keys); // of every tag, in one pass
     TStatus StoredKeys(TTag& tag, TCdxKeyList* keys);
     TStatus BuildTagsWhole();
     TStatus WriteHeader();
@@ -44,6 +44,13 @@ private:
     quint32 oldCount_;
     bool rebuild_ = false; // build every tag whole instead of changing keys one by one
     QByteArray editOld_; // the edited record as stored before the commit
+    // Where the memos of set-aside records went: record index, field, first block.
+    struct TMemoPlace {
+        quint32 Record;
+        int Field;
+        quint32 Block;
+    };
+    std::vector<TMemoPlace> spilledMemos_;
 };
 
 } // namespace xbase

@@ -194,6 +194,7 @@ private:
     TDuplicateCheck duplicates_;
     QString received_; // the receive time of the last response appended
     int committedCount_ = 0; // of the responses added
+    qint64 committedAt_ = 0; // bytes of the file read at the last commit
 };
 
 bool TMerge::Run(const QString& path)
@@ -278,8 +279,12 @@ bool TMerge::ReadResponses(TDataLineReader& reader)
         duplicates_.Remember(addressKey, emailKey);
         if (inMemory) {
             ok = Append(values, writer);
-            if (ok && result_.AddedCount - committedCount_ >= std::max<qsizetype>(batchRecords, committedCount_))
+            const bool due = result_.AddedCount - committedCount_ >= std::max<qsizetype>(batchRecords, committedCount_);
+            // A rest of the file smaller than the step goes with the last commit.
+            if (ok && due && reader.Size() - reader.Position() >= reader.Position() - committedAt_) {
                 ok = CommitAppended();
+                committedAt_ = reader.Position();
+            }
             continue;
         }
         batchBytes += line.size();
