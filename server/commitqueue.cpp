@@ -1,5 +1,6 @@
 #include "commitqueue.h"
 
+#include <future>
 #include <memory>
 
 namespace orvserver {
@@ -7,143 +8,107 @@ namespace orvserver {
 CommitQueue::CommitQueue(ResponseStore& store)
     : store_(store)
 {
-    for (int i = 0; i < kFlushThreads; ++i)
-        flushers_.emplace_back([this] { Flush(); });
-    for (int i = 0; i < store_.ConcurrentWriters(); ++i)
-        writers_.emplace_back([this] { Write(); });
+    for (int i = 0; i < std::max(1, store_.ConcurrentCommits()); ++i)
+        threads_.emplace_back([this] { Run(); });
 }
 
 CommitQueue::~CommitQueue()
 {
     {
-        std::lock_guard lock(pendingMutex_);
+        std::lock_guard lock(mutex_);
         stopping_ = true;
     }
-    pendingWake_.notify_all();
-    for (auto& writer : writers_)
-        writer.join();
-    {
-        std::lock_guard lock(committedMutex_);
-        writersDone_ = true;
-    }
-    committedWake_.notify_all();
-    for (auto& flusher : flushers_)
-        flusher.join();
-}
-
-void CommitQueue::Enqueue(Ticket& ticket)
-{
-    bool wake;
-    {
-        std::lock_guard lock(pendingMutex_);
-        if (stopping_)
-            throw StoreError("the server is stopping");
-        pending_.push_back(&ticket);
-        wake = pending_.size() % kMaxBatch == 1;
-    }
-    // A writer busy with a batch takes the queue when it is done; a wake is needed only when
-    // the queue starts, or starts another batch's worth for a second writer.
-    if (wake)
-        pendingWake_.notify_one();
+    wake_.notify_all();
+    for (auto& thread : threads_)
+        thread.join();
 }
 
 void CommitQueue::Add(PendingResponse response, Then then)
 {
-    auto ticket = std::make_unique<Ticket>();
-    ticket->response = std::move(response);
-    ticket->then = std::move(then);
-    try {
-        Enqueue(*ticket);
-    } catch (const StoreError&) {
-        ticket->then(0, std::current_exception());
+    bool wake = false;
+    {
+        std::lock_guard lock(mutex_);
+        if (!stopping_) {
+            pending_.responses.push_back(std::move(response));
+            pending_.thens.push_back(std::move(then));
+            // A busy commit thread takes the queue when it is done; a sleeping one is woken when
+            // the queue starts, or starts another batch's worth.
+            wake = idle_ > 0 && pending_.responses.size() % kMaxBatch == 1;
+            then = nullptr;
+        }
+    }
+    if (then) {
+        then(0, std::make_exception_ptr(StoreError("the server is stopping")));
         return;
     }
-    ticket.release(); // Finish() deletes it
+    if (wake)
+        wake_.notify_one();
 }
 
 Stamp CommitQueue::Add(PendingResponse response)
 {
-    Ticket ticket;
-    ticket.response = std::move(response);
-    Enqueue(ticket);
-    {
-        std::unique_lock lock(ticket.mutex);
-        ticket.wake.wait(lock, [&ticket] { return ticket.done; });
-    }
-    if (ticket.error)
-        std::rethrow_exception(ticket.error);
-    return ticket.stamp;
+    // Shared with the callback, which may still be returning from set_value() when get() does.
+    auto done = std::make_shared<std::promise<Stamp>>();
+    auto stamp = done->get_future();
+    Add(std::move(response), [done](Stamp received, std::exception_ptr error) {
+        if (error)
+            done->set_exception(error);
+        else
+            done->set_value(received);
+    });
+    return stamp.get();
 }
 
-void CommitQueue::Write()
+void CommitQueue::Run()
 {
     Batch batch;
-    std::vector<PendingResponse> responses;
-    for (;;) {
-        {
-            std::unique_lock lock(pendingMutex_);
-            pendingWake_.wait(lock, [this] { return stopping_ || !pending_.empty(); });
-            if (pending_.empty())
-                return;
-            const auto count = std::min(pending_.size(), kMaxBatch);
-            batch.assign(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(count));
-            pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(count));
-        }
-        responses.clear();
-        for (auto* ticket : batch)
-            responses.push_back(std::move(ticket->response));
-        try {
-            const Stamp stamp = store_.AddResponses(responses);
-            for (auto* ticket : batch)
-                ticket->stamp = stamp;
-        } catch (...) {
-            Finish(batch, std::current_exception());
-            continue;
-        }
-        {
-            std::lock_guard lock(committedMutex_);
-            committed_.insert(committed_.end(), batch.begin(), batch.end());
-        }
-        committedWake_.notify_one();
-    }
+    while (Take(batch))
+        CommitAndAnswer(batch);
 }
 
-void CommitQueue::Flush()
+// Waits for responses and moves up to a batch of them into `batch`; false once stopped and empty.
+bool CommitQueue::Take(Batch& batch)
 {
-    Batch batch;
-    for (;;) {
-        {
-            std::unique_lock lock(committedMutex_);
-            committedWake_.wait(lock, [this] { return writersDone_ || !committed_.empty(); });
-            if (committed_.empty())
-                return;
-            batch.swap(committed_);
-        }
-        std::exception_ptr error;
-        try {
-            store_.FlushCommitted();
-        } catch (...) {
-            error = std::current_exception();
-        }
-        Finish(batch, error);
-        batch.clear();
+    batch.responses.clear();
+    batch.thens.clear();
+    std::unique_lock lock(mutex_);
+    ++idle_;
+    wake_.wait(lock, [this] { return stopping_ || !pending_.responses.empty(); });
+    --idle_;
+    auto& responses = pending_.responses;
+    if (responses.empty())
+        return false;
+    if (responses.size() <= kMaxBatch) {
+        std::swap(batch, pending_); // the emptied vectors keep their room for the next arrivals
+        return true;
     }
+    const auto end = static_cast<std::ptrdiff_t>(kMaxBatch);
+    auto& thens = pending_.thens;
+    batch.responses.assign(
+        std::make_move_iterator(responses.begin()), std::make_move_iterator(responses.begin() + end));
+    batch.thens.assign(std::make_move_iterator(thens.begin()), std::make_move_iterator(thens.begin() + end));
+    responses.erase(responses.begin(), responses.begin() + end);
+    thens.erase(thens.begin(), thens.begin() + end);
+    return true;
 }
 
-void CommitQueue::Finish(const Batch& batch, std::exception_ptr error)
+void CommitQueue::CommitAndAnswer(Batch& batch)
 {
-    for (auto* ticket : batch) {
-        if (ticket->then) {
-            const std::unique_ptr<Ticket> owned(ticket);
-            ticket->then(ticket->stamp, error);
-            continue;
-        }
-        ticket->error = error;
-        // Notified under the lock: the waiter may return, and destroy the ticket, once it is released.
-        std::lock_guard lock(ticket->mutex);
-        ticket->done = true;
-        ticket->wake.notify_one();
+    Stamp stamp = 0;
+    std::exception_ptr error;
+    try {
+        stamp = store_.AddResponses(batch.responses);
+        store_.FlushCommitted();
+    } catch (...) {
+        error = std::current_exception();
     }
+    Answer(batch, stamp, error);
+}
+
+void CommitQueue::Answer(Batch& batch, Stamp stamp, std::exception_ptr error)
+{
+    for (auto& then : batch.thens)
+        then(stamp, error);
 }
 
 } // namespace orvserver
