@@ -12,6 +12,7 @@
 
 #include "store.h"
 
+#include <array>
 #include <atomic>
 #include <memory>
 #include <mutex>
@@ -50,7 +51,7 @@ private:
 
     std::mutex writerMutex_;
     std::unique_ptr<SqliteConnection> writer_; // open as long as the store: the log file stays
-    std::unique_ptr<SqliteStatement> insert_;
+    std::array<std::unique_ptr<SqliteStatement>, 4> inserts_; // groups of 64, 16, 4 and 1 rows
     int walFd_ = -1;
     std::atomic<bool> flushFailed_ = false;
 };

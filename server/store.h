@@ -67,9 +67,10 @@ public:
     // so the disk's time is shared by the batches committed meanwhile. Stores whose commits
     // wait for the disk themselves have nothing to do here.
     virtual void FlushCommitted() { }
-    // How many batches may be under way at the same time, each committed and then flushed:
-    // while one waits for the disk, the next is committed.
-    virtual int ConcurrentCommits() const { return 2; }
+    // How many batches may be under way at the same time, each committed and then flushed.
+    // With one, the responses that arrive while a batch waits for the disk make up the next
+    // batch, so each flush serves as many responses as it can.
+    virtual int ConcurrentCommits() const { return 1; }
     // A receive time such that every response stamped before it is committed and visible, and
     // every response not yet committed will be stamped at or after it: the current second.
     virtual Stamp DownloadCutoff() = 0;

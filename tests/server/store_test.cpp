@@ -85,6 +85,24 @@ TEST_P(StoreTest, ReadsInOrderUpToTheCutoff)
     EXPECT_EQ(ReadAll("S2", 0, first + 1).size(), 1u);
 }
 
+// A batch of every size the store may split it into keeps each response, in order.
+TEST_P(StoreTest, ABatchKeepsItsResponsesInOrder)
+{
+    std::vector<PendingResponse> batch;
+    for (int i = 0; i < 87; ++i)
+        batch.push_back(Answer(i % 2 ? "S1" : "S2", std::to_string(i)));
+    const Stamp stamp = store->AddResponses(batch);
+    const auto odd = ReadAll("S1", 0, stamp + 1);
+    const auto even = ReadAll("S2", 0, stamp + 1);
+    ASSERT_EQ(odd.size(), 43u);
+    ASSERT_EQ(even.size(), 44u);
+    for (std::size_t i = 0; i < odd.size(); ++i) {
+        EXPECT_TRUE(odd[i].line.ends_with(",orv1=" + std::to_string(2 * i + 1))) << odd[i].line;
+        EXPECT_TRUE(even[i].line.ends_with(",orv1=" + std::to_string(2 * i))) << even[i].line;
+        EXPECT_LT(even[i].seq, odd[i].seq);
+    }
+}
+
 TEST_P(StoreTest, BinaryAnswersSurvive)
 {
     const std::string bytes("\x00\xff\xfe'\\x", 6);
