@@ -10,7 +10,6 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <mutex>
-#include <span>
 #include <unistd.h>
 
 namespace orvserver {
@@ -167,20 +166,22 @@ Stamp SqliteStore::AddResponses(const std::vector<PendingResponse>& batch)
     SqliteTransaction transaction(*writer_);
     const Stamp stamp = RisingStamp();
     const std::string dateRec = StampText(stamp);
-    auto next = batch.begin();
+    std::vector<std::string> lines;
+    lines.reserve(batch.size());
+    for (const auto& response : batch)
+        lines.push_back(ResponseLine(response.text, dateRec));
+    std::size_t next = 0;
     for (std::size_t group = 0; group < kInsertGroups.size(); ++group) {
         auto& insert = *inserts_[group];
-        const auto rows = static_cast<std::ptrdiff_t>(kInsertGroups[group]);
-        for (; batch.end() - next >= rows; next += rows) {
-            int column = 0;
-            for (const auto& response : std::span(next, next + rows)) {
-                insert.Bind(column + 1, response.survey)
+        for (const auto rows = kInsertGroups[group]; batch.size() - next >= rows; next += rows) {
+            insert.Reset();
+            for (std::size_t row = 0; row < rows; ++row) {
+                const int column = static_cast<int>(3 * row);
+                insert.BindUncopied(column + 1, batch[next + row].survey)
                     .Bind(column + 2, stamp)
-                    .Bind(column + 3, ResponseLine(response.text, dateRec));
-                column += 3;
+                    .BindUncopied(column + 3, lines[next + row]);
             }
             insert.Run();
-            insert.Reset();
         }
     }
     transaction.Commit();
