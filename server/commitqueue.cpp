@@ -7,8 +7,10 @@ namespace orvserver {
 
 CommitQueue::CommitQueue(ResponseStore& store)
     : store_(store)
+    , maxUnderWay_(std::max(1, store.ConcurrentCommits()))
+    , overlapAfter_(store.OverlapAfter())
 {
-    for (int i = 0; i < std::max(1, store_.ConcurrentCommits()); ++i)
+    for (int i = 0; i < maxUnderWay_; ++i)
         threads_.emplace_back([this] { Run(); });
 }
 
@@ -19,21 +21,20 @@ CommitQueue::~CommitQueue()
         stopping_ = true;
     }
     wake_.notify_all();
+    standbyWake_.notify_all();
     for (auto& thread : threads_)
         thread.join();
 }
 
 void CommitQueue::Add(PendingResponse response, Then then)
 {
-    bool wake = false;
+    std::condition_variable* wake = nullptr;
     {
         std::lock_guard lock(mutex_);
         if (!stopping_) {
             pending_.responses.push_back(std::move(response));
             pending_.thens.push_back(std::move(then));
-            // A busy commit thread takes the queue when it is done; a sleeping one is woken when
-            // the queue starts, or starts another batch's worth.
-            wake = idle_ > 0 && pending_.responses.size() % kMaxBatch == 1;
+            wake = ToWake();
             then = nullptr;
         }
     }
@@ -42,7 +43,19 @@ void CommitQueue::Add(PendingResponse response, Then then)
         return;
     }
     if (wake)
-        wake_.notify_one();
+        wake->notify_one();
+}
+
+// Busy threads look at the queue when they are done, and the thread on standby when its time
+// comes; a sleeping thread is woken only when the queue starts (or starts another batch's
+// worth) and none of them would see to it.
+std::condition_variable* CommitQueue::ToWake()
+{
+    if (pending_.responses.size() % kMaxBatch != 1)
+        return nullptr;
+    if (standby_)
+        return underWay_ == 0 ? &standbyWake_ : nullptr;
+    return idle_ > 0 && underWay_ < maxUnderWay_ ? &wake_ : nullptr;
 }
 
 Stamp CommitQueue::Add(PendingResponse response)
@@ -62,25 +75,53 @@ Stamp CommitQueue::Add(PendingResponse response)
 void CommitQueue::Run()
 {
     Batch batch;
-    while (Take(batch))
+    for (bool finished = false; Take(batch, finished); finished = true)
         CommitAndAnswer(batch);
 }
 
-// Waits for responses and moves up to a batch of them into `batch`; false once stopped and empty.
-bool CommitQueue::Take(Batch& batch)
+bool CommitQueue::MayStart(Clock::time_point now) const
+{
+    return underWay_ == 0 || (underWay_ < maxUnderWay_ && now - newestStart_ >= overlapAfter_);
+}
+
+// Waits until a batch may start and moves it into `batch`; false once stopped and empty.
+// `finished` tells that this thread's previous batch is done.
+bool CommitQueue::Take(Batch& batch, bool finished)
 {
     batch.responses.clear();
     batch.thens.clear();
     std::unique_lock lock(mutex_);
-    ++idle_;
-    wake_.wait(lock, [this] { return stopping_ || !pending_.responses.empty(); });
-    --idle_;
+    // The thread that finishes a batch looks at the queue itself, so it wakes no other.
+    underWay_ -= finished;
+    for (;;) {
+        const bool waiting = !pending_.responses.empty();
+        if (waiting && MayStart(Clock::now()))
+            break;
+        if (!waiting && stopping_)
+            return false;
+        if (waiting && underWay_ < maxUnderWay_ && !standby_) {
+            standby_ = true;
+            standbyWake_.wait_until(lock, newestStart_ + overlapAfter_);
+            standby_ = false;
+            continue;
+        }
+        ++idle_;
+        wake_.wait(lock);
+        --idle_;
+    }
+    ++underWay_;
+    newestStart_ = Clock::now();
+    MoveBatch(batch);
+    return true;
+}
+
+// Up to a batch's worth of the queue, oldest first.
+void CommitQueue::MoveBatch(Batch& batch)
+{
     auto& responses = pending_.responses;
-    if (responses.empty())
-        return false;
     if (responses.size() <= kMaxBatch) {
         std::swap(batch, pending_); // the emptied vectors keep their room for the next arrivals
-        return true;
+        return;
     }
     const auto end = static_cast<std::ptrdiff_t>(kMaxBatch);
     auto& thens = pending_.thens;
@@ -89,7 +130,6 @@ bool CommitQueue::Take(Batch& batch)
     batch.thens.assign(std::make_move_iterator(thens.begin()), std::make_move_iterator(thens.begin() + end));
     responses.erase(responses.begin(), responses.begin() + end);
     thens.erase(thens.begin(), thens.begin() + end);
-    return true;
 }
 
 void CommitQueue::CommitAndAnswer(Batch& batch)

@@ -3,12 +3,14 @@
 // Group commit: the event loops hand their responses to a few commit threads. A commit thread
 // takes everything that arrived while it was busy, commits it in one transaction, waits until
 // it is on disk and then answers each response's callback, so a batch crosses one thread on
-// its way and no thread waits for another. With two or more commit threads one commits while
-// another waits for the disk, and the responses that arrive meanwhile make the next batch.
+// its way and no thread waits for another. Another batch starts beside those under way only
+// once the newest of them has been at it for the store's OverlapAfter(): a fast disk sees one
+// batch at a time, each as large as the load makes it, and a slow one several overlapping.
 // A response is acknowledged only once it is on disk.
 
 #include "store.h"
 
+#include <chrono>
 #include <condition_variable>
 #include <exception>
 #include <functional>
@@ -41,17 +43,28 @@ private:
         std::vector<Then> thens;
     };
 
+    using Clock = std::chrono::steady_clock;
+
     void Run();
-    bool Take(Batch& batch);
+    bool Take(Batch& batch, bool finished);
+    std::condition_variable* ToWake();
+    bool MayStart(Clock::time_point now) const;
+    void MoveBatch(Batch& batch);
     void CommitAndAnswer(Batch& batch);
     static void Answer(Batch& batch, Stamp stamp, std::exception_ptr error);
 
     ResponseStore& store_;
+    const int maxUnderWay_;
+    const Clock::duration overlapAfter_;
 
     std::mutex mutex_;
-    std::condition_variable wake_;
+    std::condition_variable wake_; // idle threads with nothing to start
+    std::condition_variable standbyWake_; // the one that waits to start a batch beside others
     Batch pending_;
     int idle_ = 0;
+    bool standby_ = false;
+    int underWay_ = 0;
+    Clock::time_point newestStart_;
     bool stopping_ = false;
 
     std::vector<std::thread> threads_;

@@ -34,6 +34,9 @@ public:
     void SetResultUrlIfEmpty(const std::string& name, const std::string& url) override;
     Stamp AddResponses(const std::vector<PendingResponse>& batch) override;
     void FlushCommitted() override;
+    // One writer commits, so a second batch can only overlap the first one's sync of the log.
+    int ConcurrentCommits() const override { return 4; }
+    std::chrono::microseconds OverlapAfter() const override { return std::chrono::milliseconds(1); }
     Stamp DownloadCutoff() override;
     std::vector<StoredResponse> ReadResponses(
         const std::string& survey, const ResponseCursor& from, Stamp cutoff, int limit) override;

@@ -1,7 +1,7 @@
 // The group commit against a store in memory that can hold its flushes back and fail on
-// request: responses that arrive while the commit threads are busy share the next batch, two
-// batches are on their way to the disk at once, a failed commit or flush reaches every response
-// of its batch, and stopping answers everything queued.
+// request: responses that arrive while the commit threads are busy share the next batch,
+// batches overlap only once the one under way has waited for the disk a while, a failed commit
+// or flush reaches every response of its batch, and stopping answers everything queued.
 
 #include "commitqueue.h"
 
@@ -9,6 +9,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -19,8 +20,9 @@ namespace {
 
 class MemoryStore final : public ResponseStore {
 public:
-    explicit MemoryStore(int commitThreads)
+    explicit MemoryStore(int commitThreads, std::chrono::microseconds overlapAfter = {})
         : commitThreads_(commitThreads)
+        , overlapAfter_(overlapAfter)
     {
     }
 
@@ -38,13 +40,16 @@ public:
     {
         std::unique_lock lock(mutex_);
         ++flushesBegun_;
+        mostFlushing_ = std::max(mostFlushing_, ++flushing_);
         changed_.notify_all();
         changed_.wait(lock, [this] { return open_; });
+        --flushing_;
         if (failFlushes)
             throw StoreError("flush failed");
     }
 
     int ConcurrentCommits() const override { return commitThreads_; }
+    std::chrono::microseconds OverlapAfter() const override { return overlapAfter_; }
 
     void HoldFlushes()
     {
@@ -72,6 +77,11 @@ public:
         std::lock_guard lock(mutex_);
         return stored_;
     }
+    int MostFlushesAtOnce()
+    {
+        std::lock_guard lock(mutex_);
+        return mostFlushing_;
+    }
 
     std::atomic<bool> failCommits = false, failFlushes = false;
 
@@ -89,10 +99,12 @@ public:
 
 private:
     const int commitThreads_;
+    const std::chrono::microseconds overlapAfter_;
     std::mutex mutex_;
     std::condition_variable changed_;
     bool open_ = true;
     int flushesBegun_ = 0;
+    int flushing_ = 0, mostFlushing_ = 0;
     std::vector<std::size_t> batchSizes_;
     std::size_t stored_ = 0;
 };
@@ -144,6 +156,49 @@ TEST(CommitQueueTest, ResponsesArrivingWhileBatchesAreOnTheirWayShareTheNextOne)
     }
     EXPECT_EQ(answers.succeeded, 12);
     EXPECT_EQ(store.BatchSizes(), (std::vector<std::size_t>{1, 1, 10}));
+}
+
+// A batch that is quickly on disk has the next one wait for it, so that it grows meanwhile.
+TEST(CommitQueueTest, WithAFastDiskOneBatchIsUnderWayAtATime)
+{
+    MemoryStore store(4, 10s);
+    const auto began = std::chrono::steady_clock::now();
+    {
+        CommitQueue queue(store);
+        std::vector<std::thread> clients;
+        for (int t = 0; t < 8; ++t)
+            clients.emplace_back([&queue, t] {
+                for (int n = 0; n < 50; ++n)
+                    queue.Add(Response(100 * t + n));
+            });
+        for (auto& client : clients)
+            client.join();
+    }
+    // No response waited for the time after which batches would overlap.
+    EXPECT_LT(std::chrono::steady_clock::now() - began, 5s);
+    EXPECT_EQ(store.Stored(), 400u);
+    EXPECT_EQ(store.MostFlushesAtOnce(), 1);
+}
+
+// A batch that waits long for the disk has the next one start beside it.
+TEST(CommitQueueTest, WithASlowDiskTheNextBatchStartsBesideAfterAWhile)
+{
+    MemoryStore store(4, 100ms);
+    Answers answers;
+    CommitQueue queue(store);
+    store.HoldFlushes();
+    queue.Add(Response(1), answers.Callback());
+    store.WaitForFlushesBegun(1);
+    const auto firstBegun = std::chrono::steady_clock::now();
+    queue.Add(Response(2), answers.Callback());
+    queue.Add(Response(3), answers.Callback());
+    store.WaitForFlushesBegun(2);
+    EXPECT_GE(std::chrono::steady_clock::now() - firstBegun, 100ms);
+    store.ReleaseFlushes();
+    answers.WaitFor(3);
+    EXPECT_EQ(answers.succeeded, 3);
+    EXPECT_EQ(store.BatchSizes(), (std::vector<std::size_t>{1, 2}));
+    EXPECT_EQ(store.MostFlushesAtOnce(), 2);
 }
 
 TEST(CommitQueueTest, AFailedCommitOrFlushReachesEveryResponseOfItsBatch)
