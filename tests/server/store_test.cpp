@@ -5,6 +5,7 @@
 #include "serverprocess.h"
 #include "store.h"
 
+#include <filesystem>
 #include <thread>
 
 #include <gtest/gtest.h>
@@ -138,3 +139,20 @@ TEST_P(StoreTest, GroupCommitStoresEveryResponseOnce)
 
 INSTANTIATE_TEST_SUITE_P(Sqlite, StoreTest, testing::Values(false));
 INSTANTIATE_TEST_SUITE_P(Postgres, StoreTest, testing::Values(true));
+
+// Commits one after another with no pause between them: the log is still copied back into the
+// database and starts over, instead of growing with every commit.
+TEST(SqliteStoreTest, TheLogStartsOverUnderContinuousCommits)
+{
+    TempDir dir;
+    const auto path = FreshDatabase(false, dir.Path());
+    auto store = OpenStore(path);
+    std::uintmax_t largest = 0;
+    for (int i = 0; i < 5000; ++i) {
+        store->AddResponses({Answer("S1", std::to_string(i))});
+        largest = std::max(largest, std::filesystem::file_size(path + "-wal"));
+    }
+    // 5000 commits of three pages each would make a log of 60 MB.
+    EXPECT_LT(largest, 16u << 20);
+    EXPECT_EQ(store->ReadResponses("S1", ResponseCursor{0}, 99999999999999, 10000).size(), 5000u);
+}
