@@ -29,7 +29,9 @@ bool EqualsNoCase(std::string_view a, std::string_view b)
 void AppendEscapedValue(std::string& item, std::string_view value)
 {
     for (std::size_t i = 0; i < value.size(); ++i) {
-        const auto lineBreak = std::min(value.find_first_of("\r\n", i), value.size());
+        auto lineBreak = i;
+        while (lineBreak < value.size() && value[lineBreak] != '\r' && value[lineBreak] != '\n')
+            ++lineBreak;
         item.append(value.substr(i, lineBreak - i));
         i = lineBreak;
         if (i < value.size())

@@ -46,7 +46,9 @@ bool PercentDecode(std::string_view text, std::string& out)
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size();) {
         // Plain bytes are copied a run at a time.
-        const auto special = std::min(text.find_first_of("+%", i), text.size());
+        auto special = i;
+        while (special < text.size() && text[special] != '+' && text[special] != '%')
+            ++special;
         out.append(text.substr(i, special - i));
         i = special;
         if (i == text.size())
