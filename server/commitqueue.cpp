@@ -21,20 +21,19 @@ CommitQueue::~CommitQueue()
         stopping_ = true;
     }
     wake_.notify_all();
-    standbyWake_.notify_all();
     for (auto& thread : threads_)
         thread.join();
 }
 
 void CommitQueue::Add(PendingResponse response, Then then)
 {
-    std::condition_variable* wake = nullptr;
+    bool wake = false;
     {
         std::lock_guard lock(mutex_);
         if (!stopping_) {
             pending_.responses.push_back(std::move(response));
             pending_.thens.push_back(std::move(then));
-            wake = ToWake();
+            wake = ShouldWake();
             then = nullptr;
         }
     }
@@ -43,19 +42,20 @@ void CommitQueue::Add(PendingResponse response, Then then)
         return;
     }
     if (wake)
-        wake->notify_one();
+        wake_.notify_one();
 }
 
-// Busy threads look at the queue when they are done, and the thread on standby when its time
-// comes; a sleeping thread is woken only when the queue starts (or starts another batch's
-// worth) and none of them would see to it.
-std::condition_variable* CommitQueue::ToWake()
+// Busy threads look at the queue when they are done. A sleeping one is woken when no batch is
+// under way, or when the newest one has been under way for OverlapAfter(): the check rides on
+// the responses that arrive, so no thread waits on a timer for it.
+bool CommitQueue::ShouldWake()
 {
-    if (pending_.responses.size() % kMaxBatch != 1)
-        return nullptr;
-    if (standby_)
-        return underWay_ == 0 ? &standbyWake_ : nullptr;
-    return idle_ > 0 && underWay_ < maxUnderWay_ ? &wake_ : nullptr;
+    if (idle_ == 0 || woken_)
+        return false;
+    if (underWay_ > 0 && !MayStart(Clock::now()))
+        return false;
+    woken_ = true;
+    return true;
 }
 
 Stamp CommitQueue::Add(PendingResponse response)
@@ -99,15 +99,10 @@ bool CommitQueue::Take(Batch& batch, bool finished)
             break;
         if (!waiting && stopping_)
             return false;
-        if (waiting && underWay_ < maxUnderWay_ && !standby_) {
-            standby_ = true;
-            standbyWake_.wait_until(lock, newestStart_ + overlapAfter_);
-            standby_ = false;
-            continue;
-        }
         ++idle_;
         wake_.wait(lock);
         --idle_;
+        woken_ = false;
     }
     ++underWay_;
     newestStart_ = Clock::now();

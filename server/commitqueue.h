@@ -47,7 +47,7 @@ private:
 
     void Run();
     bool Take(Batch& batch, bool finished);
-    std::condition_variable* ToWake();
+    bool ShouldWake();
     bool MayStart(Clock::time_point now) const;
     void MoveBatch(Batch& batch);
     void CommitAndAnswer(Batch& batch);
@@ -58,11 +58,10 @@ private:
     const Clock::duration overlapAfter_;
 
     std::mutex mutex_;
-    std::condition_variable wake_; // idle threads with nothing to start
-    std::condition_variable standbyWake_; // the one that waits to start a batch beside others
+    std::condition_variable wake_;
     Batch pending_;
     int idle_ = 0;
-    bool standby_ = false;
+    bool woken_ = false; // a sleeping thread is on its way to the queue
     int underWay_ = 0;
     Clock::time_point newestStart_;
     bool stopping_ = false;
