@@ -97,8 +97,10 @@ bool CommitQueue::Take(Batch& batch, bool finished)
         const bool waiting = !pending_.responses.empty();
         if (waiting && MayStart(Clock::now()))
             break;
-        if (!waiting && stopping_)
+        if (!waiting && stopping_) {
+            wake_.notify_all(); // others may sleep on a queue that was not theirs to start
             return false;
+        }
         ++idle_;
         wake_.wait(lock);
         --idle_;

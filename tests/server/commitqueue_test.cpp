@@ -8,6 +8,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <memory>
 #include <mutex>
 #include <thread>
 
@@ -202,6 +203,26 @@ TEST(CommitQueueTest, WithASlowDiskTheNextBatchStartsBesideAfterAWhile)
     EXPECT_EQ(answers.succeeded, 4);
     EXPECT_EQ(store.BatchSizes(), (std::vector<std::size_t>{1, 3}));
     EXPECT_EQ(store.MostFlushesAtOnce(), 2);
+}
+
+// Stopping while a slow batch is under way and more wait behind it: those are committed too,
+// and every commit thread ends.
+TEST(CommitQueueTest, StoppingBehindASlowBatchCommitsTheRest)
+{
+    MemoryStore store(4, 10s);
+    Answers answers;
+    auto queue = std::make_unique<CommitQueue>(store);
+    store.HoldFlushes();
+    queue->Add(Response(1), answers.Callback());
+    store.WaitForFlushesBegun(1);
+    queue->Add(Response(2), answers.Callback());
+    queue->Add(Response(3), answers.Callback());
+    std::thread stopper([&queue] { queue.reset(); });
+    std::this_thread::sleep_for(50ms);
+    store.ReleaseFlushes();
+    stopper.join();
+    EXPECT_EQ(answers.succeeded, 3);
+    EXPECT_EQ(store.BatchSizes(), (std::vector<std::size_t>{1, 2}));
 }
 
 TEST(CommitQueueTest, AFailedCommitOrFlushReachesEveryResponseOfItsBatch)
