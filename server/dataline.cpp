@@ -28,13 +28,14 @@ bool EqualsNoCase(std::string_view a, std::string_view b)
 
 void AppendEscapedValue(std::string& item, std::string_view value)
 {
-    for (char c : value) {
-        if (c == '\r')
-            item += "&CR;";
-        else if (c == '\n')
-            item += "&LF;";
-        else
-            item += c;
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        auto lineBreak = i;
+        while (lineBreak < value.size() && value[lineBreak] != '\r' && value[lineBreak] != '\n')
+            ++lineBreak;
+        item.append(value.substr(i, lineBreak - i));
+        i = lineBreak;
+        if (i < value.size())
+            item += value[i] == '\r' ? "&CR;" : "&LF;";
     }
 }
 
@@ -71,21 +72,27 @@ bool IsStorableName(std::string_view name)
     return true;
 }
 
+// Appends Name=Value, in quotes when it needs them.
+void AppendItem(std::string& line, std::string_view name, std::string_view value)
+{
+    const auto start = line.size();
+    line.append(name);
+    line += '=';
+    AppendEscapedValue(line, value);
+    if (!NeedsQuotes(std::string_view(line).substr(start)))
+        return;
+    const std::string item = line.substr(start);
+    line.resize(start);
+    AppendQuoted(line, item);
+}
+
 } // namespace
 
 void AppendDataItem(std::string& line, std::string_view name, std::string_view value)
 {
-    std::string item;
-    item.reserve(name.size() + value.size() + 1);
-    item.append(name);
-    item += '=';
-    AppendEscapedValue(item, value);
     if (!line.empty())
         line += ',';
-    if (NeedsQuotes(item))
-        AppendQuoted(line, item);
-    else
-        line += item;
+    AppendItem(line, name, value);
 }
 
 bool IsRoutingField(std::string_view name)
@@ -105,17 +112,16 @@ ResponseText MakeResponseText(
         if (IsRoutingField(field.name) || IsServerName(field.name))
             continue;
         text.tail += ',';
-        std::string item;
-        AppendDataItem(item, field.name, field.value);
-        text.tail += item;
+        AppendItem(text.tail, field.name, field.value);
     }
     return text;
 }
 
 std::string ResponseLine(const ResponseText& text, std::string_view dateRec)
 {
-    std::string line = text.head;
+    std::string line;
     line.reserve(text.head.size() + text.tail.size() + 24);
+    line += text.head;
     AppendDataItem(line, "DateRec", dateRec);
     line += text.tail;
     return line;

@@ -44,22 +44,28 @@ bool PercentDecode(std::string_view text, std::string& out)
 {
     out.clear();
     out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c == '+') {
+    for (std::size_t i = 0; i < text.size();) {
+        // Plain bytes are copied a run at a time.
+        auto special = i;
+        while (special < text.size() && text[special] != '+' && text[special] != '%')
+            ++special;
+        out.append(text.substr(i, special - i));
+        i = special;
+        if (i == text.size())
+            break;
+        if (text[i] == '+') {
             out += ' ';
-        } else if (c != '%') {
-            out += c;
-        } else {
-            if (i + 2 >= text.size())
-                return false;
-            const int high = HexDigit(text[i + 1]);
-            const int low = HexDigit(text[i + 2]);
-            if (high < 0 || low < 0)
-                return false;
-            out += static_cast<char>(high * 16 + low);
-            i += 2;
+            ++i;
+            continue;
         }
+        if (i + 2 >= text.size())
+            return false;
+        const int high = HexDigit(text[i + 1]);
+        const int low = HexDigit(text[i + 2]);
+        if (high < 0 || low < 0)
+            return false;
+        out += static_cast<char>(high * 16 + low);
+        i += 3;
     }
     return true;
 }
@@ -67,6 +73,8 @@ bool PercentDecode(std::string_view text, std::string& out)
 FormDecodeResult DecodeForm(std::string_view text, const FormLimits& limits)
 {
     FormDecodeResult result;
+    const auto pairs = static_cast<std::size_t>(std::count(text.begin(), text.end(), '&')) + 1;
+    result.fields.reserve(std::min(pairs, limits.maxFields));
     std::size_t start = 0;
     while (start <= text.size()) {
         auto end = text.find('&', start);

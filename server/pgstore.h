@@ -25,7 +25,7 @@ public:
     void SetResultUrlIfEmpty(const std::string& name, const std::string& url) override;
     Stamp AddResponses(const std::vector<PendingResponse>& batch) override;
     // The database flushes concurrent commits together; several batches keep it busy.
-    int ConcurrentWriters() const override { return 4; }
+    int ConcurrentCommits() const override { return 4; }
     Stamp DownloadCutoff() override;
     std::vector<StoredResponse> ReadResponses(
         const std::string& survey, const ResponseCursor& from, Stamp cutoff, int limit) override;

@@ -30,6 +30,13 @@ SqliteStatement& SqliteStatement::Bind(int index, std::string_view text)
     return *this;
 }
 
+SqliteStatement& SqliteStatement::BindUncopied(int index, std::string_view text)
+{
+    if (sqlite3_bind_blob64(statement_, index, text.data(), text.size(), SQLITE_STATIC) != SQLITE_OK)
+        Fail(db_, "bind");
+    return *this;
+}
+
 SqliteStatement& SqliteStatement::Bind(int index, std::int64_t number)
 {
     if (sqlite3_bind_int64(statement_, index, number) != SQLITE_OK)
@@ -84,7 +91,34 @@ SqliteConnection::SqliteConnection(const std::string& path)
 
 SqliteConnection::~SqliteConnection()
 {
+    // A connection with statements left closes only once they are finalized.
+    begin_.reset();
+    commit_.reset();
+    rollback_.reset();
     sqlite3_close(db_);
+}
+
+void SqliteConnection::RunKept(std::unique_ptr<SqliteStatement>& statement, std::string_view sql)
+{
+    if (!statement)
+        statement = PrepareKept(sql);
+    statement->Reset();
+    statement->Run();
+}
+
+void SqliteConnection::Begin()
+{
+    RunKept(begin_, "BEGIN IMMEDIATE");
+}
+
+void SqliteConnection::Commit()
+{
+    RunKept(commit_, "COMMIT");
+}
+
+void SqliteConnection::Rollback()
+{
+    RunKept(rollback_, "ROLLBACK");
 }
 
 void SqliteConnection::Exec(const char* sql)
@@ -97,10 +131,10 @@ void SqliteConnection::Exec(const char* sql)
     }
 }
 
-SqliteTransaction::SqliteTransaction(SqliteConnection& connection, const char* begin)
+SqliteTransaction::SqliteTransaction(SqliteConnection& connection)
     : connection_(connection)
 {
-    connection_.Exec(begin);
+    connection_.Begin();
 }
 
 SqliteTransaction::~SqliteTransaction()
@@ -108,7 +142,7 @@ SqliteTransaction::~SqliteTransaction()
     if (!open_)
         return;
     try {
-        connection_.Exec("ROLLBACK");
+        connection_.Rollback();
     } catch (const StoreError&) {
         // Nothing more can be done: the transaction is gone with the error that ended it.
     }
@@ -116,7 +150,7 @@ SqliteTransaction::~SqliteTransaction()
 
 void SqliteTransaction::Commit()
 {
-    connection_.Exec("COMMIT");
+    connection_.Commit();
     open_ = false;
 }
 

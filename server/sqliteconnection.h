@@ -20,6 +20,8 @@ public:
     SqliteStatement& operator=(const SqliteStatement&) = delete;
 
     SqliteStatement& Bind(int index, std::string_view text);
+    // Without a copy: the text must stay as it is until the statement is reset.
+    SqliteStatement& BindUncopied(int index, std::string_view text);
     SqliteStatement& Bind(int index, std::int64_t number);
     // True while a row is available.
     bool Step();
@@ -51,14 +53,22 @@ public:
     // The write-ahead log file of the main database.
     std::string WalPath() const { return sqlite3_filename_wal(sqlite3_db_filename(db_, "main")); }
 
+    // BEGIN IMMEDIATE, COMMIT and ROLLBACK, each prepared once for the connection.
+    void Begin();
+    void Commit();
+    void Rollback();
+
 private:
+    void RunKept(std::unique_ptr<SqliteStatement>& statement, std::string_view sql);
+
     sqlite3* db_ = nullptr;
+    std::unique_ptr<SqliteStatement> begin_, commit_, rollback_;
 };
 
 // Commits when Commit() is called, rolls back otherwise.
 class SqliteTransaction {
 public:
-    SqliteTransaction(SqliteConnection& connection, const char* begin = "BEGIN IMMEDIATE");
+    explicit SqliteTransaction(SqliteConnection& connection);
     ~SqliteTransaction();
     void Commit();
 

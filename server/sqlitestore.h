@@ -12,6 +12,7 @@
 
 #include "store.h"
 
+#include <array>
 #include <atomic>
 #include <memory>
 #include <mutex>
@@ -33,6 +34,9 @@ public:
     void SetResultUrlIfEmpty(const std::string& name, const std::string& url) override;
     Stamp AddResponses(const std::vector<PendingResponse>& batch) override;
     void FlushCommitted() override;
+    // One writer commits, so a second batch can only overlap the first one's sync of the log.
+    int ConcurrentCommits() const override { return 4; }
+    std::chrono::microseconds OverlapAfter() const override { return std::chrono::milliseconds(1); }
     Stamp DownloadCutoff() override;
     std::vector<StoredResponse> ReadResponses(
         const std::string& survey, const ResponseCursor& from, Stamp cutoff, int limit) override;
@@ -50,7 +54,7 @@ private:
 
     std::mutex writerMutex_;
     std::unique_ptr<SqliteConnection> writer_; // open as long as the store: the log file stays
-    std::unique_ptr<SqliteStatement> insert_;
+    std::array<std::unique_ptr<SqliteStatement>, 4> inserts_; // groups of 64, 16, 4 and 1 rows
     int walFd_ = -1;
     std::atomic<bool> flushFailed_ = false;
 };

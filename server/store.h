@@ -7,6 +7,7 @@
 #include "dataline.h"
 #include "stamp.h"
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -67,8 +68,13 @@ public:
     // so the disk's time is shared by the batches committed meanwhile. Stores whose commits
     // wait for the disk themselves have nothing to do here.
     virtual void FlushCommitted() { }
-    // How many batches may be committed at the same time: 1 where writers take turns anyway.
-    virtual int ConcurrentWriters() const { return 1; }
+    // How many batches may be under way at the same time, each committed and then flushed.
+    virtual int ConcurrentCommits() const { return 1; }
+    // How long the newest batch must have been under way before another starts beside it.
+    // Until then the responses that arrive make up the next batch, so that a flush, which costs
+    // far more than the commit it covers, serves as many as it can; only a slow disk brings
+    // batches to overlap.
+    virtual std::chrono::microseconds OverlapAfter() const { return {}; }
     // A receive time such that every response stamped before it is committed and visible, and
     // every response not yet committed will be stamped at or after it: the current second.
     virtual Stamp DownloadCutoff() = 0;

@@ -5,6 +5,7 @@
 #include "serverprocess.h"
 #include "store.h"
 
+#include <filesystem>
 #include <thread>
 
 #include <gtest/gtest.h>
@@ -85,6 +86,24 @@ TEST_P(StoreTest, ReadsInOrderUpToTheCutoff)
     EXPECT_EQ(ReadAll("S2", 0, first + 1).size(), 1u);
 }
 
+// A batch of every size the store may split it into keeps each response, in order.
+TEST_P(StoreTest, ABatchKeepsItsResponsesInOrder)
+{
+    std::vector<PendingResponse> batch;
+    for (int i = 0; i < 87; ++i)
+        batch.push_back(Answer(i % 2 ? "S1" : "S2", std::to_string(i)));
+    const Stamp stamp = store->AddResponses(batch);
+    const auto odd = ReadAll("S1", 0, stamp + 1);
+    const auto even = ReadAll("S2", 0, stamp + 1);
+    ASSERT_EQ(odd.size(), 43u);
+    ASSERT_EQ(even.size(), 44u);
+    for (std::size_t i = 0; i < odd.size(); ++i) {
+        EXPECT_TRUE(odd[i].line.ends_with(",orv1=" + std::to_string(2 * i + 1))) << odd[i].line;
+        EXPECT_TRUE(even[i].line.ends_with(",orv1=" + std::to_string(2 * i))) << even[i].line;
+        EXPECT_LT(even[i].seq, odd[i].seq);
+    }
+}
+
 TEST_P(StoreTest, BinaryAnswersSurvive)
 {
     const std::string bytes("\x00\xff\xfe'\\x", 6);
@@ -120,3 +139,20 @@ TEST_P(StoreTest, GroupCommitStoresEveryResponseOnce)
 
 INSTANTIATE_TEST_SUITE_P(Sqlite, StoreTest, testing::Values(false));
 INSTANTIATE_TEST_SUITE_P(Postgres, StoreTest, testing::Values(true));
+
+// Commits one after another with no pause between them: the log is still copied back into the
+// database and starts over, instead of growing with every commit.
+TEST(SqliteStoreTest, TheLogStartsOverUnderContinuousCommits)
+{
+    TempDir dir;
+    const auto path = FreshDatabase(false, dir.Path());
+    auto store = OpenStore(path);
+    std::uintmax_t largest = 0;
+    for (int i = 0; i < 5000; ++i) {
+        store->AddResponses({Answer("S1", std::to_string(i))});
+        largest = std::max(largest, std::filesystem::file_size(path + "-wal"));
+    }
+    // 5000 commits of three pages each would make a log of 60 MB.
+    EXPECT_LT(largest, 16u << 20);
+    EXPECT_EQ(store->ReadResponses("S1", ResponseCursor{0}, 99999999999999, 10000).size(), 5000u);
+}
