@@ -1,13 +1,8 @@
 #include "xbase/appendspill.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstring>
 
 namespace xbase {
@@ -16,70 +11,15 @@ namespace {
 
 constexpr qint64 kBlockBytes = 1 << 20;
 
-// A file without a name, so that nothing is left behind whatever happens to the process; where
-// the file system cannot make one, a named file removed at once.
-int OpenUnnamed(const QString& folder)
+std::unique_ptr<TFile> OpenNear(const QString& tablePath)
 {
-    if (folder.isEmpty() || !QFileInfo(folder).isDir())
-        return -1;
-    const QByteArray name = QFile::encodeName(folder);
-    const int fd = ::open(name.constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
-    if (fd >= 0)
-        return fd;
-    QByteArray pattern = name + "/.orvalle-pending-XXXXXX";
-    const int named = ::mkostemp(pattern.data(), O_CLOEXEC);
-    if (named >= 0)
-        ::unlink(pattern.constData());
-    return named;
-}
-
-int OpenNear(const QString& tablePath)
-{
-    const int fd = OpenUnnamed(QFileInfo(tablePath).absolutePath());
-    return fd >= 0 ? fd : OpenUnnamed(QDir::tempPath());
-}
-
-TStatus SystemError(const char* what)
-{
-    return TStatus::Error(
-        QStringLiteral("Cannot %1 the records waiting to be stored: %2").arg(what, QString::fromLocal8Bit(std::strerror(errno))));
+    auto file = OpenUnnamedFile(QFileInfo(tablePath).absolutePath());
+    return file ? std::move(file) : OpenUnnamedFile(QDir::tempPath());
 }
 
 void Put32(QByteArray& to, quint32 value)
 {
     to.append(reinterpret_cast<const char*>(&value), sizeof value);
-}
-
-TStatus WriteAll(int fd, const char* data, qint64 length, qint64 offset)
-{
-    while (length > 0) {
-        const ssize_t n = ::pwrite(fd, data, size_t(length), offset);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return SystemError("set aside");
-        data += n;
-        length -= n;
-        offset += n;
-    }
-    return TStatus::Ok();
-}
-
-TStatus ReadAll(int fd, char* data, qint64 length, qint64 offset)
-{
-    while (length > 0) {
-        const ssize_t n = ::pread(fd, data, size_t(length), offset);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            return SystemError("read back");
-        if (n == 0)
-            return TStatus::Error(QStringLiteral("The records waiting to be stored were cut short"));
-        data += n;
-        length -= n;
-        offset += n;
-    }
-    return TStatus::Ok();
 }
 
 quint32 Get32(const char* from)
@@ -93,28 +33,18 @@ quint32 Get32(const char* from)
 
 std::unique_ptr<TAppendSpill> TAppendSpill::Create(const QString& tablePath, int recordLength)
 {
-    const int records = OpenNear(tablePath);
-    if (records < 0)
+    auto records = OpenNear(tablePath);
+    auto memos = records ? OpenNear(tablePath) : nullptr;
+    if (!memos)
         return nullptr;
-    const int memos = OpenNear(tablePath);
-    if (memos < 0) {
-        ::close(records);
-        return nullptr;
-    }
-    return std::unique_ptr<TAppendSpill>(new TAppendSpill(recordLength, records, memos));
+    return std::unique_ptr<TAppendSpill>(new TAppendSpill(recordLength, std::move(records), std::move(memos)));
 }
 
-TAppendSpill::TAppendSpill(int recordLength, int recordsFd, int memosFd)
+TAppendSpill::TAppendSpill(int recordLength, std::unique_ptr<TFile> records, std::unique_ptr<TFile> memos)
     : recordLength_(recordLength)
 {
-    records_.fd = recordsFd;
-    memos_.fd = memosFd;
-}
-
-TAppendSpill::~TAppendSpill()
-{
-    ::close(records_.fd);
-    ::close(memos_.fd);
+    records_.file = std::move(records);
+    memos_.file = std::move(memos);
 }
 
 TStatus TAppendSpill::Add(const QByteArray& record, const std::map<int, QByteArray>& memos)
@@ -139,11 +69,18 @@ TStatus TAppendSpill::Add(const QByteArray& record, const std::map<int, QByteArr
 
 TStatus TAppendSpill::Flush(TSpillFile& file)
 {
-    TStatus st = WriteAll(file.fd, file.buffer.constData(), file.buffer.size(), file.size);
+    TStatus st = file.file->WriteAt(file.size, file.buffer.constData(), file.buffer.size());
     if (!st.ok())
         return st;
     file.size += file.buffer.size();
     file.buffer.clear();
+    return TStatus::Ok();
+}
+
+TStatus TAppendSpill::Read(TSpillFile& file, qint64 offset, char* data, qint64 length)
+{
+    if (file.file->ReadAt(offset, data, length) != length)
+        return TStatus::Error(QStringLiteral("Cannot read back the records waiting to be stored"));
     return TStatus::Ok();
 }
 
@@ -155,7 +92,7 @@ TStatus TAppendSpill::ReadRecords(const TRecordsVisit& visit)
     for (quint32 first = 0; st.ok() && first < count_; first += perBlock) {
         const quint32 n = std::min(perBlock, count_ - first);
         block.resize(qsizetype(n) * recordLength_);
-        st = ReadAll(records_.fd, block.data(), block.size(), qint64(first) * recordLength_);
+        st = Read(records_, qint64(first) * recordLength_, block.data(), block.size());
         if (st.ok())
             st = visit(first, n, block.data());
     }
@@ -167,11 +104,11 @@ TStatus TAppendSpill::ReadMemos(const TMemoVisit& visit)
     TStatus st = Flush(memos_);
     QByteArray head(12, Qt::Uninitialized), bytes;
     for (qint64 at = 0; st.ok() && at < memos_.size;) {
-        st = ReadAll(memos_.fd, head.data(), head.size(), at);
+        st = Read(memos_, at, head.data(), head.size());
         if (!st.ok())
             break;
         bytes.resize(qsizetype(Get32(head.constData() + 8)));
-        st = ReadAll(memos_.fd, bytes.data(), bytes.size(), at + head.size());
+        st = Read(memos_, at + head.size(), bytes.data(), bytes.size());
         if (st.ok())
             st = visit(Get32(head.constData()), int(Get32(head.constData() + 4)), bytes);
         at += head.size() + bytes.size();

@@ -5,6 +5,7 @@
 // handle appending hundreds of thousands of records holds only the last few. The commit reads
 // them back in blocks.
 
+#include "xbase/filesystem.h"
 #include "xbase/status.h"
 
 #include <QByteArray>
@@ -20,9 +21,6 @@ class TAppendSpill {
 public:
     // Null when no temporary file can be made, beside `tablePath` or in the temporary folder.
     static std::unique_ptr<TAppendSpill> Create(const QString& tablePath, int recordLength);
-    ~TAppendSpill();
-    TAppendSpill(const TAppendSpill&) = delete;
-    TAppendSpill& operator=(const TAppendSpill&) = delete;
 
     quint32 Count() const { return count_; }
     TStatus Add(const QByteArray& record, const std::map<int, QByteArray>& memos);
@@ -37,12 +35,13 @@ public:
 
 private:
     struct TSpillFile {
-        int fd = -1;
+        std::unique_ptr<TFile> file;
         qint64 size = 0; // written to the file
         QByteArray buffer; // added after that
     };
 
-    TAppendSpill(int recordLength, int recordsFd, int memosFd);
+    TAppendSpill(int recordLength, std::unique_ptr<TFile> records, std::unique_ptr<TFile> memos);
+    static TStatus Read(TSpillFile& file, qint64 offset, char* data, qint64 length);
     static TStatus Flush(TSpillFile& file);
 
     const int recordLength_;

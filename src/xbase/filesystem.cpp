@@ -235,6 +235,21 @@ public:
 
 } // namespace
 
+std::unique_ptr<TFile> OpenUnnamedFile(const QString& folder)
+{
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+        return nullptr;
+    const QByteArray name = QFile::encodeName(folder);
+    int fd = ::open(name.constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        QByteArray pattern = name + "/.orvalle-unnamed-XXXXXX";
+        fd = ::mkostemp(pattern.data(), O_CLOEXEC);
+        if (fd >= 0)
+            ::unlink(pattern.constData());
+    }
+    return fd >= 0 ? std::make_unique<TPosixFile>(fd, folder) : nullptr;
+}
+
 std::shared_ptr<TFileSystem> TFileSystem::Real()
 {
     static std::shared_ptr<TFileSystem> fs = std::make_shared<TPosixFileSystem>();

@@ -33,6 +33,11 @@ public:
     QByteArray ReadAll();
 };
 
+// A new file in `folder` without a name, gone with the last handle whatever happens to the
+// process (a named file removed at once where the file system cannot make one). Null when the
+// folder takes no new file.
+std::unique_ptr<TFile> OpenUnnamedFile(const QString& folder);
+
 class TFileSystem {
 public:
     virtual ~TFileSystem() = default;
