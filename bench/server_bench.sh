@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Response server throughput on loopback, measured with wrk against nginx serving a static reply
 # in the same run (by hand, not in CI):
-#   bench/server_bench.sh BUILD_DIR [SECONDS]
+#   [ROUNDS=3] bench/server_bench.sh BUILD_DIR [SECONDS]
 # Reports: nginx static replies/s; the HTTP layer alone (a reply without storage); durable form
-# posts/s and p99 latency at 64 connections with SQLite (and PostgreSQL when run under
-# pg_virtualenv), and at 256 connections; the disk's sync time, which bounds durable posts at a
+# posts/s and p99 latency at 64 connections with SQLite in ROUNDS rounds, each right after an
+# nginx run, and the median of their shares of nginx's rate; the same with PostgreSQL when run
+# under pg_virtualenv, and at 256 connections; the disk's sync time, which bounds durable posts at a
 # given number of connections (each post waits for one sync); the time and server memory of a
 # download of 100,000 responses.
 set -euo pipefail
@@ -19,6 +20,7 @@ trap cleanup EXIT
 free_port() { /usr/bin/python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])'; }
 wait_port() { for _ in $(seq 100); do curl -s -o /dev/null "http://127.0.0.1:$1/" && return 0; sleep 0.1; done; return 1; }
 summary() { grep -E "Requests/sec|99%|Non-2xx|Socket errors" "$1" | sed 's/^ */    /'; }
+rate() { awk '/Requests\/sec/ {print $2}' "$1"; }
 
 # nginx: a static reply, the yardstick.
 nginx_port="$(free_port)"
@@ -38,9 +40,12 @@ CONF
 nginx -c "$dir/nginx/nginx.conf" -p "$dir/nginx" -g 'daemon off;' &
 pids+=($!)
 wait_port "$nginx_port"
-echo "nginx static reply, 64 connections, ${seconds}s:"
-wrk -t2 -c64 -d"${seconds}s" --latency "http://127.0.0.1:$nginx_port/" > "$dir/nginx.txt"
-summary "$dir/nginx.txt"
+run_nginx() {
+  echo "nginx static reply, 64 connections, ${seconds}s:"
+  wrk -t2 -c64 -d"${seconds}s" --latency "http://127.0.0.1:$nginx_port/" > "$dir/nginx.txt"
+  summary "$dir/nginx.txt"
+}
+run_nginx
 
 # The form post: one body for every request, so that wrk builds it once, as it does nginx's
 # request. (A body made per request by a Lua function costs wrk about 15 us a post on the same
@@ -70,6 +75,9 @@ run_posts() { # NAME DATABASE [SCRIPT TITLE CONNECTIONS]
   echo "orvalle-server ${4:-durable form posts} ($1), $connections connections, ${seconds}s:"
   wrk -t2 -c"$connections" -d"${seconds}s" --latency -s "${3:-$dir/post.lua}" "http://127.0.0.1:$port/" > "$dir/$1.txt" || true
   summary "$dir/$1.txt"
+  local ratio; ratio="$(awk -v a="$(rate "$dir/$1.txt")" -v b="$(rate "$dir/nginx.txt")" 'BEGIN {printf "%.2f", a / b}')"
+  echo "    $ratio of the last nginx run's rate"
+  echo "$ratio" >> "$dir/$1.ratios"
   kill "$pid"; wait "$pid" 2>/dev/null || true
   if [ -f "$2" ] && [ "$1" != verify ] && [ "$1" != refused ]; then
     /usr/bin/python3 -c 'import sqlite3, sys; print("    stored: %d responses" % sqlite3.connect(sys.argv[1]).execute("SELECT COUNT(*) FROM responses").fetchone()[0])' "$2"
@@ -77,7 +85,14 @@ run_posts() { # NAME DATABASE [SCRIPT TITLE CONNECTIONS]
 }
 run_posts verify "$dir/verify.sqlite" "$dir/verify.lua" "verify replies, no storage"
 run_posts refused "$dir/refused.sqlite" "$dir/refused.lua" "posts refused (404, unknown survey looked up)"
-run_posts sqlite "$dir/bench.sqlite"
+# The machine's rate drifts from run to run: each round pairs nginx and the durable posts
+# back to back, and the median of the rounds' ratios is the figure.
+rounds="${ROUNDS:-3}"
+for round in $(seq "$rounds"); do
+  [ "$round" = 1 ] || run_nginx
+  run_posts sqlite "$dir/bench$round.sqlite"
+done
+echo "durable posts (SQLite, 64 connections) over nginx's rate, median of $rounds rounds: $(sort -n "$dir/sqlite.ratios" | sed -n "$(( (rounds + 1) / 2 ))p")"
 run_posts sqlite256 "$dir/bench256.sqlite" "$dir/post.lua" "durable form posts" 256
 
 # One sync of the disk under the database: each durable post waits for at least one.
