@@ -190,6 +190,8 @@ public:
     TStatus Commit();
     TStatus Delete(); // marks the current record deleted (committed at once)
     TStatus Recall(); // removes the mark (committed at once)
+    // Marks the records deleted with one commit (records already deleted stay as they are).
+    TStatus DeleteMany(const std::vector<int>& recordNumbers);
 
     // --- Copies ---------------------------------------------------------------------------------
 

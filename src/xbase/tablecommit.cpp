@@ -23,6 +23,8 @@ TStatus TTableCommit::Run()
     if (st.ok())
         st = WriteEdit();
     if (st.ok())
+        st = WriteDeletions();
+    if (st.ok())
         st = WriteAppends();
     if (st.ok() && rebuild_ && d_.cdx)
         st = d_.RebuildIndexFile();
@@ -191,15 +193,42 @@ TStatus TTableCommit::ForEachAppended(const std::function<void(const char* recor
     return st;
 }
 
+// Each record marked deleted takes one byte; its keys change only in tags whose key or filter
+// looks at the mark.
+TStatus TTableCommit::WriteDeletions()
+{
+    QByteArray old;
+    for (const quint32 recno : d_.deletions) {
+        TStatus st = d_.ReadRecordFresh(recno, &old);
+        if (!st.ok())
+            return st;
+        if (old.at(0) == '*')
+            continue;
+        QByteArray marked = old;
+        marked[0] = '*';
+        st = d_.dbf->WriteAt(d_.header.RecordOffset(recno), marked.constData(), 1);
+        if (st.ok() && d_.cdx)
+            st = ApplyKeyChange(recno, old, marked);
+        if (!st.ok())
+            return st;
+    }
+    d_.chunkCount = 0;
+    return TStatus::Ok();
+}
+
 TStatus TTableCommit::ApplyEditKeys()
 {
-    const QByteArray& newRecord = d_.edit->record;
+    return ApplyKeyChange(d_.recno, editOld_, d_.edit->record);
+}
+
+TStatus TTableCommit::ApplyKeyChange(quint32 recno, const QByteArray& oldRecord, const QByteArray& newRecord)
+{
     const char* record = nullptr;
     TRecordContext ctx = d_.Context(&record);
     for (auto& tag : d_.tags) {
         std::string oldKey, newKey;
-        record = editOld_.constData();
-        ctx.Record = std::string_view(record, size_t(editOld_.size()));
+        record = oldRecord.constData();
+        ctx.Record = std::string_view(record, size_t(oldRecord.size()));
         const bool hadKey = tag->KeyOf(ctx, &oldKey);
         record = newRecord.constData();
         ctx.Record = std::string_view(record, size_t(newRecord.size()));
@@ -212,9 +241,9 @@ TStatus TTableCommit::ApplyEditKeys()
         if (rebuild_)
             return TStatus::Ok();
         TCdxTree tree = d_.Tree(*tag);
-        TStatus st = hadKey ? tree.Remove({oldKey, d_.recno}) : TStatus::Ok();
+        TStatus st = hadKey ? tree.Remove({oldKey, recno}) : TStatus::Ok();
         if (st.ok() && hasKey)
-            st = tree.Insert({newKey, d_.recno});
+            st = tree.Insert({newKey, recno});
         if (!st.ok())
             return st;
     }
@@ -325,6 +354,7 @@ TStatus TTableCommit::WriteHeader()
 void TTableCommit::ForgetPending()
 {
     d_.edit.reset();
+    d_.deletions.clear();
     if (d_.appends.empty())
         return;
     if (d_.pendingIndex >= 0) {

@@ -1,9 +1,10 @@
 #pragma once
 
-// The commit of a handle's pending changes - an edited record, appended records, their memos and
-// their keys - as explicit steps inside one journalled write. A failed step abandons the write:
-// the files stay as they were, the pending changes stay in the handle (so that a later commit
-// can store them), and the result tells what failed and whether putting things back failed too.
+// The commit of a handle's pending changes - an edited record, records marked deleted, appended
+// records, their memos and their keys - as explicit steps inside one journalled write. A failed
+// step abandons the write: the files stay as they were, the pending changes stay in the handle
+// (so that a later commit can store them), and the result tells what failed and whether putting
+// things back failed too.
 
 #include "xbase/table.h"
 #include "xbase/tableimpl.h"
@@ -31,7 +32,9 @@ private:
     quint32 AppendedCount() const;
     TStatus ForEachAppended(const std::function<void(const char* record, quint32 recno)>& visit);
     void PlaceSpilledMemos(quint32 first, quint32 count, char* records) const;
+    TStatus WriteDeletions();
     TStatus ApplyEditKeys();
+    TStatus ApplyKeyChange(quint32 recno, const QByteArray& oldRecord, const QByteArray& newRecord);
     TStatus AddAppendedKeys();
     TStatus AppendedKeys(TTag& tag, std::vector<TCdxEntry>* keys);
     TStatus AppendedKeys(std::vector<TCdxKeyList>* keys); // of every tag, in one pass

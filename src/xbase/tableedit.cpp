@@ -78,7 +78,7 @@ TStatus TTable::TImpl::Flush()
 {
     if (!IsOpen())
         return TStatus::Error(QStringLiteral("No table is open"));
-    if (appends.empty() && !edit)
+    if (appends.empty() && !edit && deletions.empty())
         return TStatus::Ok();
     TStatus st = EnsureIndexMaintainable();
     if (st.ok())
@@ -96,7 +96,7 @@ TStatus TTable::Commit()
 {
     if (!d->IsOpen())
         return TStatus::Ok();
-    if (d->appends.empty() && !d->edit)
+    if (d->appends.empty() && !d->edit && d->deletions.empty())
         return TStatus::Ok();
     if (d->readOnly)
         return d->Fail(QStringLiteral("The table is open for reading only"));
@@ -212,6 +212,30 @@ TStatus TTable::Delete()
 TStatus TTable::Recall()
 {
     return Mark(*this, *d, ' ');
+}
+
+TStatus TTable::DeleteMany(const std::vector<int>& recordNumbers)
+{
+    if (!d->IsOpen())
+        return d->Fail(QStringLiteral("No table is open"));
+    if (d->readOnly)
+        return d->Fail(QStringLiteral("The table is open for reading only"));
+    TStatus st = Commit(); // what is pending goes first, as before any other change
+    if (!st.ok())
+        return st;
+    std::vector<quint32> records;
+    records.reserve(recordNumbers.size());
+    for (const int n : recordNumbers) {
+        if (n < 1 || quint32(n) > d->header.RecordCount)
+            return d->Fail(QStringLiteral("Record %1 is out of range (the table has %2 records)")
+                               .arg(n)
+                               .arg(d->header.RecordCount));
+        records.push_back(quint32(n));
+    }
+    std::sort(records.begin(), records.end());
+    records.erase(std::unique(records.begin(), records.end()), records.end());
+    d->deletions = std::move(records);
+    return Commit();
 }
 
 } // namespace xbase

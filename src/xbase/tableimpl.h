@@ -93,6 +93,7 @@ struct TTable::TImpl {
     static constexpr qint64 kKeptAppendBytes = 64 << 20;
     QByteArray appendBuffer;
     std::unique_ptr<TPending> edit; // change of the current stored record
+    std::vector<quint32> deletions; // stored records to mark deleted, in order, by one commit
 
     // Read cache of consecutive records.
     QByteArray chunk;

@@ -242,6 +242,11 @@ TStatus DeleteOne(TTable& t)
     return st.ok() ? t.Delete() : st;
 }
 
+TStatus DeleteMany(TTable& t)
+{
+    return t.DeleteMany({9, 310, 2, 599, 40, 41, 42, 170});
+}
+
 // Batches large beside the table are indexed by merging their keys with the stored ones and
 // writing every tag whole; batches small beside it go into the leaves. Both, in turns, with edits
 // and deletions between them, keep every tag exact.
@@ -262,6 +267,8 @@ TEST(InPlaceIndexTest, LargeBatchesMergeWithTheStoredKeys)
         ASSERT_NO_FATAL_FAILURE(ExpectExact(fs, "LIVE", &depth));
         ASSERT_OK(t.Go(1 + int(rng.bounded(quint32(count)))));
         ASSERT_OK(t.Delete());
+        ASSERT_OK(t.DeleteMany({1 + int(rng.bounded(quint32(count))), 1 + int(rng.bounded(quint32(count))),
+            1 + int(rng.bounded(quint32(count)))}));
         ASSERT_OK(t.Go(1 + int(rng.bounded(quint32(count)))));
         Fill(t, rng);
         ASSERT_OK(t.Commit());
@@ -287,7 +294,8 @@ TEST(InPlaceIndexTest, FullDiskAtAnyByteOfACommitLeavesTheFilesAsBefore)
     }
     const TFiles before = Snapshot(fs);
     const std::vector<std::pair<const char*, TChange>> changes = {{"append two", &AppendTwo},
-        {"edit one", &EditOne}, {"delete one", &DeleteOne}, {"append forty", &AppendForty}};
+        {"edit one", &EditOne}, {"delete one", &DeleteOne}, {"delete many", &DeleteMany},
+        {"append forty", &AppendForty}};
     for (const auto& [name, change] : changes) {
         SCOPED_TRACE(name);
         TFiles after;

@@ -175,6 +175,21 @@ TEST_F(TableTest, DeletedRecordsAreHiddenAndFiltersCompileOnce)
     EXPECT_EQ(t.FieldText("LNAME"), QStringLiteral("Two"));
     ASSERT_OK(t.Skip(-1));
     EXPECT_EQ(t.FieldText("LNAME"), QStringLiteral("One"));
+
+    // Many at once, an edit pending and one record already deleted among them; a record out of
+    // range refuses the whole call.
+    AddPerson(t, "D", "Four", "d@x", 1);
+    EXPECT_FALSE(t.DeleteMany({1, 5}).ok());
+    ASSERT_OK(t.Go(4));
+    EXPECT_FALSE(t.Deleted()); // the pending record went in, and no mark was made
+    ASSERT_OK(t.Go(1));
+    ASSERT_OK(t.AssignField("FNAME", QStringLiteral("A2")));
+    ASSERT_OK(t.DeleteMany({4, 3, 4}));
+    EXPECT_EQ(t.VisibleCount(), 2);
+    ASSERT_OK(t.SetOrder(1));
+    EXPECT_EQ(Walk(t, "FNAME"), (QStringList{"A2", "B"})); // One, Two
+    ASSERT_OK(t.Go(3));
+    EXPECT_TRUE(t.Deleted());
 }
 
 TEST_F(TableTest, SharedHandlesSeeEachOthersCommits)

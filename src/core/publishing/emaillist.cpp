@@ -222,6 +222,14 @@ bool TEmailList::Remove(int recordNumber)
     return table_->Go(recordNumber).ok() && table_->Delete().ok();
 }
 
+QString TEmailList::RemoveMany(const std::vector<int>& recordNumbers)
+{
+    if (!IsOpen())
+        return QStringLiteral("No list is open");
+    const xbase::TStatus st = table_->DeleteMany(recordNumbers);
+    return st.ok() ? QString() : st.Message();
+}
+
 TEmailPerson TEmailList::Read(int recordNumber)
 {
     TEmailPerson p;

@@ -74,6 +74,8 @@ public:
     QString AddMany(const std::vector<TEmailPerson>& people);
     // Marks the record deleted; false with LastError set when it cannot be reached.
     bool Remove(int recordNumber);
+    // Marks the records deleted with one commit; empty on success, else the message.
+    QString RemoveMany(const std::vector<int>& recordNumbers);
     // The person of a record.
     TEmailPerson Read(int recordNumber);
     // The live records in the current order, stepping through the index.

@@ -342,11 +342,9 @@ void TORVEList::EditAddress()
 
 void TORVEList::DeleteSelected()
 {
-    for (int record : SelectedRecords())
-        if (!list_.Remove(record)) {
-            ShowError(kInternalError + list_.LastError());
-            break;
-        }
+    const QString error = list_.RemoveMany(SelectedRecords());
+    if (!error.isEmpty())
+        ShowError(kInternalError + error);
     Reload();
 }
 
