@@ -7,6 +7,7 @@
 
 #include <QComboBox>
 #include <QFormLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QSpinBox>
 
@@ -23,10 +24,21 @@ TMailSecurityBox::TMailSecurityBox(QWidget* parent)
     sePause->setRange(0, 60000);
     sePause->setSingleStep(100);
     sePause->setSuffix(QStringLiteral(" ms"));
+    lblPlainPassword = new QLabel(QStringLiteral("Without security it is sent unencrypted."), this);
+    lblPlainPassword->hide();
     auto* form = new QFormLayout(this);
     form->addRow(QStringLiteral("Se&curity:"), cmbSecurity);
     form->addRow(QStringLiteral("Pass&word:"), ePassword);
+    form->addRow(QString(), lblPlainPassword);
     form->addRow(QStringLiteral("Pa&use between messages:"), sePause);
+    connect(cmbSecurity, &QComboBox::currentIndexChanged, this, &TMailSecurityBox::ShowPlainPasswordWarning);
+    connect(ePassword, &QLineEdit::textChanged, this, &TMailSecurityBox::ShowPlainPasswordWarning);
+}
+
+void TMailSecurityBox::ShowPlainPasswordWarning()
+{
+    const bool plain = cmbSecurity->currentIndex() == int(TSmtpSecurity::None);
+    lblPlainPassword->setVisible(plain && !ePassword->text().isEmpty());
 }
 
 void TMailSecurityBox::Load(const TSettings& settings, const QString& host, int port, const QString& user)

@@ -9,6 +9,7 @@
 #include <QGroupBox>
 
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QSpinBox;
 class TSettings;
@@ -28,8 +29,12 @@ public:
     QComboBox* cmbSecurity = nullptr;
     QLineEdit* ePassword = nullptr;
     QSpinBox* sePause = nullptr;
+    // Shown while a password is given and the connection has no security.
+    QLabel* lblPlainPassword = nullptr;
 
 private:
+    void ShowPlainPasswordWarning();
+
     QString loadedPassword_;
     QString loadedLogin_;
 };

@@ -124,6 +124,14 @@ private Q_SLOTS:
         RunWithOK(w, [](TORVPrefs& p) {
             QCOMPARE(p.gbConnection->cmbSecurity->currentIndex(), 1);
             QVERIFY(!p.gbConnection->cmbSecurity->whatsThis().isEmpty());
+            // A password on a connection without security is flagged while both hold.
+            auto* warning = p.gbConnection->lblPlainPassword;
+            p.gbConnection->ePassword->setText(QStringLiteral("secret"));
+            QVERIFY(warning->isHidden());
+            p.gbConnection->cmbSecurity->setCurrentIndex(0);
+            QVERIFY(!warning->isHidden());
+            p.gbConnection->ePassword->clear();
+            QVERIFY(warning->isHidden());
             p.gbConnection->cmbSecurity->setCurrentIndex(2);
             p.gbConnection->sePause->setValue(1500);
         });
