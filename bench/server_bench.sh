@@ -5,9 +5,9 @@
 # Reports: nginx static replies/s; the HTTP layer alone (a reply without storage); durable form
 # posts/s and p99 latency at 64 connections with SQLite in ROUNDS rounds, each right after an
 # nginx run, and the median of their shares of nginx's rate; the same with PostgreSQL when run
-# under pg_virtualenv, and at 256 connections; the disk's sync time, which bounds durable posts at a
-# given number of connections (each post waits for one sync); the time and server memory of a
-# download of 100,000 responses.
+# under pg_virtualenv, and at 256 connections; the disk's sync time, which bounds durable posts
+# at a given number of connections (each post waits for one sync); the time and server memory
+# of a download of 100,000 responses.
 set -euo pipefail
 build="$(cd "${1:?usage: $0 BUILD_DIR [SECONDS]}" && pwd)"
 seconds="${2:-10}"
