@@ -37,7 +37,8 @@ std::unique_ptr<TAppendSpill> TAppendSpill::Create(const QString& tablePath, int
     auto memos = records ? OpenNear(tablePath) : nullptr;
     if (!memos)
         return nullptr;
-    return std::unique_ptr<TAppendSpill>(new TAppendSpill(recordLength, std::move(records), std::move(memos)));
+    return std::unique_ptr<TAppendSpill>(
+        new TAppendSpill(recordLength, std::move(records), std::move(memos)));
 }
 
 TAppendSpill::TAppendSpill(int recordLength, std::unique_ptr<TFile> records, std::unique_ptr<TFile> memos)

@@ -165,7 +165,8 @@ TStatus TTable::AssignField(int fieldIndex, const QString& text)
 
 TStatus TTable::AssignField(int fieldIndex, long long number)
 {
-    if (fieldIndex >= 0 && fieldIndex < FieldCount() && IsNumericType(d->header.Layout.Fields[size_t(fieldIndex)].Type))
+    if (fieldIndex >= 0 && fieldIndex < FieldCount()
+        && IsNumericType(d->header.Layout.Fields[size_t(fieldIndex)].Type))
         return AssignNumber(fieldIndex, double(number));
     return AssignField(fieldIndex, QString::number(number));
 }
@@ -226,10 +227,9 @@ TStatus TTable::DeleteMany(const std::vector<int>& recordNumbers)
     std::vector<quint32> records;
     records.reserve(recordNumbers.size());
     for (const int n : recordNumbers) {
-        if (n < 1 || quint32(n) > d->header.RecordCount)
-            return d->Fail(QStringLiteral("Record %1 is out of range (the table has %2 records)")
-                               .arg(n)
-                               .arg(d->header.RecordCount));
+        st = d->CheckRecordNumber(n);
+        if (!st.ok())
+            return st;
         records.push_back(quint32(n));
     }
     std::sort(records.begin(), records.end());

@@ -107,6 +107,15 @@ struct TTable::TImpl {
         lastError = message;
         return TStatus::Error(message);
     }
+    // Fails for a record number the table does not have.
+    TStatus CheckRecordNumber(int n)
+    {
+        if (n >= 1 && quint32(n) <= header.RecordCount)
+            return TStatus::Ok();
+        return Fail(QStringLiteral("Record %1 is out of range (the table has %2 records)")
+                        .arg(n)
+                        .arg(header.RecordCount));
+    }
     TStatus Track(TStatus st)
     {
         if (!st.ok())

@@ -250,10 +250,9 @@ TStatus TTable::Go(int recordNumber)
     TStatus st = d->FlushAndSync(lock);
     if (!st.ok())
         return st;
-    if (recordNumber < 1 || quint32(recordNumber) > d->header.RecordCount)
-        return d->Fail(QStringLiteral("Record %1 is out of range (the table has %2 records)")
-                           .arg(recordNumber)
-                           .arg(d->header.RecordCount));
+    st = d->CheckRecordNumber(recordNumber);
+    if (!st.ok())
+        return st;
     d->MoveTo(quint32(recordNumber));
     (void)d->RecordPtr(d->recno);
     return d->TakeReadError();

@@ -279,7 +279,8 @@ bool TMerge::ReadResponses(TDataLineReader& reader)
         duplicates_.Remember(addressKey, emailKey);
         if (inMemory) {
             ok = Append(values, writer);
-            const bool due = result_.AddedCount - committedCount_ >= std::max<qsizetype>(batchRecords, committedCount_);
+            const bool due
+                = result_.AddedCount - committedCount_ >= std::max<qsizetype>(batchRecords, committedCount_);
             // A rest of the file smaller than the step goes with the last commit.
             if (ok && due && reader.Size() - reader.Position() >= reader.Position() - committedAt_) {
                 ok = CommitAppended();
