@@ -105,15 +105,11 @@ TStatus TTable::Commit()
 
 TStatus TTable::Append()
 {
-    if (!d->IsOpen())
-        return d->Fail(QStringLiteral("No table is open"));
-    if (d->readOnly)
-        return d->Fail(QStringLiteral("The table is open for reading only"));
-    if (d->edit) {
-        TStatus st = Commit();
-        if (!st.ok())
-            return st;
-    }
+    TStatus st = Writable(*d);
+    if (st.ok() && d->edit)
+        st = Commit();
+    if (!st.ok())
+        return st;
     if (qint64(d->appends.size()) * d->header.Layout.RecordLength >= TImpl::kSpillBytes)
         d->SpillAppends();
     d->appends.push_back({d->blank, {}});
@@ -190,15 +186,11 @@ TStatus TTable::AssignNumber(int fieldIndex, double number)
 
 static TStatus Mark(TTable& table, TTable::TImpl& d, char flag)
 {
-    if (!d.IsOpen())
-        return d.Fail(QStringLiteral("No table is open"));
-    if (d.readOnly)
-        return d.Fail(QStringLiteral("The table is open for reading only"));
-    if (d.pendingIndex >= 0) {
-        TStatus st = table.Commit();
-        if (!st.ok())
-            return st;
-    }
+    TStatus st = Writable(d);
+    if (st.ok() && d.pendingIndex >= 0)
+        st = table.Commit();
+    if (!st.ok())
+        return st;
     TTable::TImpl::TPending* p = Target(d);
     if (!p)
         return NoTarget(d, QStringLiteral("There is no current record"));
@@ -217,11 +209,9 @@ TStatus TTable::Recall()
 
 TStatus TTable::DeleteMany(const std::vector<int>& recordNumbers)
 {
-    if (!d->IsOpen())
-        return d->Fail(QStringLiteral("No table is open"));
-    if (d->readOnly)
-        return d->Fail(QStringLiteral("The table is open for reading only"));
-    TStatus st = Commit(); // what is pending goes first, as before any other change
+    TStatus st = Writable(*d);
+    if (st.ok())
+        st = Commit(); // what is pending goes first, as before any other change
     if (!st.ok())
         return st;
     std::vector<quint32> records;
