@@ -43,9 +43,12 @@ function get(url) {
   });
 }
 
+// The server reads the time with time(), which may tell the old second for up to a clock tick
+// (a few milliseconds) after Date.now() has moved on: the wait covers that too.
 async function nextSecond() {
   const now = Math.floor(Date.now() / 1000);
   while (Math.floor(Date.now() / 1000) === now) await new Promise((r) => setTimeout(r, 20));
+  await new Promise((r) => setTimeout(r, 50));
 }
 
 async function fill(p, n) {

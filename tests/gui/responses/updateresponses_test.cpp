@@ -29,6 +29,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <ctime>
 #include <memory>
 
 class UpdateResponsesTest : public QObject {
@@ -70,10 +71,12 @@ private:
         QVERIFY2(WaitForExchange(client, failure), qPrintable(failure));
     }
 
+    // By the server's clock: time() may still tell the old second for a few milliseconds after
+    // the precise clock has moved on, and a download then would hold back the new responses.
     static void WaitForNextSecond()
     {
-        const auto second = QDateTime::currentSecsSinceEpoch();
-        while (QDateTime::currentSecsSinceEpoch() == second)
+        const std::time_t second = std::time(nullptr);
+        while (std::time(nullptr) == second)
             QTest::qWait(20);
     }
 
